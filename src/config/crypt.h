@@ -1,0 +1,32 @@
+// The line cipher of the configuration file. Every line is enciphered on its own: each byte of
+// the line in the ANSI code page is shifted by a byte of a fixed key and written as two
+// upper-case hexadecimal digits.
+#pragma once
+
+#include <cstddef>
+#include <string>
+#include <string_view>
+
+#include "base/ansi.h"
+
+namespace lumo {
+
+class Crypt {
+public:
+    // The key: the UTF-16LE bytes of a fixed text of 15 characters.
+    static constexpr size_t KeyLength = 30;
+    static unsigned char KeyByte(size_t position);
+
+    // UTF-8 text to hexadecimal digits, through the ANSI code page.
+    static std::string EnCrypt(std::string_view Password) { return EnCryptBytes(ToAnsi(Password)); }
+    // Hexadecimal digits to UTF-8 text. Fewer than 2 characters give "". Throws ConfigError 13
+    // on a pair that is not hexadecimal or a lone digit at the end.
+    static std::string DeCrypt(std::string_view Password) { return FromAnsi(DeCryptBytes(Password)); }
+
+    // The same on raw ANSI bytes, for whatever must keep a file byte for byte. This half has no
+    // other dependency, so the build can compile it for the build machine as well.
+    static std::string EnCryptBytes(std::string_view bytes);
+    static std::string DeCryptBytes(std::string_view hexDigits);
+};
+
+}  // namespace lumo
