@@ -38,6 +38,7 @@ public:
     T& item(const IndexKey& indexKey) { return *inner_.item(indexKey); }
     const T& item(const IndexKey& indexKey) const { return *inner_.item(indexKey); }
     int32_t Count() const { return inner_.Count(); }
+    bool Contains(std::string_view key) const { return inner_.Contains(key); }
     void Remove(const IndexKey& indexKey) { inner_.Remove(indexKey); }
     // Removes an element and hands it to the caller, to be added again elsewhere.
     std::unique_ptr<T> Take(const IndexKey& indexKey) {
