@@ -1,0 +1,270 @@
+// The Win32 FileSystem. Listings come from FindFirstFileExW, which hands over names, sizes and
+// attributes in one pass; a reparse point (symbolic link, junction, mount point) is reported as a
+// link and removed as itself — RemoveDirectoryW on a directory link removes the link, not the
+// folder it points to. Read-only attributes are cleared only after a deletion was refused.
+#include "platform/win32/win32_file_system.h"
+
+#include "platform/win32/windows_api.h"
+
+namespace lumo {
+
+namespace {
+
+using win32::Narrow;
+using win32::Widen;
+
+class FileHandle {
+public:
+    explicit FileHandle(HANDLE h) : h_(h) {}
+    FileHandle(const FileHandle&) = delete;
+    FileHandle& operator=(const FileHandle&) = delete;
+    ~FileHandle() { reset(); }
+    HANDLE get() const { return h_; }
+    explicit operator bool() const { return h_ != INVALID_HANDLE_VALUE; }
+    void reset() {
+        if (h_ != INVALID_HANDLE_VALUE)
+            CloseHandle(h_);
+        h_ = INVALID_HANDLE_VALUE;
+    }
+
+private:
+    HANDLE h_;
+};
+
+class FindHandle {
+public:
+    explicit FindHandle(HANDLE h) : h_(h) {}
+    FindHandle(const FindHandle&) = delete;
+    FindHandle& operator=(const FindHandle&) = delete;
+    ~FindHandle() {
+        if (h_ != INVALID_HANDLE_VALUE)
+            FindClose(h_);
+    }
+    explicit operator bool() const { return h_ != INVALID_HANDLE_VALUE; }
+    HANDLE get() const { return h_; }
+
+private:
+    HANDLE h_;
+};
+
+FileResult FromError(DWORD error) {
+    switch (error) {
+    case ERROR_FILE_NOT_FOUND:
+    case ERROR_PATH_NOT_FOUND:
+        return FileResult::NotFound;
+    case ERROR_ACCESS_DENIED:
+    case ERROR_SHARING_VIOLATION:
+    case ERROR_LOCK_VIOLATION:
+    case ERROR_WRITE_PROTECT:
+        return FileResult::DeniedOrInUse;
+    default:
+        return FileResult::OtherFailure;
+    }
+}
+
+DWORD Attributes(const std::wstring& path) { return GetFileAttributesW(path.c_str()); }
+
+bool IsDot(const wchar_t* name) { return name[0] == L'.' && (name[1] == 0 || (name[1] == L'.' && name[2] == 0)); }
+
+// Calls `each` for every entry of a folder; false when the folder cannot be listed.
+template <class Each>
+bool ForEachEntry(const std::wstring& folder, Each each) {
+    std::wstring pattern = folder;
+    if (!pattern.empty() && pattern.back() != L'\\' && pattern.back() != L'/')
+        pattern.push_back(L'\\');
+    pattern.push_back(L'*');
+    WIN32_FIND_DATAW data;
+    FindHandle find(FindFirstFileExW(pattern.c_str(), FindExInfoBasic, &data, FindExSearchNameMatch, nullptr,
+                                     FIND_FIRST_EX_LARGE_FETCH));
+    if (!find)
+        return false;
+    do {
+        if (!IsDot(data.cFileName))
+            each(data);
+    } while (FindNextFileW(find.get(), &data));
+    return GetLastError() == ERROR_NO_MORE_FILES;
+}
+
+FileResult DeleteFileW32(const std::wstring& path) {
+    if (DeleteFileW(path.c_str()))
+        return FileResult::Deleted;
+    DWORD error = GetLastError();
+    if (error == ERROR_ACCESS_DENIED) {
+        DWORD attrs = Attributes(path);
+        if (attrs != INVALID_FILE_ATTRIBUTES && (attrs & FILE_ATTRIBUTE_DIRECTORY))
+            return FileResult::OtherFailure;
+        if (attrs != INVALID_FILE_ATTRIBUTES && (attrs & FILE_ATTRIBUTE_READONLY)) {
+            SetFileAttributesW(path.c_str(), attrs & ~FILE_ATTRIBUTE_READONLY);
+            if (DeleteFileW(path.c_str()))
+                return FileResult::Deleted;
+            error = GetLastError();
+            SetFileAttributesW(path.c_str(), attrs);
+        }
+    }
+    return FromError(error);
+}
+
+FileResult RemoveFolderW32(const std::wstring& path) {
+    if (RemoveDirectoryW(path.c_str()))
+        return FileResult::Deleted;
+    DWORD error = GetLastError();
+    if (error == ERROR_ACCESS_DENIED) {
+        DWORD attrs = Attributes(path);
+        if (attrs != INVALID_FILE_ATTRIBUTES && (attrs & FILE_ATTRIBUTE_READONLY)) {
+            SetFileAttributesW(path.c_str(), attrs & ~FILE_ATTRIBUTE_READONLY);
+            if (RemoveDirectoryW(path.c_str()))
+                return FileResult::Deleted;
+            error = GetLastError();
+            SetFileAttributesW(path.c_str(), attrs);
+        }
+    }
+    if (error == ERROR_DIR_NOT_EMPTY || error == ERROR_DIRECTORY)
+        return FileResult::OtherFailure;
+    return FromError(error);
+}
+
+FileResult DeleteTree(const std::wstring& folder) {
+    FileResult first = FileResult::Deleted;
+    auto note = [&first](FileResult r) {
+        if (r != FileResult::Deleted && r != FileResult::NotFound && first == FileResult::Deleted)
+            first = r;
+    };
+    ForEachEntry(folder, [&](const WIN32_FIND_DATAW& data) {
+        std::wstring path = folder + L'\\' + data.cFileName;
+        bool isFolder = data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY;
+        bool isLink = data.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT;
+        if (isFolder && !isLink)
+            note(DeleteTree(path));
+        else if (isFolder)
+            note(RemoveFolderW32(path));
+        else
+            note(DeleteFileW32(path));
+    });
+    FileResult self = RemoveFolderW32(folder);
+    return self == FileResult::Deleted ? self : (first != FileResult::Deleted ? first : self);
+}
+
+class Win32Writer : public FileWriter {
+public:
+    explicit Win32Writer(HANDLE h) : h_(h) {}
+    bool Write(const char* data, size_t n) override {
+        while (n > 0) {
+            DWORD chunk = n > 0x40000000u ? 0x40000000u : static_cast<DWORD>(n);
+            DWORD written = 0;
+            if (!h_ || !WriteFile(h_.get(), data, chunk, &written, nullptr) || written == 0)
+                return false;
+            data += written;
+            n -= written;
+        }
+        return static_cast<bool>(h_);
+    }
+    bool Close() override {
+        if (!h_)
+            return false;
+        h_.reset();
+        return true;
+    }
+
+private:
+    FileHandle h_;
+};
+
+}  // namespace
+
+bool Win32FileSystem::FileExists(std::string_view path) {
+    DWORD attrs = Attributes(Widen(path));
+    return attrs != INVALID_FILE_ATTRIBUTES && !(attrs & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+bool Win32FileSystem::FolderExists(std::string_view path) {
+    DWORD attrs = Attributes(Widen(path));
+    return attrs != INVALID_FILE_ATTRIBUTES && (attrs & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+bool Win32FileSystem::ListFolder(std::string_view path, std::vector<FolderEntry>& entries) {
+    entries.clear();
+    return ForEachEntry(Widen(path), [&entries](const WIN32_FIND_DATAW& data) {
+        FolderEntry& e = entries.emplace_back();
+        e.name = Narrow(data.cFileName);
+        e.isFolder = data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY;
+        e.isLink = data.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT;
+        if (!e.isFolder && !e.isLink)
+            e.size = static_cast<int64_t>((static_cast<uint64_t>(data.nFileSizeHigh) << 32) | data.nFileSizeLow);
+    });
+}
+
+std::optional<int64_t> Win32FileSystem::FileSize(std::string_view path) {
+    WIN32_FILE_ATTRIBUTE_DATA data;
+    if (!GetFileAttributesExW(Widen(path).c_str(), GetFileExInfoStandard, &data) ||
+        (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
+        return std::nullopt;
+    return static_cast<int64_t>((static_cast<uint64_t>(data.nFileSizeHigh) << 32) | data.nFileSizeLow);
+}
+
+FileResult Win32FileSystem::RemoveFile(std::string_view path) { return DeleteFileW32(Widen(path)); }
+
+FileResult Win32FileSystem::RemoveFolder(std::string_view path) { return RemoveFolderW32(Widen(path)); }
+
+FileResult Win32FileSystem::DeleteFolderTree(std::string_view path) {
+    std::wstring wide = Widen(path);
+    DWORD attrs = Attributes(wide);
+    if (attrs == INVALID_FILE_ATTRIBUTES)
+        return FromError(GetLastError());
+    if (!(attrs & FILE_ATTRIBUTE_DIRECTORY))
+        return FileResult::OtherFailure;
+    if (attrs & FILE_ATTRIBUTE_REPARSE_POINT)
+        return RemoveFolderW32(wide);
+    return DeleteTree(wide);
+}
+
+bool Win32FileSystem::CreateFolder(std::string_view path) {
+    std::wstring wide = Widen(path);
+    for (size_t i = 1; i <= wide.size(); ++i) {
+        if (i == wide.size() || wide[i] == L'\\' || wide[i] == L'/') {
+            std::wstring prefix = wide.substr(0, i);
+            if (!prefix.empty() && prefix.back() != L':')
+                CreateDirectoryW(prefix.c_str(), nullptr);
+        }
+    }
+    DWORD attrs = Attributes(wide);
+    return attrs != INVALID_FILE_ATTRIBUTES && (attrs & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+bool Win32FileSystem::ReplaceAtomically(std::string_view replacement, std::string_view target) {
+    return MoveFileExW(Widen(replacement).c_str(), Widen(target).c_str(),
+                       MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != 0;
+}
+
+std::optional<std::string> Win32FileSystem::ReadFile(std::string_view path) {
+    FileHandle h(CreateFileW(Widen(path).c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                             nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!h)
+        return std::nullopt;
+    std::string bytes;
+    char buffer[65536];
+    DWORD got = 0;
+    for (;;) {
+        if (!::ReadFile(h.get(), buffer, sizeof buffer, &got, nullptr))
+            return std::nullopt;
+        if (got == 0)
+            break;
+        bytes.append(buffer, got);
+    }
+    return bytes;
+}
+
+std::unique_ptr<FileWriter> Win32FileSystem::OpenForWrite(std::string_view path, WriteMode mode) {
+    // Read and write sharing stay open so a file another process holds (an index.dat in use) can
+    // still be overwritten in place.
+    DWORD access = mode == WriteMode::Append ? FILE_APPEND_DATA : GENERIC_WRITE;
+    DWORD disposition = mode == WriteMode::InPlace ? OPEN_EXISTING : mode == WriteMode::Append ? OPEN_ALWAYS : CREATE_ALWAYS;
+    HANDLE h = CreateFileW(Widen(path).c_str(), access, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, disposition,
+                           FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (h == INVALID_HANDLE_VALUE)
+        return nullptr;
+    if (mode == WriteMode::Append)
+        SetFilePointer(h, 0, nullptr, FILE_END);
+    return std::make_unique<Win32Writer>(h);
+}
+
+}  // namespace lumo
