@@ -55,11 +55,11 @@ public:
     virtual void ShowForm(Form& form, ShowMode mode, Form* owner) = 0;
     virtual void FormUnloaded(Form& form) = 0;
 
-    virtual MsgAnswer MessageBox(const MessageBoxRequest& request) = 0;
+    virtual MsgAnswer ShowMessageBox(const MessageBoxRequest& request) = 0;
     MsgAnswer MsgBox(std::string text, MsgButtons buttons = MsgButtons::OkOnly, MsgIcon icon = MsgIcon::None,
                      MsgDefault defaultButton = MsgDefault::Button1, std::string caption = {},
                      const Form* owner = nullptr) {
-        return MessageBox({std::move(text), buttons, icon, defaultButton, std::move(caption), owner});
+        return ShowMessageBox({std::move(text), buttons, icon, defaultButton, std::move(caption), owner});
     }
 
     // Lets the messages waiting now be handled, then returns: the pass a long run makes per step.

@@ -172,7 +172,7 @@ private:
     Form* owner_ = nullptr;
     std::vector<std::unique_ptr<Control>> controls_;
     std::vector<std::unique_ptr<MenuItem>> menus_;
-    uint32_t nextMenuId_ = 1000;
+    uint32_t nextMenuId_ = 40000;  // above the backends' control numbers
     std::unique_ptr<FormPeer> peer_;
 };
 

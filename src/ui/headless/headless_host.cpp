@@ -33,7 +33,7 @@ void HeadlessHost::FormUnloaded(Form& form) {
     }
 }
 
-MsgAnswer HeadlessHost::MessageBox(const MessageBoxRequest& request) {
+MsgAnswer HeadlessHost::ShowMessageBox(const MessageBoxRequest& request) {
     if (OnMessageBox)
         OnMessageBox(request);
     bool scripted = !answers_.empty();

@@ -68,7 +68,7 @@ public:
     void FormLoading(Form& form) override;
     void ShowForm(Form& form, ShowMode mode, Form* owner) override;
     void FormUnloaded(Form& form) override;
-    MsgAnswer MessageBox(const MessageBoxRequest& request) override;
+    MsgAnswer ShowMessageBox(const MessageBoxRequest& request) override;
     void DoEvents() override;
     void PopupMenu(Form& owner, MenuItem& menu) override;
     void ShowTrayIcon(TrayIcon& icon, Form& owner) override;
