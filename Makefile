@@ -1,5 +1,5 @@
 # Sweepkit Lumo: the two commands of the README, and a few helpers.
-.PHONY: test run deps native win64 win32 clean
+.PHONY: test run deps native win64 win32 dist clean
 
 test: deps
 	scripts/test-all
@@ -15,6 +15,14 @@ win64: deps
 
 win32: deps
 	cmake --preset win32 && cmake --build --preset win32
+
+# Both setup programs: the 32-bit one that ships and the 64-bit one the tests install under Wine.
+dist: deps
+	cmake --preset win32 && cmake --build --preset win32 --target lumo_installer
+	cmake --preset win64 && cmake --build --preset win64 --target lumo_installer
+	rm -rf dist && mkdir -p dist
+	cp build/win32/installer/SweepkitLumo-*-setup.exe build/win64/installer/SweepkitLumo-*-x64-setup.exe dist/
+	@ls -l dist
 
 clean:
 	rm -rf build
