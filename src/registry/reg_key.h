@@ -12,6 +12,7 @@
 #include <string_view>
 
 #include "base/collection.h"
+#include "base/owning_collection.h"
 #include "base/registry_error.h"
 #include "registry/reg_value.h"
 
@@ -61,10 +62,14 @@ private:
 };
 
 // Insertion-ordered collections of keys and values. Add takes the caller's object over (a move).
+// Items keep their address while they are in the collection, so the reference Add returns stays
+// good when more items are added.
 class RegKeys {
 public:
-    using iterator = Collection<RegKey>::iterator;
-    RegKey& Add(RegKey&& rk, std::string_view sKey = {}) { return items_.Add(std::move(rk), sKey); }
+    using iterator = OwningCollection<RegKey>::iterator;
+    RegKey& Add(RegKey&& rk, std::string_view sKey = {}) {
+        return items_.Add(std::make_unique<RegKey>(std::move(rk)), sKey);
+    }
     RegKey& item(const IndexKey& vntIndexKey) { return items_.item(vntIndexKey); }
     int32_t Count() const { return items_.Count(); }
     void Remove(const IndexKey& vntIndexKey) { items_.Remove(vntIndexKey); }
@@ -72,13 +77,15 @@ public:
     iterator end() { return items_.end(); }
 
 private:
-    Collection<RegKey> items_;
+    OwningCollection<RegKey> items_;
 };
 
 class RegValues {
 public:
-    using iterator = Collection<RegValue>::iterator;
-    RegValue& Add(RegValue&& rv, std::string_view sKey = {}) { return items_.Add(std::move(rv), sKey); }
+    using iterator = OwningCollection<RegValue>::iterator;
+    RegValue& Add(RegValue&& rv, std::string_view sKey = {}) {
+        return items_.Add(std::make_unique<RegValue>(std::move(rv)), sKey);
+    }
     RegValue& item(const IndexKey& vntIndexKey) { return items_.item(vntIndexKey); }
     int32_t Count() const { return items_.Count(); }
     void Remove(const IndexKey& vntIndexKey) { items_.Remove(vntIndexKey); }
@@ -86,7 +93,7 @@ public:
     iterator end() { return items_.end(); }
 
 private:
-    Collection<RegValue> items_;
+    OwningCollection<RegValue> items_;
 };
 
 }  // namespace lumo

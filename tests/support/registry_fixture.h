@@ -1,0 +1,152 @@
+// Registries for tests: the in-memory one, or under Windows the real one, each with a unique
+// branch under HKEY_CURRENT_USER\Software\SweepkitLumoTests that is removed when the test ends.
+// Every call the code under test makes goes through a counting wrapper, so a test can check that
+// no handle is left open on either registry.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <array>
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "platform/portable/memory_registry.h"
+#include "platform/registry_api.h"
+
+namespace lumo::testing {
+
+enum class RegistryKind { Memory, Real };
+
+// Forwards every call and keeps count of the handles opened and not closed yet; can make the
+// next call of an operation fail with a given code.
+class CountingRegistry : public RegistryApi {
+public:
+    using Op = MemoryRegistry::Op;
+    explicit CountingRegistry(RegistryApi& inner) : inner_(inner) {}
+
+    int32_t OpenKey(RegHandle key, std::string_view subKey, uint32_t rights, RegHandle& result) override;
+    int32_t QueryInfoKey(RegHandle key, RegKeyInfo& info) override;
+    int32_t EnumKey(RegHandle key, uint32_t index, std::string& name, uint32_t nameChars) override;
+    int32_t EnumValue(RegHandle key, uint32_t index, std::string& name, uint32_t nameChars, uint32_t& type,
+                      uint8_t* data, uint32_t& dataSize) override;
+    int32_t QueryValue(RegHandle key, std::string_view valueName, uint32_t& type, uint8_t* data,
+                       uint32_t& dataSize) override;
+    int32_t CreateKey(RegHandle key, std::string_view subKey, uint32_t rights, RegHandle& result) override;
+    int32_t SetValue(RegHandle key, std::string_view valueName, uint32_t type, const uint8_t* data,
+                     uint32_t dataSize) override;
+    int32_t DeleteKey(RegHandle key, std::string_view subKey) override;
+    int32_t DeleteValue(RegHandle key, std::string_view valueName) override;
+    int32_t CloseKey(RegHandle key) override;
+    int32_t GetKeySecurity(RegHandle key, uint32_t securityInformation, uint8_t* descriptor,
+                           uint32_t& size) override;
+    int32_t SetKeySecurity(RegHandle key, uint32_t securityInformation,
+                           const std::vector<uint8_t>& descriptor) override;
+
+    int32_t OpenHandles() const { return open_; }
+    uint64_t Calls(Op op) const { return calls_[static_cast<int>(op)]; }
+    void ResetCalls() { calls_.fill(0); }
+    void FailNext(Op op, int32_t code);
+    void ClearFailures() { failurePending_.fill(false); }
+    // The paths of the keys deleted through this wrapper, in order (as passed to DeleteKey).
+    const std::vector<std::string>& DeletedKeys() const { return deleted_; }
+
+private:
+    bool Injected(Op op, int32_t& code);
+
+    RegistryApi& inner_;
+    int32_t open_ = 0;
+    std::vector<std::string> deleted_;
+    std::array<uint64_t, MemoryRegistry::kOpCount> calls_{};
+    std::array<bool, MemoryRegistry::kOpCount> failurePending_{};
+    std::array<int32_t, MemoryRegistry::kOpCount> pendingFailure_{};
+};
+
+class TestRegistry {
+public:
+    static constexpr int32_t kRoot = static_cast<int32_t>(0x80000001u);  // HKEY_CURRENT_USER
+
+    explicit TestRegistry(RegistryKind kind = RegistryKind::Memory);
+    ~TestRegistry();
+    TestRegistry(const TestRegistry&) = delete;
+    TestRegistry& operator=(const TestRegistry&) = delete;
+
+    RegistryKind Kind() const { return kind_; }
+    // What the code under test is given: the counting wrapper around the registry.
+    RegistryApi& Api() { return *counting_; }
+    CountingRegistry& Counting() { return *counting_; }
+    // The registry itself, for setting up and inspecting without being counted.
+    RegistryApi& Raw() { return *raw_; }
+    // The in-memory registry, or null for the real one.
+    MemoryRegistry* Memory() { return memory_.get(); }
+
+    // The test branch, and paths below it ("" is the branch itself).
+    const std::string& Branch() const { return branch_; }
+    std::string Path(std::string_view relative = {}) const;
+
+    // Setup and inspection below the branch, through the raw registry; failures fail the test.
+    void CreateKey(std::string_view relative);
+    void SetRaw(std::string_view relative, std::string_view name, uint32_t type, const std::vector<uint8_t>& data);
+    void SetString(std::string_view relative, std::string_view name, std::string_view text, uint32_t type = 1);
+    void SetDword(std::string_view relative, std::string_view name, uint32_t value);
+    bool KeyExists(std::string_view relative);
+    bool ValueExists(std::string_view relative, std::string_view name);
+    // Type and raw bytes of a value; type 0 and no bytes when it is missing.
+    std::pair<uint32_t, std::vector<uint8_t>> ReadRaw(std::string_view relative, std::string_view name);
+    std::vector<std::string> SubKeyNames(std::string_view relative);
+    std::vector<std::string> ValueNames(std::string_view relative);
+    // Gives the key an access list that refuses `rights` to everyone (undone before the branch
+    // is removed).
+    void DenyRights(std::string_view relative, uint32_t rights);
+    // The access list, in the registry's own format, that refuses `rights` to everyone.
+    std::vector<uint8_t> DescriptorDenying(uint32_t rights) const;
+
+    // Handles the code under test left open: counted by the wrapper, and for the in-memory
+    // registry also by the registry itself.
+    int32_t OpenHandles() const;
+
+private:
+    void RemoveTree(const std::string& path);
+    std::vector<std::string> SubKeyNamesOf(const std::string& path);
+
+    RegistryKind kind_;
+    std::unique_ptr<MemoryRegistry> memory_;
+    std::unique_ptr<RegistryApi> real_;
+    RegistryApi* raw_ = nullptr;
+    std::unique_ptr<CountingRegistry> counting_;
+    std::string branch_;
+    std::vector<std::string> denied_;
+};
+
+// The registries a typed suite runs against: the in-memory one everywhere, the real one on Windows.
+struct MemoryRegistryKind {
+    static constexpr RegistryKind kKind = RegistryKind::Memory;
+};
+struct RealRegistryKind {
+    static constexpr RegistryKind kKind = RegistryKind::Real;
+};
+#ifdef _WIN32
+using RegistryKinds = ::testing::Types<MemoryRegistryKind, RealRegistryKind>;
+#else
+using RegistryKinds = ::testing::Types<MemoryRegistryKind>;
+#endif
+
+struct RegistryKindNames {
+    template <class T>
+    static std::string GetName(int) {
+        return T::kKind == RegistryKind::Memory ? "Memory" : "Real";
+    }
+};
+
+// Base of the typed suites: a test registry of the suite's kind.
+// Every test ends with no handle left open.
+template <class Kind>
+class RegistryTest : public ::testing::Test {
+protected:
+    void TearDown() override { EXPECT_EQ(reg.OpenHandles(), 0) << "handles left open"; }
+    TestRegistry reg{Kind::kKind};
+};
+
+}  // namespace lumo::testing
