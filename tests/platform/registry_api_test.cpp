@@ -338,6 +338,8 @@ TYPED_TEST(RegistryApiTest, AnAccessListRefusesRightsUntilItIsReplaced) {
 }
 
 TYPED_TEST(RegistryApiTest, AnAccessListCanRefuseDeletionAndCreation) {
+    if (!this->reg.ChecksDeleteAndCreateAccess())
+        GTEST_SKIP() << "this registry checks access lists only when keys are opened (Wine)";
     this->reg.CreateKey("undeletable");
     this->reg.CreateKey("nocreate");
     this->reg.DenyRights("undeletable", rightDelete);

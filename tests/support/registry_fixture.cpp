@@ -277,6 +277,21 @@ std::vector<uint8_t> TestRegistry::DescriptorDenying(uint32_t rights) const {
     return MemoryRegistry::DescriptorDenying(rights);
 }
 
+bool TestRegistry::ChecksDeleteAndCreateAccess() {
+    if (probed_ == 0) {
+        CreateKey("probe\\undeletable");
+        DenyRights("probe\\undeletable", rightDelete);
+        DenyRights("probe", keyCreateSubKey);
+        RegHandle h = 0;
+        bool deleteChecked = raw_->DeleteKey(RootHandle(kRoot), Path("probe\\undeletable")) == regAccessDenied;
+        bool createChecked = raw_->CreateKey(RootHandle(kRoot), Path("probe\\new"), keyRead, h) == regAccessDenied;
+        if (!createChecked)
+            raw_->CloseKey(h);
+        probed_ = deleteChecked && createChecked ? 1 : -1;
+    }
+    return probed_ == 1;
+}
+
 void TestRegistry::DenyRights(std::string_view relative, uint32_t rights) {
     RegHandle h = 0;
     ASSERT_EQ(raw_->OpenKey(RootHandle(kRoot), Path(relative), rightWriteDac, h), regOk) << Path(relative);

@@ -100,6 +100,11 @@ public:
     // Gives the key an access list that refuses `rights` to everyone (undone before the branch
     // is removed).
     void DenyRights(std::string_view relative, uint32_t rights);
+    // Whether an access list refusing deletion or subkey creation stops RegDeleteKey and
+    // RegCreateKeyEx. Windows and the in-memory registry check it; Wine checks access lists
+    // only when a key is opened, so there a refused DELETE right does not stop a deletion.
+    // Found out by trying it on a probe key.
+    bool ChecksDeleteAndCreateAccess();
     // The access list, in the registry's own format, that refuses `rights` to everyone.
     std::vector<uint8_t> DescriptorDenying(uint32_t rights) const;
 
@@ -118,6 +123,7 @@ private:
     std::unique_ptr<CountingRegistry> counting_;
     std::string branch_;
     std::vector<std::string> denied_;
+    int probed_ = 0;  // 1 checked, -1 not checked, 0 not probed yet
 };
 
 // The registries a typed suite runs against: the in-memory one everywhere, the real one on Windows.
