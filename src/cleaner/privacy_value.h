@@ -41,7 +41,14 @@ public:
     virtual ~TraceLog() = default;
     virtual void AppendPrivacyValue(const PrivacyValue& pv) = 0;
     virtual void AppendString(std::string_view line) = 0;
+    // The local date and time as the log stamps its lines (short date, a blank, long time);
+    // empty where the log has no clock.
+    virtual std::string DateTimeText() { return {}; }
 };
+
+class FileSystem;
+class RegKey;
+class RegValue;
 
 class PrivacyValues {
 public:
@@ -54,6 +61,21 @@ public:
     // Appends a new trace with the given status under `sKey` (none when empty) and hands it to
     // the log. The add operations of each source kind build `pv` and end here.
     PrivacyValuePtr AddTrace(PrivacyValue pv, int32_t vsValueStatus = vsNone, std::string_view sKey = {});
+
+    // A registry key: Path and ValueName/Value from the key, RootKey its root, Size 0.
+    PrivacyValuePtr AddRegKey(const RegKey& rk, int32_t vsValueStatus = vsNone, std::string_view sKey = {});
+    // A registry value: Path is KeyPath, a backslash and ValueName; Size the byte length of its
+    // data (two bytes per character of text or of a number's decimal form, bytes for binary).
+    PrivacyValuePtr AddRegValue(const RegValue& rv, int32_t vsValueStatus = vsNone, std::string_view sKey = {});
+    // A folder given by its full path; ValueName and Value are its name, Size 0.
+    PrivacyValuePtr AddFolder(std::string sFolderPath, int32_t vsValueStatus = vsNone, std::string_view sKey = {});
+    // A file given by its full path and its size as a listing gave it.
+    PrivacyValuePtr AddFile(std::string sFilePath, int64_t size, int32_t vsValueStatus = vsNone,
+                            std::string_view sKey = {});
+    // A file whose size is read now; throws std::runtime_error when it cannot be read, and then
+    // nothing is added.
+    PrivacyValuePtr AddFile(FileSystem& files, std::string sFilePath, int32_t vsValueStatus = vsNone,
+                            std::string_view sKey = {});
 
     PrivacyValuePtr AddIniFileItem(std::string_view sIniFile, std::string_view sKeyName, std::string_view sValue,
                                    int32_t vsValueStatus = vsNone, std::string_view sKey = {});

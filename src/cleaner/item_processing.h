@@ -1,0 +1,23 @@
+// The two recursive walks of the seek-and-clear engine, for callers beyond ParseItem.
+#pragma once
+
+#include <string>
+
+namespace lumo {
+
+class PrivacyItem;
+class RegKey;
+struct SeekContext;
+
+// Everything below `folder` as traces of `item`: at each level first the subfolders, then the
+// files, then each subfolder's contents; when clearing, files are deleted (or overwritten) as
+// they are found and each emptied subfolder is removed. Links are reported and removed as
+// themselves, never entered. `folder` itself is never reported or removed.
+void GetFolderAllSub(PrivacyItem& item, SeekContext& ctx, const std::string& folder, bool bClearValue);
+
+// Everything below `key` as traces of `item`: at each level first the subkeys, then the values,
+// then each subkey's contents; when clearing, values not held are deleted and each subkey is
+// deleted deeply after its walk. `key` itself is never deleted.
+void GetRegKeyAllSub(PrivacyItem& item, SeekContext& ctx, RegKey& key, bool bClearValue);
+
+}  // namespace lumo

@@ -1,0 +1,108 @@
+// What the engine tests share: a FileSystem wrapper that injects locked files and refusals,
+// counts listings and records in-place writes, and a log that records its lines.
+#pragma once
+
+#include <algorithm>
+#include <map>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "cleaner/privacy_item.h"
+#include "log/privacy_log.h"
+#include "platform/file_system.h"
+
+namespace lumo::testing {
+
+class InjectingFileSystem : public FileSystem {
+public:
+    explicit InjectingFileSystem(FileSystem& real) : real_(real) {}
+
+    std::set<std::string> locked;             // held open by another process: deletion denied
+    std::set<std::string> refuseFolderRemoval;
+    std::set<std::string> refuseWriting;
+    std::set<std::string> failDeletionQuietly;  // deletion fails with "other failure", file stays
+    bool reverseListings = true;  // a listing order no sort would give, to see it is followed
+
+    struct InPlaceOpen {
+        std::string path;
+        std::vector<size_t> writes;
+    };
+    std::vector<InPlaceOpen> inPlaceOpens;
+    std::map<std::string, int> listings;
+
+    bool FileExists(std::string_view path) override { return real_.FileExists(path); }
+    bool FolderExists(std::string_view path) override { return real_.FolderExists(path); }
+    bool ListFolder(std::string_view path, std::vector<FolderEntry>& entries) override {
+        ++listings[std::string(path)];
+        bool ok = real_.ListFolder(path, entries);
+        if (reverseListings)
+            std::sort(entries.begin(), entries.end(),
+                      [](const FolderEntry& a, const FolderEntry& b) { return a.name > b.name; });
+        return ok;
+    }
+    std::optional<int64_t> FileSize(std::string_view path) override { return real_.FileSize(path); }
+    FileResult RemoveFile(std::string_view path) override {
+        if (locked.count(std::string(path)))
+            return FileResult::DeniedOrInUse;
+        if (failDeletionQuietly.count(std::string(path)))
+            return FileResult::OtherFailure;
+        return real_.RemoveFile(path);
+    }
+    FileResult RemoveFolder(std::string_view path) override {
+        if (refuseFolderRemoval.count(std::string(path)))
+            return FileResult::DeniedOrInUse;
+        return real_.RemoveFolder(path);
+    }
+    FileResult DeleteFolderTree(std::string_view path) override { return real_.DeleteFolderTree(path); }
+    bool CreateFolder(std::string_view path) override { return real_.CreateFolder(path); }
+    bool ReplaceAtomically(std::string_view a, std::string_view b) override { return real_.ReplaceAtomically(a, b); }
+    std::optional<std::string> ReadFile(std::string_view path) override { return real_.ReadFile(path); }
+    std::unique_ptr<FileWriter> OpenForWrite(std::string_view path, WriteMode mode) override {
+        if (refuseWriting.count(std::string(path)))
+            return nullptr;
+        auto inner = real_.OpenForWrite(path, mode);
+        if (!inner || mode != WriteMode::InPlace)
+            return inner;
+        inPlaceOpens.push_back({std::string(path), {}});
+        return std::make_unique<CountingWriter>(std::move(inner), inPlaceOpens.back().writes);
+    }
+
+private:
+    class CountingWriter : public FileWriter {
+    public:
+        CountingWriter(std::unique_ptr<FileWriter> inner, std::vector<size_t>& writes)
+            : inner_(std::move(inner)), writes_(writes) {}
+        bool Write(const char* data, size_t n) override {
+            writes_.push_back(n);
+            return inner_->Write(data, n);
+        }
+        bool Close() override { return inner_->Close(); }
+
+    private:
+        std::unique_ptr<FileWriter> inner_;
+        std::vector<size_t>& writes_;
+    };
+
+    FileSystem& real_;
+};
+
+// Records the entry lines (as the activity log would write them) and free lines.
+struct RecordingLog : TraceLog {
+    std::vector<std::string> lines;
+    void AppendPrivacyValue(const PrivacyValue& pv) override { lines.push_back(PrivacyLog::EntryLine(pv)); }
+    void AppendString(std::string_view line) override { lines.emplace_back(line); }
+    std::string DateTimeText() override { return "12/25/2006 3:04:05 PM"; }
+};
+
+inline std::unique_ptr<PrivacyItem> MakeItem(int32_t type, std::vector<std::string> seek,
+                                             std::vector<std::string> hold = {}) {
+    auto item = std::make_unique<PrivacyItem>();
+    item->ItemType = type;
+    item->SeekSettings = std::move(seek);
+    item->HoldSettings = std::move(hold);
+    item->HoldFlag = !item->HoldSettings.empty();
+    return item;
+}
+
+}  // namespace lumo::testing

@@ -1,0 +1,168 @@
+// The activity log's files, blocks and lines, through the portable file system and a set clock.
+#include <gtest/gtest.h>
+
+#include "base/ansi.h"
+#include "log/privacy_log.h"
+#include "platform/portable/portable_clock.h"
+#include "platform/portable/portable_file_system.h"
+#include "platform/scratch_folder.h"
+
+namespace lumo {
+namespace {
+
+using testing::ScratchFolder;
+
+const std::string kSeparator =
+    "-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=";
+
+std::string Start(const std::string& when) {
+    return "\r\n" + kSeparator + "\r\n-=-=-=-=-=              start log at " + when + "              -=-=-=-=-=\r\n";
+}
+std::string End(const std::string& when) {
+    return "-=-=-=-=-=             end log at " + when + "             -=-=-=-=-=\r\n" + kSeparator + "\r\n\r\n";
+}
+
+class ActivityLog : public ::testing::Test {
+protected:
+    ScratchFolder dir;
+    PortableFileSystem files;
+    PortableClock clock{DateTime::FromParts(2006, 12, 25, 15, 4, 5)};
+    PrivacyLog log{files, clock, dir.Path("app/logs")};
+
+    static PrivacyValue Trace(int32_t type, int32_t status, std::string path, std::string name) {
+        PrivacyValue pv;
+        pv.ValueType = type;
+        pv.ValueStatus = status;
+        pv.Path = std::move(path);
+        pv.ValueName = std::move(name);
+        return pv;
+    }
+};
+
+TEST_F(ActivityLog, TwoRunsOnOneDayFollowEachOtherInOneFile) {
+    EXPECT_FALSE(dir.Exists("app/logs"));
+    log.StartLogging();
+    EXPECT_EQ(log.LogFileName, dir.Path("app/logs/L20061225.log"));
+    log.AppendString("first run");
+    log.EndLogging();
+    clock.Set(DateTime::FromParts(2006, 12, 25, 16, 0, 0));
+    log.StartLogging();
+    log.AppendString("second run");
+    log.EndLogging();
+    EXPECT_EQ(dir.Read("app/logs/L20061225.log"),
+              Start("12/25/2006 3:04:05 PM") + "first run\r\n" + End("12/25/2006 3:04:05 PM") +
+                  Start("12/25/2006 4:00:00 PM") + "second run\r\n" + End("12/25/2006 4:00:00 PM"));
+}
+
+TEST_F(ActivityLog, ARunPastMidnightStaysInTheFileOfItsFirstDay) {
+    clock.Set(DateTime::FromParts(2007, 1, 9, 23, 59, 59));
+    log.StartLogging();
+    clock.Set(DateTime::FromParts(2007, 1, 10, 0, 0, 1));
+    log.AppendString(log.DateTimeText() + "--100,RegKey(GetRegKeyAllSub),Delete RegKey failed!,0");
+    log.EndLogging();
+    EXPECT_FALSE(dir.Exists("app/logs/L20070110.log"));
+    EXPECT_EQ(dir.Read("app/logs/L20070109.log"),
+              Start("1/9/2007 11:59:59 PM") + "1/10/2007 12:00:01 AM--100,RegKey(GetRegKeyAllSub),Delete RegKey failed!,0\r\n" +
+                  End("1/10/2007 12:00:01 AM"));
+}
+
+TEST_F(ActivityLog, EntryLinesCarryTheStatusWordAndThePathOrTheName) {
+    struct Case {
+        PrivacyValue pv;
+        std::string line;
+    };
+    const std::vector<Case> cases = {
+        {Trace(4, vsFind, "C:\\T\\a.txt", "a.txt"), "Find C:\\T\\a.txt"},
+        {Trace(5, vsDelete, "C:\\T\\sub", "sub"), "Delete C:\\T\\sub"},
+        {Trace(1, vsDelete, "Software\\A\\Name", "Name"), "Delete Name"},
+        {Trace(2, vsFind, "Software\\A\\Key", "Key"), "Find Key"},
+        {Trace(7, vsDelete, "C:\\x.ini:K", "K"), "Delete K"},
+        {Trace(4, vsFillBlank, "C:\\index.dat", "index.dat"), "Fill blank C:\\index.dat"},
+        {Trace(4, vsKeepLocked, "C:\\held", "held"), "Keep locked C:\\held"},
+        {Trace(1, vsUnknown, "K\\V", "V"), "Unknown V"},
+        {Trace(4, vsNone, "C:\\plain", "plain"), "C:\\plain"},
+        {Trace(4, 9, "C:\\odd", "odd"), "C:\\odd"},
+    };
+    log.StartLogging();
+    std::string expected = Start("12/25/2006 3:04:05 PM");
+    PrivacyValues pvs;
+    for (const Case& c : cases) {
+        EXPECT_EQ(PrivacyLog::EntryLine(c.pv), c.line);
+        log.AppendPrivacyValue(c.pv);
+        pvs.AddPrivacyValue(std::make_shared<PrivacyValue>(c.pv));
+        expected += c.line + "\r\n";
+    }
+    log.AppendPrivacyValues(pvs);
+    for (const Case& c : cases)
+        expected += c.line + "\r\n";
+    log.EndLogging();
+    EXPECT_EQ(dir.Read("app/logs/L20061225.log"), expected + End("12/25/2006 3:04:05 PM"));
+}
+
+TEST_F(ActivityLog, TextIsWrittenInTheAnsiCodePage) {
+    log.StartLogging();
+    log.AppendPrivacyValue(Trace(4, vsFind, "C:\\Café\\ü.txt", "ü.txt"));
+    log.EndLogging();
+    std::string bytes = dir.Read("app/logs/L20061225.log");
+#ifdef _WIN32
+    const std::string expected = ToAnsi("Find C:\\Café\\ü.txt\r\n");
+#else
+    const std::string expected = "Find C:\\Caf\xE9\\\xFC.txt\r\n";
+#endif
+    EXPECT_NE(bytes.find(expected), std::string::npos);
+}
+
+TEST_F(ActivityLog, WhileClosedNothingIsWrittenAndNothingIsCreated) {
+    log.AppendString("lost");
+    log.AppendPrivacyValue(Trace(4, vsFind, "C:\\a", "a"));
+    PrivacyValues pvs;
+    pvs.AddFile("C:\\b", 1, vsFind);
+    log.AppendPrivacyValues(pvs);
+    log.EndLogging();
+    EXPECT_FALSE(log.IsOpen());
+    EXPECT_FALSE(dir.Exists("app/logs"));
+
+    log.StartLogging();
+    log.EndLogging();
+    log.AppendString("after the end");
+    log.EndLogging();
+    EXPECT_EQ(dir.Read("app/logs/L20061225.log"), Start("12/25/2006 3:04:05 PM") + End("12/25/2006 3:04:05 PM"));
+}
+
+TEST_F(ActivityLog, StartingAgainWhileOpenBeginsANewBlock) {
+    log.StartLogging();
+    log.AppendString("one");
+    log.StartLogging();
+    log.AppendString("two");
+    log.EndLogging();
+    EXPECT_EQ(dir.Read("app/logs/L20061225.log"),
+              Start("12/25/2006 3:04:05 PM") + "one\r\n" + Start("12/25/2006 3:04:05 PM") + "two\r\n" +
+                  End("12/25/2006 3:04:05 PM"));
+}
+
+TEST_F(ActivityLog, AFolderThatCannotBeMadeFailsTheStartAndLeavesTheLogClosed) {
+    dir.Write("blocked", "a file where the folder should be");
+    PrivacyLog blocked(files, clock, dir.Path("blocked/logs"));
+    EXPECT_THROW(blocked.StartLogging(), std::runtime_error);
+    EXPECT_FALSE(blocked.IsOpen());
+    blocked.AppendString("lost");
+    blocked.EndLogging();
+    EXPECT_EQ(dir.Read("blocked"), "a file where the folder should be");
+}
+
+TEST_F(ActivityLog, TracesAddedToACollectionAreLoggedWithTheirStatusAtThatMoment) {
+    log.StartLogging();
+    PrivacyValues pvs(&log);
+    auto pv = pvs.AddFile("C:\\T\\a.txt", 10, vsFind);
+    pv->ValueStatus = vsDelete;  // set after the deletion: does not reach the log
+    pvs.AddFolder("C:\\T\\sub", vsDelete);
+    pvs.AddIniFileItem("C:\\x.ini", "K", "abc", vsDelete);
+    pvs.AddPrivacyValue(std::make_shared<PrivacyValue>(Trace(4, vsFind, "C:\\merged", "merged")));
+    log.EndLogging();
+    EXPECT_EQ(dir.Read("app/logs/L20061225.log"), Start("12/25/2006 3:04:05 PM") +
+                                                      "Find C:\\T\\a.txt\r\nDelete C:\\T\\sub\r\nDelete K\r\n" +
+                                                      End("12/25/2006 3:04:05 PM"));
+}
+
+}  // namespace
+}  // namespace lumo
