@@ -118,6 +118,8 @@ public:
     ControlPeer* Peer() const { return peer_.get(); }
     void AttachPeer(std::unique_ptr<ControlPeer> peer) { peer_ = std::move(peer); }
     void DetachPeer() { peer_.reset(); }
+    // Hands the peer to the backend, which destroys it once no window procedure uses it.
+    std::unique_ptr<ControlPeer> ReleasePeer() { return std::move(peer_); }
 
 protected:
     Control(ControlSite site, ControlKind kind);

@@ -131,6 +131,7 @@ public:
     FormPeer* Peer() const { return peer_.get(); }
     void AttachPeer(std::unique_ptr<FormPeer> peer) { peer_ = std::move(peer); }
     void DetachPeer() { peer_.reset(); }
+    std::unique_ptr<FormPeer> ReleasePeer() { return std::move(peer_); }
     void SetShownAs(ShowMode mode, Form* owner);
     void SetVisibleState(bool visible);
     uint32_t NextMenuId() { return nextMenuId_++; }

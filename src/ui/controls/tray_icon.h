@@ -10,7 +10,7 @@ namespace lumo {
 class TrayIcon {
 public:
     std::string ToolTip;
-    std::string Picture = "app";  // resource name of the icon
+    std::string Picture = "appicon";  // resource name of the icon
 
     std::function<void()> OnDoubleClick;
     std::function<void()> OnRightClick;

@@ -1,0 +1,34 @@
+// frmAbout: the product's name and the version the running program carries.
+#pragma once
+
+#include <string>
+
+#include "ui/controls/button.h"
+#include "ui/controls/frame.h"
+#include "ui/controls/image.h"
+#include "ui/controls/label.h"
+#include "ui/ui_host.h"
+
+namespace lumo {
+
+// "Version 3.2.19": each number in decimal without leading zeros.
+std::string VersionText(const VersionNumbers& version);
+
+class AboutWindow : public Form {
+public:
+    explicit AboutWindow(UiHost& host);
+
+    Frame& Frame1;
+    Frame& Frame2;
+    Image& Image1;
+    Label& Label1;
+    Label& Label4;
+    Label& lblVersion;
+    Label& Label3;
+    Button& cmdOk;
+
+    void Form_Load();
+    void cmdOk_Click();
+};
+
+}  // namespace lumo

@@ -1,0 +1,69 @@
+// frmAbout on screen: the version comes from the program's own version resource.
+#include <gtest/gtest.h>
+
+#include "gui_test_support.h"
+#include "ui/about_window.h"
+
+namespace lumo {
+namespace {
+
+using namespace guitest;
+
+TEST(AboutWindowGui, ReadsTheVersionFromTheProgramsOwnResource) {
+    wchar_t path[MAX_PATH] = {};
+    GetModuleFileNameW(nullptr, path, MAX_PATH);
+    std::optional<VersionNumbers> version = ReadVersionResource(path);
+    ASSERT_TRUE(version.has_value()) << "the test program carries the program's resources";
+    EXPECT_EQ(*version, (VersionNumbers{3, 2, 19}));
+    EXPECT_FALSE(ReadVersionResource(L"C:\\windows\\no-such-file.exe").has_value());
+}
+
+void CALLBACK PressOk(HWND, UINT, UINT_PTR id, DWORD) {
+    KillTimer(nullptr, id);
+    HWND about = FindWindowW(L"frmAbout", nullptr);
+    HWND ok = about ? FindWindowExW(about, nullptr, L"Button", L"OK") : nullptr;
+    if (ok)
+        PostMessageW(ok, BM_CLICK, 0, 0);
+}
+
+TEST(AboutWindowGui, ShowsModallyWithVersionAndIconAndOkClosesIt) {
+    Win32Host host;
+    Form main(host, "frmGuiOwner");
+    main.SetCaption("Owner");
+    main.Show();
+    AboutWindow about(host);
+    std::string versionShown, caption;
+    bool iconShown = false, ownerDisabled = false;
+    about.OnLoad = [&] {
+        about.Form_Load();
+    };
+    about.Load();
+    HWND window = Win32Host::WindowOf(about);
+    ASSERT_NE(window, nullptr);
+    versionShown = TextOf(Win32Host::WindowOf(about.lblVersion));
+    caption = TextOf(window);
+    iconShown = SendMessageW(Win32Host::WindowOf(about.Image1), STM_GETICON, 0, 0) != 0;
+    EXPECT_EQ(versionShown, "Version 3.2.19");
+    EXPECT_EQ(caption, "About Sweepkit Lumo");
+    EXPECT_TRUE(iconShown);
+    EXPECT_EQ(GetWindowLongPtrW(window, GWL_STYLE) & (WS_MINIMIZEBOX | WS_MAXIMIZEBOX | WS_THICKFRAME), 0);
+    LOGFONTW font{};
+    GetObjectW(reinterpret_cast<HFONT>(SendMessageW(Win32Host::WindowOf(about.Label1), WM_GETFONT, 0, 0)), sizeof font,
+               &font);
+    EXPECT_EQ(std::wstring(font.lfFaceName), L"Courier New");
+    EXPECT_EQ(font.lfWeight, FW_BOLD);
+
+    about.cmdOk.OnClick = [&] {
+        ownerDisabled = !IsWindowEnabled(Win32Host::WindowOf(main));
+        about.cmdOk_Click();
+    };
+    UINT_PTR timer = SetTimer(nullptr, 0, 100, PressOk);
+    about.Show(ShowMode::Modal, &main);
+    KillTimer(nullptr, timer);
+    EXPECT_TRUE(ownerDisabled);
+    EXPECT_FALSE(about.Loaded());
+    EXPECT_TRUE(IsWindowEnabled(Win32Host::WindowOf(main)));
+}
+
+}  // namespace
+}  // namespace lumo

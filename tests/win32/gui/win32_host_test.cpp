@@ -1,0 +1,593 @@
+// The Win32 backend under a real (virtual) display: windows made from the model with the right
+// classes, captions and pixel sizes; the user's clicks reaching handlers; quiet mirroring of
+// changes made by code; list view rows and icons; status panels sized to their text; timers;
+// message boxes answered without blocking; modal forms; the tray icon's messages; a screenshot.
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <set>
+
+#include "gui_test_support.h"
+#include "ui/controls/button.h"
+#include "ui/controls/check_box.h"
+#include "ui/controls/frame.h"
+#include "ui/controls/image_list.h"
+#include "ui/controls/label.h"
+#include "ui/controls/list_box.h"
+#include "ui/controls/list_view.h"
+#include "ui/controls/status_bar.h"
+#include "ui/controls/text_box.h"
+#include "ui/controls/timer.h"
+#include "ui/controls/tray_icon.h"
+#include "ui/controls/tree_view.h"
+#include "ui/program_icons.h"
+#include "ui/win32/win32_ui.h"
+
+namespace lumo {
+namespace {
+
+using namespace guitest;
+
+// A form laid out like the program's main window, built in the test.
+struct TestWindow : Form {
+    explicit TestWindow(UiHost& host)
+        : Form(host, "frmGuiTest"),
+          lvwPItem(Add<ListView>("lvwPItem")),
+          lstLog(Add<ListBox>("lstLog")),
+          sbrStatus(Add<StatusBar>("sbrStatus")),
+          cmdShow(Add<Button>("cmdShow")),
+          cmdClear(Add<Button>("cmdClear")),
+          fraOptions(Add<Frame>("fraOptions")),
+          chkLog(Add<CheckBox>("chkLog", &fraOptions)),
+          txtTitle(Add<TextBox>("txtTitle", &fraOptions)),
+          cmbDays(Add<ComboBox>("cmbDays", &fraOptions)),
+          tvwTree(Add<TreeView>("tvwTree")),
+          lblNote(Add<Label>("lblNote")),
+          tmrSchedule(Add<Timer>("tmrSchedule")),
+          imlPrivacy(Add<ImageList>("imlPrivacy")) {
+        SetCaption("Sweepkit Lumo");
+        SetClientSize(9000, 6960);
+        lvwPItem.Move(0, 120, 6135, 4575);
+        lstLog.Move(0, 4800, 6135, 1815);
+        sbrStatus.Move(0, 6690, 9000, 270);
+        cmdShow.Move(6240, 120, 1185, 495);
+        cmdShow.SetCaption("Show");
+        cmdShow.SetFontBold(true);
+        cmdClear.Move(6240, 720, 1185, 495);
+        cmdClear.SetCaption("Clear");
+        fraOptions.Move(6240, 1320, 2640, 2400);
+        fraOptions.SetCaption("Options");
+        chkLog.Move(120, 240, 2400, 375);
+        chkLog.SetCaption("Enable file logging");
+        txtTitle.Move(120, 720, 2400, 315);
+        cmbDays.Move(120, 1200, 1200, 315);
+        cmbDays.SetStyle(ComboStyle::DropdownList);
+        tvwTree.Move(6240, 3840, 2640, 1800);
+        lblNote.Move(6240, 5760, 2640, 285);
+        lblNote.SetCaption("Note");
+        for (const char* key : {"win", "winshow", "windelete", "mie", "mieshow", "miedelete", "app", "appshow",
+                                "appdelete"})
+            imlPrivacy.Add(key, ListIconResource(key));
+        lvwPItem.SetIcons(&imlPrivacy);
+        lvwPItem.SetSmallIcons(&imlPrivacy);
+        lvwPItem.SetView(ListViewStyle::Report);
+        lvwPItem.SetLabelEdit(LabelEditMode::Manual);
+        lvwPItem.AddColumn("Clear Item", 4000);
+        lvwPItem.AddColumn("Status");
+    }
+    ListView& lvwPItem;
+    ListBox& lstLog;
+    StatusBar& sbrStatus;
+    Button& cmdShow;
+    Button& cmdClear;
+    Frame& fraOptions;
+    CheckBox& chkLog;
+    TextBox& txtTitle;
+    ComboBox& cmbDays;
+    TreeView& tvwTree;
+    Label& lblNote;
+    Timer& tmrSchedule;
+    ImageList& imlPrivacy;
+};
+
+class Win32Gui : public ::testing::Test {
+protected:
+    void SetUp() override {
+        host.OnHandlerFailed = [this](const std::string& where, const std::string& message) {
+            failures.push_back(where + ": " + message);
+        };
+        host.OnMessageBox = [this](const MessageBoxRequest& r) -> std::optional<MsgAnswer> {
+            boxes.push_back(r.text);
+            if (answers.empty())
+                return std::nullopt;
+            MsgAnswer a = answers.front();
+            answers.erase(answers.begin());
+            return a;
+        };
+        window = std::make_unique<TestWindow>(host);
+        window->Show();
+        hwnd = Win32Host::WindowOf(*window);
+        ASSERT_NE(hwnd, nullptr) << "no window: is there a display?";
+        dpi = win32::WindowDpi(hwnd);
+        PumpFor(host, 50);
+    }
+    void TearDown() override {
+        window.reset();
+        EXPECT_TRUE(failures.empty()) << failures.front();
+    }
+    int Px(int32_t twips) const { return win32::TwipsToPixels(twips, dpi); }
+    HWND Of(const Control& c) const { return Win32Host::WindowOf(c); }
+
+    Win32Host host;
+    std::unique_ptr<TestWindow> window;
+    HWND hwnd = nullptr;
+    int dpi = 96;
+    std::vector<std::string> failures;
+    std::vector<std::string> boxes;
+    std::vector<MsgAnswer> answers;
+};
+
+TEST_F(Win32Gui, ControlsExistWithTheirClassesCaptionsAndPixelPlaces) {
+    EXPECT_EQ(ClassOf(hwnd), L"frmGuiTest");
+    EXPECT_EQ(TextOf(hwnd), "Sweepkit Lumo");
+    RECT client{};
+    GetClientRect(hwnd, &client);
+    EXPECT_EQ(client.right, Px(9000));
+    EXPECT_EQ(client.bottom, Px(6960));
+
+    struct Case {
+        Control* control;
+        const wchar_t* windowClass;
+        const char* text;
+    };
+    TestWindow& w = *window;
+    for (const Case& c : {Case{&w.cmdShow, L"Button", "Show"}, Case{&w.cmdClear, L"Button", "Clear"},
+                          Case{&w.chkLog, L"Button", "Enable file logging"}, Case{&w.fraOptions, L"Button", "Options"},
+                          Case{&w.lblNote, L"Static", "Note"}, Case{&w.txtTitle, L"Edit", ""},
+                          Case{&w.lstLog, L"ListBox", ""}, Case{&w.lvwPItem, L"SysListView32", ""},
+                          Case{&w.tvwTree, L"SysTreeView32", ""}, Case{&w.sbrStatus, L"msctls_statusbar32", ""}}) {
+        HWND child = Of(*c.control);
+        ASSERT_NE(child, nullptr) << c.control->Name();
+        EXPECT_EQ(GetParent(child), hwnd);
+        EXPECT_EQ(ClassOf(child), std::wstring(c.windowClass)) << c.control->Name();
+        if (*c.text) {
+            EXPECT_EQ(TextOf(child), c.text) << c.control->Name();
+        }
+        TwipsRect t = c.control->FormBounds();
+        RECT r = PlaceOf(child);
+        EXPECT_EQ(r.left, Px(t.left)) << c.control->Name();
+        EXPECT_EQ(r.top, Px(t.top)) << c.control->Name();
+        EXPECT_EQ(r.right - r.left, Px(t.width)) << c.control->Name();
+        EXPECT_EQ(r.bottom - r.top, Px(t.height)) << c.control->Name();
+        EXPECT_TRUE(IsWindowVisible(child)) << c.control->Name();
+    }
+    EXPECT_EQ(PlaceOf(Of(w.chkLog)).left, Px(6240 + 120)) << "inside its frame";
+
+    // The bold button really has a bold font.
+    LOGFONTW bold{}, normal{};
+    GetObjectW(reinterpret_cast<HFONT>(SendMessageW(Of(w.cmdShow), WM_GETFONT, 0, 0)), sizeof bold, &bold);
+    GetObjectW(reinterpret_cast<HFONT>(SendMessageW(Of(w.cmdClear), WM_GETFONT, 0, 0)), sizeof normal, &normal);
+    EXPECT_EQ(bold.lfWeight, FW_BOLD);
+    EXPECT_EQ(normal.lfWeight, FW_NORMAL);
+}
+
+TEST_F(Win32Gui, ModelChangesReachTheWindows) {
+    TestWindow& w = *window;
+    w.cmdClear.SetCaption("Stop");
+    EXPECT_EQ(TextOf(Of(w.cmdClear)), "Stop");
+    w.cmdShow.SetEnabled(false);
+    EXPECT_FALSE(IsWindowEnabled(Of(w.cmdShow)));
+    w.fraOptions.SetVisible(false);
+    EXPECT_FALSE(IsWindowVisible(Of(w.chkLog))) << "a hidden frame hides what stands in it";
+    w.fraOptions.SetVisible(true);
+    EXPECT_TRUE(IsWindowVisible(Of(w.chkLog)));
+    w.fraOptions.Move(6000, 1320);
+    EXPECT_EQ(PlaceOf(Of(w.txtTitle)).left, Px(6000 + 120)) << "moving a frame moves what stands in it";
+    window->SetCaption("Other");
+    EXPECT_EQ(TextOf(hwnd), "Other");
+    window->SetClientSize(9600, 7200);
+    RECT client{};
+    GetClientRect(hwnd, &client);
+    EXPECT_EQ(client.right, Px(9600));
+    EXPECT_EQ(client.bottom, Px(7200));
+    RECT outer{};
+    GetWindowRect(hwnd, &outer);
+    EXPECT_EQ(outer.right - outer.left, Px(window->Width())) << "the measured frame makes the outer size";
+}
+
+TEST_F(Win32Gui, UserClicksReachTheHandlersButDisabledControlsDoNot) {
+    TestWindow& w = *window;
+    int shows = 0, checks = 0;
+    w.cmdShow.OnClick = [&] { ++shows; };
+    w.chkLog.OnClick = [&] { ++checks; };
+    SendMessageW(Of(w.cmdShow), BM_CLICK, 0, 0);
+    EXPECT_EQ(shows, 1);
+    SendMessageW(Of(w.chkLog), BM_CLICK, 0, 0);
+    EXPECT_EQ(checks, 1);
+    EXPECT_EQ(w.chkLog.Value(), CheckValue::Checked);
+    EXPECT_EQ(SendMessageW(Of(w.chkLog), BM_GETCHECK, 0, 0), BST_CHECKED);
+    w.chkLog.SetValue(CheckValue::Grayed);
+    EXPECT_EQ(SendMessageW(Of(w.chkLog), BM_GETCHECK, 0, 0), BST_INDETERMINATE);
+    EXPECT_EQ(checks, 1) << "set from code: no click";
+    w.cmdShow.SetEnabled(false);
+    SendMessageW(Of(w.cmdShow), BM_CLICK, 0, 0);
+    EXPECT_EQ(shows, 1);
+    // A handler that fails leaves the window working.
+    w.cmdClear.OnClick = [] { throw std::runtime_error("broken"); };
+    SendMessageW(Of(w.cmdClear), BM_CLICK, 0, 0);
+    ASSERT_EQ(failures.size(), 1u);
+    EXPECT_EQ(failures[0], "frmGuiTest.cmdClear_Click: broken");
+    failures.clear();
+}
+
+TEST_F(Win32Gui, ChangesMadeByCodeStayQuietEvenWhereWindowsNotifies) {
+    TestWindow& w = *window;
+    int changes = 0, picks = 0, rowClicks = 0, nodeClicks = 0;
+    w.txtTitle.OnChange = [&] { ++changes; };
+    w.cmbDays.OnClick = [&] { ++picks; };
+    w.lvwPItem.OnItemClick = [&](ListItem&) { ++rowClicks; };
+    w.tvwTree.OnNodeClick = [&](Node&) { ++nodeClicks; };
+
+    w.txtTitle.SetText("from code");  // Windows sends EN_CHANGE for this
+    EXPECT_EQ(TextOf(Of(w.txtTitle)), "from code");
+    EXPECT_EQ(changes, 0);
+    SendMessageW(Of(w.txtTitle), EM_SETSEL, 0x7FFF, 0x7FFF);
+    SendMessageW(Of(w.txtTitle), WM_CHAR, L'!', 0);  // the user types at the end
+    EXPECT_EQ(changes, 1);
+    EXPECT_EQ(w.txtTitle.Text(), "from code!");
+
+    for (const char* d : {"1", "2", "3"})
+        w.cmbDays.AddItem(d);
+    w.cmbDays.SetListIndex(2);
+    EXPECT_EQ(SendMessageW(Of(w.cmbDays), CB_GETCURSEL, 0, 0), 2);
+    EXPECT_EQ(picks, 0);
+
+    w.lvwPItem.AddItem("1-Windows-Recent", "Windows Recent", "win", "win");
+    ListItem& second = w.lvwPItem.AddItem("1-Windows-Run", "Windows Run", "win", "win");
+    w.lvwPItem.SetSelectedItem(&second);  // Windows sends LVN_ITEMCHANGED for this
+    EXPECT_EQ(SendMessageW(Of(w.lvwPItem), LVM_GETITEMSTATE, 1, LVIS_SELECTED), LVIS_SELECTED);
+    EXPECT_EQ(rowClicks, 0);
+
+    Node& root = w.tvwTree.AddNode(nullptr, "", "Windows");
+    Node& other = w.tvwTree.AddNode(nullptr, "", "Internet Explorer");
+    w.tvwTree.SetSelectedItem(&other);  // TVN_SELCHANGED with TVC_UNKNOWN
+    EXPECT_EQ(nodeClicks, 0);
+    EXPECT_NE(SendMessageW(Of(w.tvwTree), TVM_GETNEXTITEM, TVGN_CARET, 0), 0);
+    // The user's keyboard moves the tree's selection: that is the user's choice of a node.
+    SendMessageW(Of(w.tvwTree), WM_KEYDOWN, VK_UP, 0);
+    EXPECT_EQ(nodeClicks, 1);
+    EXPECT_EQ(w.tvwTree.SelectedItem(), &root);
+}
+
+TEST_F(Win32Gui, ListViewShowsRowsSubItemsAndTheirIcons) {
+    TestWindow& w = *window;
+    HWND list = Of(w.lvwPItem);
+    HIMAGELIST small = reinterpret_cast<HIMAGELIST>(SendMessageW(list, LVM_GETIMAGELIST, LVSIL_SMALL, 0));
+    ASSERT_NE(small, nullptr);
+    EXPECT_EQ(ImageList_GetImageCount(small), 9);
+    int cx = 0, cy = 0;
+    ImageList_GetIconSize(small, &cx, &cy);
+    EXPECT_EQ(cx, MulDiv(16, dpi, 96));
+
+    w.lvwPItem.AddItem("1-Windows-Recycle Bin", "Windows Recycle Bin", "win", "win");
+    w.lvwPItem.AddItem("1-Internet Explorer-Cookies", "Internet Explorer Cookies", "mie", "mie");
+    w.lvwPItem.AddItem("2-Foo", "Foo", "app", "app");
+    ListItem& ie = w.lvwPItem.Item("1-Internet Explorer-Cookies");
+    ie.SetSubItem(1, "12 item(s)");
+    ie.SetSmallIcon("mieshow");
+    ie.EnsureVisible();
+    ASSERT_EQ(SendMessageW(list, LVM_GETITEMCOUNT, 0, 0), 3);
+
+    auto cell = [&](int row, int column) {
+        wchar_t text[256] = {};
+        LVITEMW item{};
+        item.iSubItem = column;
+        item.pszText = text;
+        item.cchTextMax = 256;
+        SendMessageW(list, LVM_GETITEMTEXTW, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(&item));
+        return win32::Narrow(text);
+    };
+    auto image = [&](int row) {
+        LVITEMW item{};
+        item.mask = LVIF_IMAGE;
+        item.iItem = row;
+        SendMessageW(list, LVM_GETITEMW, 0, reinterpret_cast<LPARAM>(&item));
+        return item.iImage;
+    };
+    EXPECT_EQ(cell(0, 0), "Windows Recycle Bin");
+    EXPECT_EQ(cell(1, 0), "Internet Explorer Cookies");
+    EXPECT_EQ(cell(1, 1), "12 item(s)");
+    EXPECT_EQ(cell(2, 1), "");
+    EXPECT_EQ(image(0), 0) << "win";
+    EXPECT_EQ(image(1), 4) << "mieshow";
+    EXPECT_EQ(image(2), 6) << "app";
+
+    wchar_t header[64] = {};
+    LVCOLUMNW col{};
+    col.mask = LVCF_TEXT | LVCF_WIDTH;
+    col.pszText = header;
+    col.cchTextMax = 64;
+    SendMessageW(list, LVM_GETCOLUMNW, 0, reinterpret_cast<LPARAM>(&col));
+    EXPECT_EQ(win32::Narrow(header), "Clear Item");
+    EXPECT_EQ(col.cx, Px(4000));
+    EXPECT_EQ(SendMessageW(list, LVM_GETVIEW, 0, 0), LV_VIEW_DETAILS);
+    EXPECT_EQ(GetWindowLongPtrW(list, GWL_STYLE) & LVS_EDITLABELS, 0) << "row labels cannot be edited";
+
+    w.lvwPItem.RemoveItem(1);
+    EXPECT_EQ(cell(0, 0), "Internet Explorer Cookies");
+    ie.SetSubItem(1, "0 item(s)");
+    EXPECT_EQ(cell(0, 1), "0 item(s)") << "the row moved up and is still updated in place";
+    w.lvwPItem.ClearItems();
+    EXPECT_EQ(SendMessageW(list, LVM_GETITEMCOUNT, 0, 0), 0);
+
+    // The user's click on a row.
+    w.lvwPItem.AddItem("k", "clicked", "win", "win");
+    std::string clicked;
+    w.lvwPItem.OnItemClick = [&](ListItem& item) { clicked = item.Text(); };
+    RECT r{};
+    r.left = LVIR_LABEL;
+    SendMessageW(list, LVM_GETITEMRECT, 0, reinterpret_cast<LPARAM>(&r));
+    LPARAM at = MAKELPARAM((r.left + r.right) / 2, (r.top + r.bottom) / 2);
+    SendMessageW(list, WM_LBUTTONDOWN, MK_LBUTTON, at);
+    SendMessageW(list, WM_LBUTTONUP, 0, at);
+    PumpFor(host, 50);
+    EXPECT_EQ(clicked, "clicked");
+}
+
+TEST_F(Win32Gui, StatusPanelsSizeToTheirTextAndTheLastTakesTheRest) {
+    TestWindow& w = *window;
+    for (int i = 0; i < 3; ++i)
+        w.sbrStatus.AddPanel("", PanelAutoSize::Contents);
+    w.sbrStatus.AddPanel("", PanelAutoSize::Spring);
+    HWND bar = Of(w.sbrStatus);
+    auto parts = [&] {
+        int edges[4] = {};
+        EXPECT_EQ(SendMessageW(bar, SB_GETPARTS, 4, reinterpret_cast<LPARAM>(edges)), 4);
+        return std::vector<int>(edges, edges + 4);
+    };
+    w.sbrStatus.SetPanelText(1, "Items: 1");
+    int shortWidth = parts()[0];
+    w.sbrStatus.SetPanelText(1, "Privacy Items: 123456");
+    std::vector<int> edges = parts();
+    EXPECT_GT(edges[0], shortWidth + 20) << "the first panel grew with its text";
+    EXPECT_LE(edges[0], edges[1]);
+    EXPECT_TRUE(edges[3] == -1 || edges[3] >= Px(8000)) << edges[3];
+    w.sbrStatus.SetPanelText(4, "C:\\Windows\\Temp\\x.tmp");
+    wchar_t text[128] = {};
+    SendMessageW(bar, SB_GETTEXTW, 3, reinterpret_cast<LPARAM>(text));
+    EXPECT_EQ(win32::Narrow(text), "C:\\Windows\\Temp\\x.tmp");
+    SendMessageW(bar, SB_GETTEXTW, 0, reinterpret_cast<LPARAM>(text));
+    EXPECT_EQ(win32::Narrow(text), "Privacy Items: 123456");
+}
+
+TEST_F(Win32Gui, TimerTicksOnlyWhileEnabled) {
+    TestWindow& w = *window;
+    int ticks = 0;
+    w.tmrSchedule.OnTimer = [&] { ++ticks; };
+    w.tmrSchedule.SetInterval(30);
+    EXPECT_TRUE(PumpUntil(host, [&] { return ticks >= 3; }, 5000)) << ticks;
+    w.tmrSchedule.SetEnabled(false);
+    int stopped = ticks;
+    PumpFor(host, 200);
+    EXPECT_EQ(ticks, stopped);
+    w.tmrSchedule.SetEnabled(true);
+    EXPECT_TRUE(PumpUntil(host, [&] { return ticks > stopped; }, 5000));
+}
+
+TEST_F(Win32Gui, MessageBoxesAreAnsweredThroughTheHostWithoutBlocking) {
+    answers = {MsgAnswer::No};
+    EXPECT_EQ(host.MsgBox("Are you sure to clear all selected privacy items?", MsgButtons::YesNo, MsgIcon::Question,
+                          MsgDefault::Button2, "Sweepkit Lumo", window.get()),
+              MsgAnswer::No);
+    EXPECT_EQ(boxes, (std::vector<std::string>{"Are you sure to clear all selected privacy items?"}));
+}
+
+// The real box, closed by the test from a timer: its text, its default button (the flags reach
+// Windows) and the answer coming back.
+HWND g_box = nullptr;
+std::wstring g_boxText;
+int g_boxDefault = 0;
+
+BOOL CALLBACK FindBox(HWND hwnd, LPARAM) {
+    wchar_t cls[16] = {};
+    GetClassNameW(hwnd, cls, 16);
+    if (std::wstring(cls) == L"#32770" && IsWindowVisible(hwnd)) {
+        g_box = hwnd;
+        return FALSE;
+    }
+    return TRUE;
+}
+
+void CALLBACK CloseBox(HWND, UINT, UINT_PTR id, DWORD) {
+    g_box = nullptr;
+    EnumThreadWindows(GetCurrentThreadId(), FindBox, 0);
+    if (!g_box)
+        return;
+    KillTimer(nullptr, id);
+    wchar_t text[256] = {};
+    GetDlgItemTextW(g_box, 0xFFFF, text, 256);
+    g_boxText = text;
+    // The default push button, pressed as the user would.
+    for (int id : {IDOK, IDCANCEL, IDABORT, IDRETRY, IDIGNORE, IDYES, IDNO}) {
+        HWND button = GetDlgItem(g_box, id);
+        if (button && (GetWindowLongPtrW(button, GWL_STYLE) & 0x0F) == BS_DEFPUSHBUTTON) {
+            g_boxDefault = id;
+            PostMessageW(button, BM_CLICK, 0, 0);
+            return;
+        }
+    }
+    PostMessageW(g_box, WM_CLOSE, 0, 0);
+}
+
+TEST_F(Win32Gui, ARealMessageBoxCarriesTheTextAndDefaultButton) {
+    host.OnMessageBox = nullptr;
+    UINT_PTR timer = SetTimer(nullptr, 0, 100, CloseBox);
+    MsgAnswer answer = host.MsgBox("Please stop current processing, then exit the program.", MsgButtons::YesNo,
+                                   MsgIcon::Exclamation, MsgDefault::Button2, "Sweepkit Lumo", window.get());
+    KillTimer(nullptr, timer);
+    EXPECT_EQ(win32::Narrow(g_boxText), "Please stop current processing, then exit the program.");
+    EXPECT_EQ(g_boxDefault, IDNO);
+    EXPECT_EQ(answer, MsgAnswer::No);
+}
+
+TEST_F(Win32Gui, AModalFormDisablesItsOwnerUntilItCloses) {
+    Form dialog(host, "frmGuiDialog");
+    dialog.SetBorder(BorderStyle::FixedDialog);
+    dialog.SetCaption("Dialog");
+    auto& ok = dialog.Add<Button>("cmdOk");
+    ok.Move(120, 120, 1200, 400);
+    ok.SetCaption("OK");
+    ok.SetDefault(true);
+    bool ownerEnabledMeanwhile = true;
+    int runs = 0;
+    ok.OnClick = [&] {
+        ownerEnabledMeanwhile = IsWindowEnabled(hwnd) != FALSE;
+        ++runs;
+        dialog.Unload();
+    };
+    dialog.Load();
+    HWND okWindow = Win32Host::WindowOf(ok);
+    ASSERT_NE(okWindow, nullptr);
+    // Pressing Enter in the dialog: the default button, through the keyboard navigation.
+    PostMessageW(okWindow, WM_KEYDOWN, VK_RETURN, 0);
+    PostMessageW(okWindow, WM_KEYUP, VK_RETURN, 0);
+    dialog.Show(ShowMode::Modal, window.get());
+    EXPECT_EQ(runs, 1);
+    EXPECT_FALSE(ownerEnabledMeanwhile);
+    EXPECT_TRUE(IsWindowEnabled(hwnd));
+    EXPECT_FALSE(dialog.Loaded());
+    EXPECT_EQ(Win32Host::WindowOf(dialog), nullptr);
+    EXPECT_EQ(FindWindowW(L"frmGuiDialog", nullptr), nullptr) << "the window is gone";
+}
+
+TEST_F(Win32Gui, CloseBoxGoesThroughQueryUnload) {
+    bool busy = true;
+    window->OnQueryUnload = [&](bool& cancel, UnloadMode mode) {
+        EXPECT_EQ(mode, UnloadMode::ControlMenu);
+        cancel = busy;
+    };
+    SendMessageW(hwnd, WM_CLOSE, 0, 0);
+    EXPECT_TRUE(IsWindow(hwnd));
+    EXPECT_TRUE(window->Loaded());
+    busy = false;
+    SendMessageW(hwnd, WM_CLOSE, 0, 0);
+    EXPECT_FALSE(IsWindow(hwnd));
+    EXPECT_FALSE(window->Loaded());
+}
+
+TEST_F(Win32Gui, UserResizingReachesTheModelAndTheFormCanKeepItsSize) {
+    int resizes = 0;
+    window->OnResize = [&] {
+        ++resizes;
+        window->SetSize(window->Width(), window->Height());
+    };
+    RECT before{};
+    GetWindowRect(hwnd, &before);
+    int32_t width = window->Width();
+    window->OnResize = [&] {
+        ++resizes;
+        window->SetClientSize(9000, 6960);
+    };
+    SetWindowPos(hwnd, nullptr, 0, 0, before.right - before.left + 100, before.bottom - before.top + 80,
+                 SWP_NOMOVE | SWP_NOZORDER);
+    EXPECT_GE(resizes, 1);
+    RECT after{};
+    GetWindowRect(hwnd, &after);
+    EXPECT_EQ(after.right - after.left, before.right - before.left) << "the handler put the size back";
+    EXPECT_EQ(window->Width(), width);
+    ShowWindow(hwnd, SW_MINIMIZE);
+    EXPECT_EQ(window->GetWindowState(), WindowState::Minimized);
+    window->SetSize(100, 100);  // harmless while minimised
+    ShowWindow(hwnd, SW_RESTORE);
+    EXPECT_EQ(window->GetWindowState(), WindowState::Normal);
+    EXPECT_EQ(window->ClientWidth(), 9000);
+}
+
+TEST_F(Win32Gui, TrayIconClicksReachTheirHandlers) {
+    TrayIcon icon;
+    icon.ToolTip = "Sweepkit Lumo";
+    int doubles = 0, rights = 0;
+    icon.OnDoubleClick = [&] { ++doubles; };
+    icon.OnRightClick = [&] { ++rights; };
+    host.ShowTrayIcon(icon, *window);
+    SendMessageW(hwnd, win32::kTrayMessage, 1, WM_LBUTTONDBLCLK);
+    SendMessageW(hwnd, win32::kTrayMessage, 1, WM_RBUTTONUP);
+    SendMessageW(hwnd, win32::kTrayMessage, 1, WM_MOUSEMOVE);
+    EXPECT_EQ(doubles, 1);
+    EXPECT_EQ(rights, 1);
+    host.HideTrayIcon(icon);
+    SendMessageW(hwnd, win32::kTrayMessage, 1, WM_LBUTTONDBLCLK);
+    EXPECT_EQ(doubles, 1);
+}
+
+TEST_F(Win32Gui, MenuCommandsReachTheirItems) {
+    MenuItem& file = window->AddMenu("menuFile", "&File");
+    MenuItem& reload = file.Add("menuReloadConfig", "&Reload Config");
+    int reloads = 0;
+    reload.OnClick = [&] { ++reloads; };
+    HMENU bar = GetMenu(hwnd);
+    ASSERT_NE(bar, nullptr);
+    RECT client{};
+    GetClientRect(hwnd, &client);
+    EXPECT_EQ(client.bottom, Px(6960)) << "the menu bar leaves the client area as it was";
+    SendMessageW(hwnd, WM_COMMAND, MAKEWPARAM(reload.Id(), 0), 0);
+    EXPECT_EQ(reloads, 1);
+    reload.SetEnabled(false);
+    HMENU sub = GetSubMenu(GetMenu(hwnd), 0);
+    EXPECT_TRUE(GetMenuState(sub, reload.Id(), MF_BYCOMMAND) & MF_GRAYED);
+    SendMessageW(hwnd, WM_COMMAND, MAKEWPARAM(reload.Id(), 0), 0);
+    EXPECT_EQ(reloads, 1);
+    reload.SetEnabled(true);
+    reload.SetChecked(true);
+    sub = GetSubMenu(GetMenu(hwnd), 0);
+    EXPECT_TRUE(GetMenuState(sub, reload.Id(), MF_BYCOMMAND) & MF_CHECKED);
+}
+
+TEST_F(Win32Gui, AScreenshotOfTheWindowShowsItsContents) {
+    TestWindow& w = *window;
+    w.lvwPItem.AddItem("1", "Windows Recent Documents", "win", "win");
+    w.lstLog.AddItem("Windows Recent Documents: 3 item(s)");
+    PumpFor(host, 100);
+    RECT r{};
+    GetWindowRect(hwnd, &r);
+    int width = r.right - r.left, height = r.bottom - r.top;
+    HDC screen = GetDC(nullptr);
+    HDC memory = CreateCompatibleDC(screen);
+    BITMAPINFO info{};
+    info.bmiHeader.biSize = sizeof info.bmiHeader;
+    info.bmiHeader.biWidth = width;
+    info.bmiHeader.biHeight = -height;
+    info.bmiHeader.biPlanes = 1;
+    info.bmiHeader.biBitCount = 32;
+    void* bits = nullptr;
+    HBITMAP picture = CreateDIBSection(screen, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+    HGDIOBJ old = SelectObject(memory, picture);
+    ASSERT_TRUE(BitBlt(memory, 0, 0, width, height, screen, r.left, r.top, SRCCOPY));
+    GdiFlush();
+    const auto* px = static_cast<const uint32_t*>(bits);
+    std::set<uint32_t> colours;
+    for (int i = 0; i < width * height; i += 7)
+        colours.insert(px[i] & 0xFFFFFF);
+    EXPECT_GT(colours.size(), 8u) << "the capture holds the drawn window, not one flat colour";
+
+    // Written as a BMP beside the test, for a person to look at.
+    BITMAPFILEHEADER file{};
+    file.bfType = 0x4D42;
+    file.bfOffBits = sizeof file + sizeof info.bmiHeader;
+    file.bfSize = file.bfOffBits + static_cast<DWORD>(width * height * 4);
+    char temp[MAX_PATH] = {};
+    GetTempPathA(MAX_PATH, temp);
+    std::string path = std::string(temp) + "lumo_gui_test_window.bmp";
+    std::ofstream out(path, std::ios::binary);
+    out.write(reinterpret_cast<const char*>(&file), sizeof file);
+    out.write(reinterpret_cast<const char*>(&info.bmiHeader), sizeof info.bmiHeader);
+    out.write(static_cast<const char*>(bits), static_cast<std::streamsize>(width) * height * 4);
+    EXPECT_TRUE(out.good());
+    SelectObject(memory, old);
+    DeleteObject(picture);
+    DeleteDC(memory);
+    ReleaseDC(nullptr, screen);
+}
+
+}  // namespace
+}  // namespace lumo
