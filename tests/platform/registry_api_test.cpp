@@ -361,17 +361,6 @@ TYPED_TEST(RegistryApiTest, AHandleToADeletedKeyStopsWorking) {
     EXPECT_EQ(this->api().QueryValue(g.get(), "v", type, nullptr, size), regKeyDeleted);
 }
 
-TYPED_TEST(RegistryApiTest, EmptySubkeyOpensTheSameKeyAgain) {
-    this->reg.SetString("k", "v", "x");
-    Opened k = this->MustOpen("k", keyRead);
-    RegHandle again = 0;
-    ASSERT_EQ(this->api().OpenKey(k.get(), "", keyQueryValue, again), regOk);
-    Opened a(this->api(), again);
-    uint32_t type = 0, size = 0;
-    EXPECT_EQ(this->api().QueryValue(a.get(), "v", type, nullptr, size), regOk);
-    EXPECT_NE(again, k.get());
-}
-
 // Hooks only the in-memory registry has.
 constexpr int32_t kCurrentUser = static_cast<int32_t>(0x80000001u);
 

@@ -40,22 +40,6 @@ TEST(RegValueDataString, RendersEachTypeAsTheProgramShowsIt) {
     }
 }
 
-TEST(RegValueInit, StoresTheFiveFieldsInOrder) {
-    MemoryRegistry api;
-    RegValue v(api);
-    EXPECT_EQ(v.Init(rkLocalMachine, "Software\\x", "name", rvtDWord, uint32_t{5}), 0);
-    EXPECT_EQ(v.RootKey, rkLocalMachine);
-    EXPECT_EQ(v.KeyPath, "Software\\x");
-    EXPECT_EQ(v.ValueName, "name");
-    EXPECT_EQ(v.ValueType, rvtDWord);
-    EXPECT_EQ(v.ValueData, RegData(uint32_t{5}));
-    RegValue bare(api);
-    EXPECT_EQ(bare.Init(rkCurrentUser), 0);
-    EXPECT_EQ(bare.KeyPath, "");
-    EXPECT_EQ(bare.ValueType, rvtNone);
-    EXPECT_EQ(bare.ValueData, RegData(std::string()));
-}
-
 TEST(RegValueDelete, LeavesTheSnapshotAsItWas) {
     MemoryRegistry api;
     RegKey tool(api);

@@ -1,8 +1,10 @@
 // MemoryRegistry: the registry kept in memory, for native builds and tests. It answers with the
 // codes the real registry gives and follows its rules:
-// - names compare without regard to letter case; subkeys enumerate in the registry's own order
-//   (sorted by their upper-case names, as Windows and Wine both list them), values in the order
-//   they were first written (Windows' order);
+// - names compare without regard to letter case; subkeys enumerate sorted by name, as Windows
+//   and Wine both list them (by upper-case names here, as Windows compares; Wine compares lower
+//   case, which orders the characters [ \ ] ^ _ ` differently against letters); values enumerate
+//   in the order they were first written, as Windows keeps them (Wine lists values sorted by
+//   name, so code must not depend on the order of values);
 // - a handle can do only what it was opened for (listing subkeys needs the enumerate right,
 //   reading values the query right, writing and deleting values the set right, reading and
 //   writing the access list the read-control and write-access-list rights);
