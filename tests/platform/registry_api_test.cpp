@@ -155,6 +155,11 @@ TYPED_TEST(RegistryApiTest, ValuesRoundTripWithTheirTypeAndBytes) {
     };
     for (const Case& c : cases)
         this->reg.SetRaw("values", c.name, c.type, c.data);
+    // Text written without its zero byte is read back with one.
+    this->reg.SetRaw("text", "unterminated", 1, {'a', 'b'});
+    this->reg.SetRaw("text", "no bytes", 2, {});
+    EXPECT_EQ(this->reg.ReadRaw("text", "unterminated").second, Bytes("ab"));
+    EXPECT_EQ(this->reg.ReadRaw("text", "no bytes").second, Bytes(""));
 
     Opened k = this->MustOpen("values", keyQueryValue);
     RegKeyInfo info;

@@ -326,6 +326,11 @@ int32_t MemoryRegistry::SetValue(RegHandle key, std::string_view valueName, uint
     }
     v->type = type;
     v->data.assign(data, data + dataSize);
+    // Text is always read back with a zero byte at its end, as the real registry's text comes
+    // through this interface.
+    bool text = type == 1 || type == 2 || type == 7;
+    if (text && (v->data.empty() || v->data.back() != 0))
+        v->data.push_back(0);
     return regOk;
 }
 
