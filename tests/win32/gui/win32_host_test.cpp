@@ -543,6 +543,27 @@ TEST_F(Win32Gui, MenuCommandsReachTheirItems) {
     EXPECT_TRUE(GetMenuState(sub, reload.Id(), MF_BYCOMMAND) & MF_CHECKED);
 }
 
+TEST_F(Win32Gui, APopupMenuShowsTheVisibleItemsAndRunsTheChosenOne) {
+    MenuItem& tray = window->AddMenu("menuSysTray", "SysTray");
+    tray.SetVisible(false);
+    EXPECT_EQ(GetMenu(hwnd), nullptr) << "a hidden top-level item puts no bar on the window";
+    MenuItem& show = tray.Add("menuSTShowSweepkit", "Show/Hide Sweepkit");
+    tray.Add("menuLine6", "-");
+    MenuItem& hidden = tray.Add("menuSTHidden", "Hidden");
+    hidden.SetVisible(false);
+    MenuItem& clear = tray.Add("menuSTClearNow", "Clear Now");
+    std::vector<std::string> ran;
+    for (MenuItem* m : {&show, &hidden, &clear})
+        m->OnClick = [&ran, m] { ran.push_back(m->Name()); };
+    // The keys wait in the queue; the menu's own loop reads them: the second item it offers.
+    for (WPARAM key : {VK_DOWN, VK_DOWN, VK_RETURN}) {
+        PostMessageW(hwnd, WM_KEYDOWN, key, 0);
+        PostMessageW(hwnd, WM_KEYUP, key, 0);
+    }
+    window->PopupMenu(tray);
+    EXPECT_EQ(ran, (std::vector<std::string>{"menuSTClearNow"}));
+}
+
 TEST_F(Win32Gui, AScreenshotOfTheWindowShowsItsContents) {
     TestWindow& w = *window;
     w.lvwPItem.AddItem("1", "Windows Recent Documents", "win", "win");
