@@ -122,7 +122,7 @@ TYPED_TEST(RegKeyTest, EnumSubKeysOpensTwiceAndEnumSubValuesOnce) {
     EXPECT_EQ(counting.Calls(Op::EnumValue), 21u) << "one call per value and the one that ends the listing";
 }
 
-TYPED_TEST(RegKeyTest, EnumSubKeysAsksForTheRightsThePartsName) {
+TYPED_TEST(RegKeyTest, EnumSubKeysNeedsTheQueryRightForItsFiguresAndTheListingRight) {
     this->reg.CreateKey("k\\child");
     // Without the listing right nothing is listed, without the query right the name buffer is
     // sized from zero figures: names longer than one character do not fit.
