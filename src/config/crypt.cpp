@@ -36,6 +36,29 @@ int HexValue(char c) {
     return -1;
 }
 
+// Calls `line(text, lineBreak)` for every line of a file.
+template <class LineFn>
+void ForEachLine(std::string_view file, LineFn line) {
+    size_t start = 0;
+    while (start < file.size()) {
+        size_t end = file.find_first_of("\r\n", start);
+        if (end == std::string_view::npos) {
+            line(file.substr(start), std::string_view());
+            return;
+        }
+        size_t breakLength = file[end] == '\r' && end + 1 < file.size() && file[end + 1] == '\n' ? 2 : 1;
+        line(file.substr(start, end - start), file.substr(end, breakLength));
+        start = end + breakLength;
+    }
+}
+
+std::string_view TrimBlanksOf(std::string_view s) {
+    size_t b = s.find_first_not_of(' ');
+    if (b == std::string_view::npos)
+        return {};
+    return s.substr(b, s.find_last_not_of(' ') - b + 1);
+}
+
 }  // namespace
 
 unsigned char Crypt::KeyByte(size_t position) { return kKey[position % KeyLength]; }
@@ -79,6 +102,32 @@ std::string Crypt::DeCryptBytes(std::string_view hexDigits) {
             d = 255;
         out.push_back(static_cast<char>(d));
     }
+    return out;
+}
+
+std::string Crypt::EnCryptLines(std::string_view plainFile) {
+    std::string out;
+    out.reserve(plainFile.size() * 2);
+    ForEachLine(plainFile, [&](std::string_view text, std::string_view lineBreak) {
+        out += EnCryptBytes(text);
+        out += lineBreak;
+    });
+    return out;
+}
+
+std::string Crypt::DeCryptLines(std::string_view encipheredFile) {
+    std::string out;
+    out.reserve(encipheredFile.size() / 2);
+    size_t lineNumber = 0;
+    ForEachLine(encipheredFile, [&](std::string_view text, std::string_view lineBreak) {
+        ++lineNumber;
+        try {
+            out += DeCryptBytes(TrimBlanksOf(text));
+        } catch (const ConfigError& e) {
+            throw ConfigError(e.Number, e.Source, e.Description + " in line " + std::to_string(lineNumber));
+        }
+        out += lineBreak;
+    });
     return out;
 }
 

@@ -27,6 +27,13 @@ public:
     // other dependency, so the build can compile it for the build machine as well.
     static std::string EnCryptBytes(std::string_view bytes);
     static std::string DeCryptBytes(std::string_view hexDigits);
+
+    // A whole file, line by line, each line keeping its own line break (CR LF, LF, CR or none at
+    // the end), so deciphering an enciphered file gives the plain file back byte for byte.
+    // Deciphering trims blanks around each line as the loader does, and throws ConfigError 13
+    // naming the line number.
+    static std::string EnCryptLines(std::string_view plainFile);
+    static std::string DeCryptLines(std::string_view encipheredFile);
 };
 
 }  // namespace lumo

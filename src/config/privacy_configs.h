@@ -10,6 +10,7 @@
 
 #include "base/event.h"
 #include "base/owning_collection.h"
+#include "config/placeholders.h"
 #include "config/privacy_config.h"
 
 namespace lumo {
@@ -59,7 +60,21 @@ public:
     // regard to letter case (stable), then the rest in their order.
     void ReOrder();
 
+    // The configuration file. An empty name means "PrivacyConfig.dat" in the current folder.
+    // Failures throw ConfigError (or RegistryError from a registry placeholder) and stop at the
+    // first bad line; a file that cannot be opened leaves the set as it was.
+    // Replaces the set's records with those of an enciphered file, keeping each record's lines.
+    void LoadConfig(std::string_view sConfigFileName = {}, const PlaceholderContext& places = {});
+    // Rewrites the records' file lines with the current selection and hold settings, through a
+    // ".tmp" file swapped in at the end; a failed save leaves the file as it was.
+    void SaveConfig(std::string_view sConfigFileName = {}) const;
+    // Replaces the set's records with those of a plain-text file; its records keep no lines.
+    // `sPluginsPath` has no effect.
+    void RefreshPluginsConfig(std::string_view sConfigFileName = {}, std::string_view sPluginsPath = ".",
+                              const PlaceholderContext& places = {});
+
 private:
+    void ReadConfigLines(std::string_view fileName, const PlaceholderContext& places, bool enciphered);
     void Subscribe(PrivacyConfig& pc);
     PrivacyValuesPtr WalkRecord(SeekContext& ctx, PrivacyConfig& pc, bool bRefreshValue, bool bOmitSelected,
                                 bool bClearValue);

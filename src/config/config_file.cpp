@@ -1,0 +1,236 @@
+// Reading and writing the configuration file. The writer never regenerates the file: every
+// record keeps the lines it was read from, and only selection, hold flags and hold settings are
+// rewritten in them.
+#include <exception>
+#include <memory>
+#include <string>
+#include <unordered_map>
+#include <vector>
+
+#include "base/ansi.h"
+#include "base/text.h"
+#include "config/config_error.h"
+#include "config/crypt.h"
+#include "config/file_io.h"
+#include "config/privacy_configs.h"
+
+namespace lumo {
+
+namespace {
+
+constexpr std::string_view kDefaultFileName = "PrivacyConfig.dat";
+constexpr std::string_view kConfigLine = "[Config]";
+
+std::string FileNameOrDefault(std::string_view name) {
+    return std::string(name.empty() ? kDefaultFileName : name);
+}
+
+// Cuts the bytes into lines at CR LF, LF or CR; a final line break starts no further line.
+std::vector<std::string_view> SplitLines(std::string_view bytes) {
+    std::vector<std::string_view> lines;
+    size_t start = 0;
+    while (start < bytes.size()) {
+        size_t end = bytes.find_first_of("\r\n", start);
+        if (end == std::string_view::npos) {
+            lines.push_back(bytes.substr(start));
+            break;
+        }
+        lines.push_back(bytes.substr(start, end - start));
+        start = end + (bytes[end] == '\r' && end + 1 < bytes.size() && bytes[end + 1] == '\n' ? 2 : 1);
+    }
+    return lines;
+}
+
+std::string Where(const std::string& fileName, size_t lineNumber) {
+    return "\"" + fileName + "\", line " + std::to_string(lineNumber);
+}
+
+// An item line cut into its parts A0, A1, ... and A0 into its header fields H0, H1, ...
+struct ItemLine {
+    std::vector<std::string> parts;
+    std::vector<std::string> header;
+};
+
+// Empty `problem` when the line is well formed; otherwise what is wrong with it.
+ItemLine CutItemLine(std::string_view line, std::string& problem) {
+    ItemLine item;
+    item.parts = Split(line, "><");
+    if (item.parts.size() < 2) {
+        problem = "the item line has no \"><\" between its header and its seek settings";
+        return item;
+    }
+    item.header = Split(item.parts[0], "<>");
+    if (item.header.size() < 4)
+        problem = "the item header has " + std::to_string(item.header.size()) +
+                  " field(s); it needs title<>selected<>hold<>type";
+    return item;
+}
+
+const char* Flag(bool b) { return b ? "1" : "0"; }
+
+}  // namespace
+
+void PrivacyConfigs::LoadConfig(std::string_view sConfigFileName, const PlaceholderContext& places) {
+    ReadConfigLines(sConfigFileName, places, true);
+}
+
+void PrivacyConfigs::RefreshPluginsConfig(std::string_view sConfigFileName, std::string_view,
+                                          const PlaceholderContext& places) {
+    ReadConfigLines(sConfigFileName, places, false);
+}
+
+void PrivacyConfigs::ReadConfigLines(std::string_view sConfigFileName, const PlaceholderContext& places,
+                                     bool enciphered) {
+    const std::string fileName = FileNameOrDefault(sConfigFileName);
+    const char* source = enciphered ? "LoadConfig" : "RefreshPluginsConfig";
+    std::string bytes;
+    switch (ReadWholeFile(PathFromUtf8(fileName), bytes)) {
+    case ReadResult::ok:
+        break;
+    case ReadResult::notFound:
+        throw ConfigError(ceFileNotFound, source, "File not found: \"" + fileName + "\"");
+    case ReadResult::failed:
+        throw ConfigError(ceFileAccess, source, "Path/File access error: \"" + fileName + "\" cannot be read");
+    }
+
+    RemoveAll();
+    PlaceholderResolver resolver(places);
+    // Lines before the first "[Config]" belong to the first record, ahead of its own lines.
+    std::vector<std::string> headerLines;
+    std::vector<std::string>* lines = enciphered ? &headerLines : nullptr;
+    PrivacyConfig* record = nullptr;
+    size_t lineNumber = 0;
+
+    for (std::string_view physical : SplitLines(bytes)) {
+        ++lineNumber;
+        std::string line;
+        if (enciphered) {
+            try {
+                line = Crypt::DeCrypt(TrimSpaces(physical));
+            } catch (const ConfigError& e) {
+                throw ConfigError(e.Number, source, e.Description + " in " + Where(fileName, lineNumber));
+            }
+        } else {
+            line = FromAnsi(TrimSpaces(physical));
+        }
+
+        if (line != kConfigLine && lines)
+            lines->push_back(line);
+        if (CharCount(line) < 3 || StartsWith(line, "--"))
+            continue;
+
+        if (line == kConfigLine) {
+            record = &Add(std::make_unique<PrivacyConfig>());
+            if (lines) {
+                if (Count() == 1)
+                    record->FileLines = std::move(headerLines);
+                record->FileLines.push_back(line);
+                lines = &record->FileLines;
+            }
+            continue;
+        }
+
+        if (!record)
+            throw ConfigError(ceNoObject, source,
+                              "Object variable not set: " + Where(fileName, lineNumber) + " (\"" + line +
+                                  "\") stands before the first \"[Config]\"");
+
+        if (StartsWith(line, "Software:")) {
+            record->Software = line.substr(9);
+        } else if (StartsWith(line, "Type:")) {
+            record->SoftwareType = PrivacyConfig::TransSoftwareType(std::string_view(line).substr(5));
+        } else if (StartsWith(line, "Description:")) {
+            record->Description = line.substr(12);
+        } else if (StartsWith(line, "Selected:")) {
+            record->Selected = std::string_view(line).substr(9) == "1";
+        } else if (StartsWith(line, "Version:")) {
+            record->Version = line.substr(8);
+        } else {
+            std::string problem;
+            ItemLine cut = CutItemLine(line, problem);
+            if (!problem.empty())
+                throw ConfigError(ceSubscriptOutOfRange, source,
+                                  "Subscript out of range: " + Where(fileName, lineNumber) + ": " + problem);
+            auto pi = std::make_unique<PrivacyItem>();
+            pi->Software = record->Software;
+            pi->Title = cut.header[0];
+            pi->Selected = cut.header[1] == "1";
+            pi->HoldFlag = cut.header[2] == "1";
+            pi->ItemType = PrivacyItem::TransPrivacyItemType(cut.header[3]);
+            const std::string& seek = cut.parts[1];
+            std::string resolved = resolver.Resolve(seek);
+            if (!seek.empty() && resolved.empty()) {
+                pi->Irregular = true;
+            } else {
+                pi->Irregular = false;
+                pi->SetSeekSettingsByString(TrimSpaces(resolved));
+            }
+            if (cut.parts.size() > 2 && pi->HoldFlag)
+                pi->SetHoldSettingsByString(TrimSpaces(cut.parts[2]));
+            record->Items.Add(std::move(pi));
+        }
+    }
+}
+
+void PrivacyConfigs::SaveConfig(std::string_view sConfigFileName) const {
+    const std::string fileName = FileNameOrDefault(sConfigFileName);
+    std::string out;
+    int32_t recordNumber = 0;
+    for (const PrivacyConfig& pc : records_) {
+        ++recordNumber;
+        // The first item of each title: two items of one title are both written with its flags.
+        std::unordered_map<std::string_view, const PrivacyItem*> byTitle;
+        for (const PrivacyItem& pi : pc.Items)
+            byTitle.emplace(pi.Title, &pi);
+        size_t lineNumber = 0;
+        for (const std::string& fileLine : pc.FileLines) {
+            ++lineNumber;
+            std::string_view line = TrimSpaces(fileLine);
+            std::string written;
+            if (CharCount(line) < 3 || StartsWith(line, "--") || line == kConfigLine ||
+                StartsWith(line, "Software:") || StartsWith(line, "Type:") || StartsWith(line, "Description:") ||
+                StartsWith(line, "Version:")) {
+                written = line;
+            } else if (StartsWith(line, "Selected:")) {
+                written = std::string("Selected:") + Flag(pc.Selected);
+            } else {
+                std::string where = "record " + std::to_string(recordNumber) + " (\"" + pc.Software + "\"), line " +
+                                    std::to_string(lineNumber) + " of its lines";
+                std::string problem;
+                ItemLine cut = CutItemLine(line, problem);
+                if (!problem.empty())
+                    throw ConfigError(ceSubscriptOutOfRange, "SaveConfig",
+                                      "Subscript out of range: " + where + ": " + problem);
+                auto found = byTitle.find(cut.header[0]);
+                if (found == byTitle.end())
+                    throw ConfigError(ceNoObject, "SaveConfig",
+                                      "Object variable not set: " + where + ": no item is titled \"" +
+                                          cut.header[0] + "\"");
+                const PrivacyItem& pi = *found->second;
+                cut.header[1] = Flag(pi.Selected);
+                cut.header[2] = Flag(pi.HoldFlag);
+                written = Join(cut.header, "<>") + "><" + cut.parts[1];
+                if (pi.HoldFlag && !pi.HoldSettings.empty())
+                    written += "><" + Join(pi.HoldSettings, "<>");
+            }
+            out += Crypt::EnCrypt(written);
+            out += "\r\n";
+        }
+    }
+
+    const std::filesystem::path target = PathFromUtf8(fileName);
+    const std::filesystem::path temporary = PathFromUtf8(fileName + ".tmp");
+    std::error_code ec;
+    if (!WriteWholeFile(temporary, out)) {
+        std::filesystem::remove(temporary, ec);
+        throw ConfigError(ceFileAccess, "SaveConfig",
+                          "Path/File access error: \"" + fileName + ".tmp\" cannot be written");
+    }
+    if (std::error_code failed = ReplaceFile(temporary, target)) {
+        std::filesystem::remove(temporary, ec);
+        throw ConfigError(ceFileAccess, "SaveConfig",
+                          "Path/File access error: \"" + fileName + "\" cannot be replaced (" + failed.message() + ")");
+    }
+}
+
+}  // namespace lumo

@@ -1,0 +1,39 @@
+// The shell services the program needs: the special folders, and handing documents and command
+// lines to the system. The program never waits for what it starts.
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace lumo {
+
+// Folder numbers as the shell numbers them.
+enum Csidl : int32_t {
+    csidlAppData = 0x001A,       // roaming application data
+    csidlLocalAppData = 0x001C,  // local (non-roaming) application data
+    csidlProgramFiles = 0x0026,
+    csidlProfile = 0x0028,
+};
+
+class Shell {
+public:
+    virtual ~Shell() = default;
+
+    // The folder of a shell folder number, without creating it: none when the shell fails, "" when
+    // it answers with an empty path.
+    virtual std::optional<std::string> SpecialFolderPath(int32_t csidl) = 0;
+    // The Windows, system and temporary folders, without a trailing separator; none on failure.
+    virtual std::optional<std::string> WindowsFolder() = 0;
+    virtual std::optional<std::string> SystemFolder() = 0;
+    virtual std::optional<std::string> TemporaryFolder() = 0;
+
+    // Opens a document (or a folder, or an address) with its "open" verb; false when the shell
+    // refused.
+    virtual bool OpenDocument(std::string_view path) = 0;
+    // Starts a command line and returns at once; false when it could not be started.
+    virtual bool StartCommand(std::string_view commandLine) = 0;
+};
+
+}  // namespace lumo

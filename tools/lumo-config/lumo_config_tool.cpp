@@ -1,0 +1,127 @@
+// The commands of lumo-config.
+#include "lumo_config_tool.h"
+
+#include <exception>
+#include <ostream>
+
+#include "base/registry_error.h"
+#include "config/config_error.h"
+#include "config/crypt.h"
+#include "config/file_io.h"
+
+namespace lumo {
+
+namespace {
+
+constexpr const char* kUsage =
+    "usage: lumo-config decrypt IN [OUT]   write the plain lines of an enciphered file\n"
+    "       lumo-config encrypt IN [OUT]   encipher a plain file line by line\n"
+    "       lumo-config check IN           load an enciphered file and list its records and items\n";
+
+const char* SoftwareTypeWord(int32_t type) {
+    switch (type) {
+    case stRoot: return "Root";
+    case stPlugins: return "Plugins";
+    case stCustoms: return "Customs";
+    default: return "other";
+    }
+}
+
+std::string ItemTypeWord(int32_t type) {
+    switch (type) {
+    case pitRegValue: return "RegValue";
+    case pitRegKey: return "RegKey";
+    case pitRegSubKeyValue: return "RegSubKeyValue";
+    case pitFile: return "File";
+    case pitFolder: return "Folder";
+    case pitIniFileItem: return "IniFileItem";
+    case pitCustomize: return "Customize";
+    default: return "unknown type " + std::to_string(type);
+    }
+}
+
+bool ReadInput(const std::string& name, std::string& bytes, std::ostream& err) {
+    switch (ReadWholeFile(PathFromUtf8(name), bytes)) {
+    case ReadResult::ok:
+        return true;
+    case ReadResult::notFound:
+        err << "lumo-config: " << name << ": file not found\n";
+        return false;
+    default:
+        err << "lumo-config: " << name << ": cannot be read\n";
+        return false;
+    }
+}
+
+bool WriteOutput(const std::vector<std::string>& args, const std::string& bytes, std::ostream& out,
+                 std::ostream& err) {
+    if (args.size() < 3) {
+        out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+        return static_cast<bool>(out);
+    }
+    if (WriteWholeFile(PathFromUtf8(args[2]), bytes))
+        return true;
+    err << "lumo-config: " << args[2] << ": cannot be written\n";
+    return false;
+}
+
+}  // namespace
+
+void PrintConfig(const PrivacyConfigs& set, std::ostream& out) {
+    int32_t n = 0;
+    for (const PrivacyConfig& pc : set) {
+        out << "[" << ++n << "] " << pc.Software << ": " << SoftwareTypeWord(pc.SoftwareType) << ", "
+            << (pc.Selected ? "selected" : "not selected") << ", " << pc.Items.Count() << " item(s)\n";
+        int32_t i = 0;
+        for (const PrivacyItem& pi : pc.Items)
+            out << "    " << ++i << ". " << pi.Title << ": " << ItemTypeWord(pi.ItemType)
+                << (pi.Irregular ? ", irregular" : "") << "\n";
+    }
+}
+
+int RunLumoConfig(const std::vector<std::string>& args, std::ostream& out, std::ostream& err,
+                  const PlaceholderContext& places) {
+    if (args.empty()) {
+        err << kUsage;
+        return exitUsage;
+    }
+    const std::string& command = args[0];
+    bool transform = command == "decrypt" || command == "encrypt";
+    if (!(transform && (args.size() == 2 || args.size() == 3)) && !(command == "check" && args.size() == 2)) {
+        err << kUsage;
+        return exitUsage;
+    }
+
+    if (command == "check") {
+        PrivacyConfigs set;
+        try {
+            set.LoadConfig(args[1], places);
+        } catch (const ConfigError& e) {
+            err << "lumo-config: error " << e.Number << ": " << e.Description << "\n";
+            return exitBadFile;
+        } catch (const RegistryError& e) {
+            err << "lumo-config: registry error " << e.Number << " (" << e.Source << "): " << e.Description << "\n";
+            return exitBadFile;
+        }
+        PrintConfig(set, out);
+        return exitOk;
+    }
+
+    std::string input;
+    if (!ReadInput(args[1], input, err))
+        return exitBadFile;
+    std::string output;
+    if (command == "encrypt") {
+        output = Crypt::EnCryptLines(input);
+    } else {
+        try {
+            output = Crypt::DeCryptLines(input);
+        } catch (const ConfigError& e) {
+            err << "lumo-config: " << args[1] << ": error " << e.Number << ": " << e.Description << "\n";
+            return exitBadFile;
+        }
+    }
+    return WriteOutput(args, output, out, err) ? exitOk : exitBadFile;
+}
+
+}  // namespace lumo
