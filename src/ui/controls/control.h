@@ -48,6 +48,7 @@ enum class Change {
     Selection,    // selected entry is `index` (0: none)
     EnsureVisible,
     Images,       // the image lists bound to a list view changed
+    TabOrder,     // the control's TabIndex changed
 };
 
 class ControlPeer {
@@ -108,7 +109,11 @@ public:
     void SetFontBold(bool bold);
 
     int32_t TabIndex() const { return tabIndex_; }
-    void SetTabIndex(int32_t tabIndex) { tabIndex_ = tabIndex; }
+    // The keyboard's order through the form's controls; new controls follow their creation order.
+    void SetTabIndex(int32_t tabIndex) {
+        tabIndex_ = tabIndex;
+        Notify(Change::TabOrder);
+    }
     bool TabStop() const { return tabStop_; }
     void SetTabStop(bool tabStop) { tabStop_ = tabStop; }
 

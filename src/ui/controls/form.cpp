@@ -86,7 +86,7 @@ void Form::SetWindowState(WindowState state) {
     if (windowState_ == state)
         return;
     windowState_ = state;
-    Notify(Change::Style);
+    Notify(Change::Value);
 }
 
 void Form::SetEnabled(bool on) {
@@ -200,6 +200,7 @@ void Form::Fire(const std::function<void()>& handler, const std::string& where) 
 }
 
 void Form::AdoptControl(std::unique_ptr<Control> control) {
+    control->SetTabIndex(static_cast<int32_t>(controls_.size()));
     controls_.push_back(std::move(control));
     if (peer_)
         peer_->ControlAdded(*controls_.back());

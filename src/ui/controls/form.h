@@ -24,7 +24,7 @@ enum class UnloadMode { ControlMenu = 0, Code = 1, AppWindows = 2, TaskManager =
 class FormPeer {
 public:
     virtual ~FormPeer() = default;
-    // Caption, Bounds, Visible, Enabled, Style (window state, border, icon).
+    // Caption, Bounds, Visible, Enabled, Style (border, buttons, icon), Value (window state).
     virtual void Update(Change what) = 0;
     // A control created after the form's window was made.
     virtual void ControlAdded(Control& control) = 0;

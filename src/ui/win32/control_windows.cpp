@@ -75,6 +75,9 @@ void ControlWindow::Update(Change what, int32_t index) {
         SendMessageW(hwnd_, WM_SETFONT, reinterpret_cast<WPARAM>(form_.FontFor(model_.Font())), TRUE);
         Mirror(what, index);
         break;
+    case Change::TabOrder:
+        form_.ApplyTabOrder();
+        break;
     default:
         Mirror(what, index);
         break;

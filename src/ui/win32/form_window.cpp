@@ -241,8 +241,10 @@ void FormWindow::Update(Change what) {
     case Change::Enabled:
         EnableWindow(hwnd_, form_.Enabled() ? TRUE : FALSE);
         break;
-    case Change::Style: {
+    case Change::Style:
         ApplyStyle();
+        break;
+    case Change::Value: {
         if (form_.Visible()) {
             WindowState s = form_.GetWindowState();
             ShowWindow(hwnd_, s == WindowState::Minimized ? SW_MINIMIZE : s == WindowState::Maximized ? SW_MAXIMIZE

@@ -49,6 +49,8 @@ public:
     int Busy() const { return busy_; }
     // Refreshes every control's place and visibility (a frame moved, hid or the DPI changed).
     void RefreshControls();
+    // Stacks the control windows by TabIndex (the keyboard's order), frames and shapes last.
+    void ApplyTabOrder();
 
     static void RegisterClassFor(HINSTANCE instance, const std::wstring& name);
 
@@ -56,7 +58,6 @@ private:
     static LRESULT CALLBACK WindowProc(HWND hwnd, UINT message, WPARAM w, LPARAM l);
     LRESULT Handle(UINT message, WPARAM w, LPARAM l);
     void MakePeer(Control& control);
-    void ApplyTabOrder();
     void RebuildMenuBar();
     void ApplySize();
     void ApplyStyle();

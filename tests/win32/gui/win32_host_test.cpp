@@ -55,6 +55,7 @@ struct TestWindow : Form {
         cmdShow.SetFontBold(true);
         cmdClear.Move(6240, 720, 1185, 495);
         cmdClear.SetCaption("Clear");
+        cmdClear.SetTabIndex(0);  // before Show, whatever their creation order
         fraOptions.Move(6240, 1320, 2640, 2400);
         fraOptions.SetCaption("Options");
         chkLog.Move(120, 240, 2400, 375);
@@ -501,6 +502,27 @@ TEST_F(Win32Gui, UserResizingReachesTheModelAndTheFormCanKeepItsSize) {
     ShowWindow(hwnd, SW_RESTORE);
     EXPECT_EQ(window->GetWindowState(), WindowState::Normal);
     EXPECT_EQ(window->ClientWidth(), 9000);
+    window->SetWindowState(WindowState::Minimized);
+    EXPECT_TRUE(IsIconic(hwnd));
+    window->SetWindowState(WindowState::Normal);
+    EXPECT_FALSE(IsIconic(hwnd));
+}
+
+TEST_F(Win32Gui, TheKeyboardFollowsTabIndexAndFramesStayBeneath) {
+    TestWindow& w = *window;
+    auto stackPosition = [&](const Control& c) {
+        int at = 0;
+        for (HWND child = GetWindow(hwnd, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT), ++at)
+            if (child == Of(c))
+                return at;
+        return -1;
+    };
+    EXPECT_LT(stackPosition(w.cmdClear), stackPosition(w.cmdShow));
+    EXPECT_GT(stackPosition(w.fraOptions), stackPosition(w.chkLog));
+    w.cmdShow.SetTabIndex(-1);  // after the window exists
+    EXPECT_LT(stackPosition(w.cmdShow), stackPosition(w.cmdClear));
+    EXPECT_EQ(GetNextDlgTabItem(hwnd, Of(w.cmdShow), FALSE), Of(w.lvwPItem))
+        << "TabIndex 0 is shared by the list view (first made) and the Clear button";
 }
 
 TEST_F(Win32Gui, TrayIconClicksReachTheirHandlers) {
