@@ -1,0 +1,64 @@
+// SystemInfo: the family rule, the portable replacement's settable values and, under Windows,
+// what the real system reports about its user and drives.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+
+#include "platform/portable/portable_system_info.h"
+#ifdef _WIN32
+#include "platform/win32/win32_system_info.h"
+#endif
+
+namespace lumo {
+namespace {
+
+TEST(SystemInfo, FamilyFromTheSignedVersionNumber) {
+    struct Case {
+        uint32_t version;
+        bool nt;
+    };
+    // Windows 98 (0xC0000A04), Me (0xC0005A04), NT 4, XP, 7 as GetVersion reports them.
+    for (const Case& c : {Case{0xC0000A04u, false}, Case{0xC0005A04u, false}, Case{0x80000000u, false},
+                          Case{0u, false}, Case{0x05650004u, true}, Case{0x0A280105u, true}, Case{0x1DB10106u, true}})
+        EXPECT_EQ(IsNtFamily(static_cast<int32_t>(c.version)), c.nt) << std::hex << c.version;
+}
+
+TEST(SystemInfo, PortableValuesAreWhatTheTestSets) {
+    PortableSystemInfo system;
+    EXPECT_TRUE(IsNtFamily(system.Version()));
+    EXPECT_FALSE(system.UserSid());
+    system.drives = {{"/x", DriveType::Fixed, "NTFS"}, {"/y", DriveType::CdRom, ""}};
+    system.sid = SidParts{{0, 0, 0, 0, 0, 5}, {21, 1000}};
+    ASSERT_EQ(system.Drives().size(), 2u);
+    EXPECT_EQ(system.Drives()[1].type, DriveType::CdRom);
+    EXPECT_EQ(system.UserSid()->subAuthorities, (std::vector<uint32_t>{21, 1000}));
+}
+
+#ifdef _WIN32
+TEST(Win32SystemInfo, UserAndDrivesOfTheRunningSystem) {
+    Win32SystemInfo system;
+    EXPECT_TRUE(IsNtFamily(system.Version()));
+    auto sid = system.UserSid();
+    ASSERT_TRUE(sid);
+    EXPECT_EQ(sid->authority, (std::array<uint8_t, 6>{0, 0, 0, 0, 0, 5}));
+    ASSERT_GE(sid->subAuthorities.size(), 2u);
+    EXPECT_EQ(sid->subAuthorities[0], 21u);
+    auto name = system.UserName();
+    ASSERT_TRUE(name);
+    EXPECT_FALSE(name->empty());
+    EXPECT_EQ(name->find('\0'), std::string::npos);
+    auto drives = system.Drives();
+    auto c = std::find_if(drives.begin(), drives.end(), [](const DriveInfo& d) { return d.path == "C:"; });
+    ASSERT_NE(c, drives.end());
+    EXPECT_EQ(c->type, DriveType::Fixed);
+    EXPECT_EQ(c->fileSystem, "NTFS");
+    for (const DriveInfo& d : drives) {
+        EXPECT_EQ(d.path.size(), 2u) << d.path;
+        if (d.type != DriveType::Fixed)
+            EXPECT_EQ(d.fileSystem, "") << d.path;
+    }
+}
+#endif
+
+}  // namespace
+}  // namespace lumo
