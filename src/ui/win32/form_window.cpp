@@ -72,6 +72,8 @@ void FormWindow::Destroy() {
     SetWindowLongPtrW(hwnd_, GWLP_USERDATA, 0);
     HWND gone = hwnd_;
     hwnd_ = nullptr;
+    // The window takes its menu bar with it.
+    menuBar_ = nullptr;
     DestroyWindow(gone);
     byId_.clear();
     timers_.clear();

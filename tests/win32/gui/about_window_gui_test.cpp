@@ -2,7 +2,9 @@
 #include <gtest/gtest.h>
 
 #include "gui_test_support.h"
+#include "base/text.h"
 #include "ui/about_window.h"
+#include "ui/program_icons.h"
 
 namespace lumo {
 namespace {
@@ -16,6 +18,28 @@ TEST(AboutWindowGui, ReadsTheVersionFromTheProgramsOwnResource) {
     ASSERT_TRUE(version.has_value()) << "the test program carries the program's resources";
     EXPECT_EQ(*version, (VersionNumbers{3, 2, 19}));
     EXPECT_FALSE(ReadVersionResource(L"C:\\windows\\no-such-file.exe").has_value());
+}
+
+TEST(AboutWindowGui, TheProgramCarriesItsIconAndTheNineListIcons) {
+    HINSTANCE self = GetModuleHandleW(nullptr);
+    std::vector<std::string> names = {kProgramIcon};
+    for (const char* key : {"win", "winshow", "windelete", "mie", "mieshow", "miedelete", "app", "appshow", "appdelete"})
+        names.push_back(ListIconResource(key));
+    for (const std::string& name : names)
+        for (int size : {16, 32, 48}) {
+            HANDLE icon = LoadImageW(self, win32::Widen(name).c_str(), IMAGE_ICON, size, size, LR_DEFAULTCOLOR);
+            EXPECT_NE(icon, nullptr) << name << " at " << size;
+            if (icon)
+                DestroyIcon(static_cast<HICON>(icon));
+        }
+    // The manifest asks for the common controls 6, which come from the side-by-side store (Wine's
+    // copy answers DllGetVersion with 5 all the same, so the place is what tells).
+    HMODULE controls = GetModuleHandleW(L"comctl32.dll");
+    ASSERT_NE(controls, nullptr);
+    wchar_t loaded[MAX_PATH] = {};
+    GetModuleFileNameW(controls, loaded, MAX_PATH);
+    std::string path = LowerCase(win32::Narrow(loaded));
+    EXPECT_NE(path.find("common-controls_6595b64144ccf1df_6.0."), std::string::npos) << path;
 }
 
 void CALLBACK PressOk(HWND, UINT, UINT_PTR id, DWORD) {
