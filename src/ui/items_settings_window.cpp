@@ -1,0 +1,277 @@
+// The Items Settings window: its layout, the load that fills it from the configuration set, the
+// node click that swaps the frames, and the save behind OK and Apply.
+#include "ui/items_settings_window.h"
+
+#include <utility>
+
+#include "ui/ui_host.h"
+
+namespace lumo {
+namespace {
+
+// All six frames share one place; one is visible at a time.
+constexpr TwipsRect kFramePlace{2760, 600, 5775, 5175};
+// Boxes of the built-in frames: left 600, top 600 + 600 × index, inside their frame.
+constexpr int32_t kBoxLeft = 600;
+constexpr int32_t kBoxTop = 600;
+constexpr int32_t kBoxStep = 600;
+constexpr int32_t kBoxWidth = 4575;
+constexpr int32_t kBoxHeight = 375;
+// Application boxes: box 0 at (240, 360), 450 apart downwards, ten to a column, columns 2415 apart.
+constexpr TwipsRect kPluginBox0{240, 360, 2415, 375};
+constexpr int32_t kPluginStep = 450;
+constexpr int32_t kPluginsPerColumn = 10;
+constexpr int32_t kPluginColumnStep = 2415;
+
+const char* const kWindowsCaptions[] = {"Recent Documents History", "Recent Search History", "Recent Run History",
+                                        "Open/Save Dialog Box History", "Window Temp Files", "Recycle Bin"};
+const char* const kInternetCaptions[] = {"Address Bar History", "Internet Browser History", "AutoComplete History",
+                                         "Temporary Internet Files(Cache Files)", "Downloaded Program Files",
+                                         "Cookies"};
+const char* const kOperaCaptions[] = {"Global History", "Cookies File", "Address Bar File", "Cache Files"};
+const char* const kNetscapeCaptions[] = {"Address Bar", "History Files", "Cache Files", "Cookies"};
+const char* const kMozillaCaptions[] = {"Address Bar", "History Files", "Cache Files", "Cookies"};
+
+Frame& MakeFrame(Form& form, const char* name, const char* caption) {
+    Frame& f = form.Add<Frame>(name);
+    f.SetCaption(caption);
+    f.Move(kFramePlace.left, kFramePlace.top, kFramePlace.width, kFramePlace.height);
+    f.SetVisible(false);
+    return f;
+}
+
+template <size_t N>
+std::vector<CheckBox*> MakeBoxes(Form& form, const char* name, Frame& frame, const char* const (&captions)[N]) {
+    std::vector<CheckBox*> boxes;
+    for (size_t i = 0; i < N; ++i) {
+        auto index = static_cast<int32_t>(i);
+        CheckBox& box = form.Add<CheckBox>(name, &frame, index);
+        box.SetCaption(captions[i]);
+        box.Move(kBoxLeft, kBoxTop + kBoxStep * index, kBoxWidth, kBoxHeight);
+        boxes.push_back(&box);
+    }
+    return boxes;
+}
+
+template <class T>
+T& Placed(T& control, int32_t left, int32_t top, int32_t width, int32_t height) {
+    control.Move(left, top, width, height);
+    return control;
+}
+
+template <class T>
+T& Captioned(T& control, const char* caption) {
+    control.SetCaption(caption);
+    return control;
+}
+
+// The first word of a node's text: up to its first blank, or the whole text.
+std::string FirstWord(const std::string& text) {
+    size_t blank = text.find(' ');
+    return blank == std::string::npos ? text : text.substr(0, blank);
+}
+
+}  // namespace
+
+ItemsSettingsWindow::ItemsSettingsWindow(UiHost& host, PrivacyConfigs& configSet, std::string configFilePath,
+                                         std::function<void()> listChanged)
+    : Form(host, "frmItemsSettings"),
+      lblCategory(Captioned(Placed(Add<Label>("lblCategory"), 195, 210, 2325, 285), "Category:")),
+      tvwTree(Placed(Add<TreeView>("tvwTree"), 240, 600, 2295, 5295)),
+      lblSettings(Captioned(Placed(Add<Label>("lblSettings"), 2640, 120, 6015, 375), "General")),
+      shapeSettings(Placed(Add<Shape>("shapeSettings"), 2640, 480, 6015, 5415)),
+      winsFraSettings(MakeFrame(*this, "winsFraSettings", "Windows Settings")),
+      inetFraSettings(MakeFrame(*this, "inetFraSettings", "Internet Explorer Settings")),
+      operFraSettings(MakeFrame(*this, "operFraSettings", "Opera Settings")),
+      netsFraSettings(MakeFrame(*this, "netsFraSettings", "Netscape Settings")),
+      moziFraSettings(MakeFrame(*this, "moziFraSettings", "Mozilla Settings")),
+      plugFraSettings(MakeFrame(*this, "plugFraSettings", "Application Settings")),
+      plugLblNone(Captioned(Placed(Add<Label>("plugLblNone", &plugFraSettings), 240, 360, 5295, 375),
+                            "No applications are configured.")),
+      cmdOk(Captioned(Placed(Add<Button>("cmdOk"), 3765, 5985, 1140, 420), "OK")),
+      cmdCancel(Captioned(Placed(Add<Button>("cmdCancel"), 5520, 5985, 1140, 420), "Cancel")),
+      cmdApply(Captioned(Placed(Add<Button>("cmdApply"), 7320, 5985, 1140, 420), "Apply")),
+      configSet_(configSet),
+      configFilePath_(std::move(configFilePath)),
+      listChanged_(std::move(listChanged)) {
+    SetCaption("Clear Items Settings");
+    SetBorder(BorderStyle::FixedDialog);
+    SetMinMaxButtons(false, false);
+    SetClientSize(8760, 6600);
+
+    FontInfo verdana = lblSettings.Font();
+    verdana.name = "Verdana";
+    verdana.size = 12;
+    verdana.bold = true;
+    lblSettings.SetFont(verdana);
+
+    winsChkSettings = MakeBoxes(*this, "winsChkSettings", winsFraSettings, kWindowsCaptions);
+    inetChkSettings = MakeBoxes(*this, "inetChkSettings", inetFraSettings, kInternetCaptions);
+    operChkSettings = MakeBoxes(*this, "operChkSettings", operFraSettings, kOperaCaptions);
+    netsChkSettings = MakeBoxes(*this, "netsChkSettings", netsFraSettings, kNetscapeCaptions);
+    moziChkSettings = MakeBoxes(*this, "moziChkSettings", moziFraSettings, kMozillaCaptions);
+
+    CheckBox& box0 = Add<CheckBox>("plugChkSettings", &plugFraSettings, 0);
+    box0.Move(kPluginBox0.left, kPluginBox0.top, kPluginBox0.width, kPluginBox0.height);
+    plugChkSettings.push_back(&box0);
+    plugLblNone.SetVisible(false);
+
+    cmdOk.SetDefault(true);
+    cmdCancel.SetCancel(true);
+    int32_t tab = 0;
+    for (Control* c : std::initializer_list<Control*>{&tvwTree, &cmdOk, &cmdCancel, &cmdApply})
+        c->SetTabIndex(tab++);
+
+    OnLoad = [this] { Form_Load(); };
+    tvwTree.OnNodeClick = [this](Node& node) { tvwTree_NodeClick(node); };
+    cmdOk.OnClick = [this] { cmdOk_Click(); };
+    cmdApply.OnClick = [this] { cmdApply_Click(); };
+    cmdCancel.OnClick = [this] { cmdCancel_Click(); };
+}
+
+const std::vector<CheckBox*>& ItemsSettingsWindow::CategoryBoxes(int k) const {
+    switch (k) {
+    case 1: return winsChkSettings;
+    case 2: return inetChkSettings;
+    case 3: return operChkSettings;
+    case 4: return netsChkSettings;
+    default: return moziChkSettings;
+    }
+}
+
+std::array<Frame*, 6> ItemsSettingsWindow::Frames() const {
+    return {&winsFraSettings, &inetFraSettings, &operFraSettings, &netsFraSettings, &moziFraSettings,
+            &plugFraSettings};
+}
+
+void ItemsSettingsWindow::Form_Load() {
+    tvwTree.ClearNodes();
+    for (const PrivacyConfig& pc : configSet_)
+        if (pc.SoftwareType == stRoot)
+            tvwTree.AddNode(nullptr, {}, pc.Software);
+    tvwTree.AddNode(nullptr, {}, "Applications");
+    if (tvwTree.NodeCount() > 0)
+        tvwTree.SetSelectedItem(&tvwTree.Nodes(1));
+
+    // A configuration that does not begin with the five built-in records stops the load here.
+    for (int k = 1; k <= kBuiltInCategories; ++k) {
+        PrivacyConfig& pc = configSet_.item(k);
+        const std::vector<CheckBox*>& boxes = CategoryBoxes(k);
+        for (size_t i = 0; i < boxes.size(); ++i) {
+            bool selected = pc.Items.item(static_cast<int32_t>(i) + 1).Selected;
+            boxes[i]->SetValue(selected ? CheckValue::Checked : CheckValue::Unchecked);
+        }
+    }
+
+    tmpRoots_.RemoveAll();
+    tmpPlugins_.RemoveAll();
+    for (const PrivacyConfig& pc : configSet_) {
+        if (pc.SoftwareType == stRoot)
+            tmpRoots_.Add(pc.Clone());
+        else if (pc.SoftwareType == stPlugins)
+            tmpPlugins_.Add(pc.Clone());
+    }
+    int j = 0;
+    for (const PrivacyConfig& pc : tmpPlugins_)
+        AddPluginBox(j++, pc);
+    // Without any Plugins record box 0 would stand there with nothing behind it.
+    plugChkSettings[0]->SetVisible(j > 0);
+    plugLblNone.SetVisible(j == 0);
+
+    if (Node* node = tvwTree.SelectedItem())
+        tvwTree_NodeClick(*node);
+}
+
+void ItemsSettingsWindow::AddPluginBox(int j, const PrivacyConfig& record) {
+    if (j > 0) {
+        CheckBox& box = Add<CheckBox>("plugChkSettings", &plugFraSettings, j);
+        if (j >= kPluginsPerColumn) {
+            const CheckBox& beside = *plugChkSettings[static_cast<size_t>(j - kPluginsPerColumn)];
+            box.Move(beside.Left() + kPluginColumnStep, beside.Top(), kPluginBox0.width, kPluginBox0.height);
+        } else {
+            const CheckBox& above = *plugChkSettings[static_cast<size_t>(j - 1)];
+            box.Move(above.Left(), above.Top() + kPluginStep, kPluginBox0.width, kPluginBox0.height);
+        }
+        plugChkSettings.push_back(&box);
+    }
+    CheckBox& box = *plugChkSettings[static_cast<size_t>(j)];
+    box.SetCaption(record.Software);
+    box.SetVisible(true);
+    box.SetValue(record.Selected ? CheckValue::Checked : CheckValue::Unchecked);
+}
+
+void ItemsSettingsWindow::tvwTree_NodeClick(Node& node) {
+    lblSettings.SetCaption(node.Text());
+    for (Frame* f : Frames())
+        f->SetVisible(false);
+    static const char* const kWords[] = {"Windows", "Internet", "Opera", "Netscape", "Mozilla", "Applications"};
+    std::string word = FirstWord(node.Text());
+    std::array<Frame*, 6> frames = Frames();
+    for (size_t i = 0; i < frames.size(); ++i)
+        if (word == kWords[i])
+            frames[i]->SetVisible(true);
+}
+
+void ItemsSettingsWindow::Save() {
+    for (int k = 1; k <= kBuiltInCategories; ++k) {
+        PrivacyConfig& pc = configSet_.item(k);
+        bool any = false;
+        const std::vector<CheckBox*>& boxes = CategoryBoxes(k);
+        for (size_t i = 0; i < boxes.size(); ++i) {
+            PrivacyItem& pi = pc.Items.item(static_cast<int32_t>(i) + 1);
+            pi.Selected = boxes[i]->Value() == CheckValue::Checked;
+            any = any || pi.Selected;
+        }
+        pc.Selected = any;
+    }
+
+    int32_t i = 0;
+    for (const PrivacyConfig& copy : tmpRoots_) {
+        ++i;
+        int32_t j = 0;
+        for (const PrivacyItem& copyItem : copy.Items) {
+            ++j;
+            if (copyItem.HoldFlag)
+                configSet_.item(i).Items.item(j).HoldSettings = copyItem.HoldSettings;
+        }
+    }
+
+    for (int32_t p = configSet_.Count(); p >= 1; --p)
+        if (configSet_.item(p).SoftwareType == stPlugins)
+            configSet_.Remove(p);
+    // The working records stay with the window for the next Apply; the set gets their copies.
+    int32_t bound = tmpPlugins_.Count();
+    for (int32_t j = 0; j < bound; ++j) {
+        PrivacyConfig& record = tmpPlugins_.item(j + 1);
+        record.Selected = plugChkSettings[static_cast<size_t>(j)]->Value() == CheckValue::Checked;
+        configSet_.Add(record.Clone());
+    }
+
+    configSet_.SaveConfig(configFilePath_);
+}
+
+void ItemsSettingsWindow::cmdApply_Click() {
+    Save();
+    if (listChanged_)
+        listChanged_();
+}
+
+void ItemsSettingsWindow::cmdOk_Click() {
+    Save();
+    if (listChanged_)
+        listChanged_();
+    Unload();
+}
+
+void ItemsSettingsWindow::cmdCancel_Click() { Unload(); }
+
+ItemsSettingsWindow& ShowItemsSettings(std::unique_ptr<ItemsSettingsWindow>& slot, Form& owner,
+                                       PrivacyConfigs& configSet, const std::string& configFilePath,
+                                       std::function<void()> listChanged) {
+    if (!slot || !slot->Loaded())
+        slot = std::make_unique<ItemsSettingsWindow>(owner.Host(), configSet, configFilePath, std::move(listChanged));
+    slot->Show(ShowMode::Modeless, &owner);
+    return *slot;
+}
+
+}  // namespace lumo

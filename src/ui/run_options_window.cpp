@@ -1,0 +1,273 @@
+// The Run Options window: its layout, the mapping between its controls and the settings, and
+// the buttons that store, save, reset and apply them.
+#include "ui/run_options_window.h"
+
+#include <array>
+#include <initializer_list>
+#include <utility>
+
+#include "base/text.h"
+#include "registry/reg_key.h"
+#include "ui/ui_host.h"
+
+namespace lumo {
+namespace {
+
+constexpr const char* kCaption = "Run Options";
+// The minutes the interval list offers, entry by entry.
+constexpr std::array<int16_t, 6> kIntervals = {15, 30, 60, 120, 240, 480};
+constexpr const char* kIntervalTexts[] = {"15 Minutes", "30 Minutes", "1 Hour", "2 Hours", "4 Hours", "8 Hours"};
+
+template <class T>
+T& Placed(T& control, int32_t left, int32_t top, int32_t width, int32_t height) {
+    control.Move(left, top, width, height);
+    return control;
+}
+
+template <class T>
+T& Captioned(T& control, const char* caption) {
+    control.SetCaption(caption);
+    return control;
+}
+
+ComboBox& DropdownList(ComboBox& combo) {
+    combo.SetStyle(ComboStyle::DropdownList);
+    return combo;
+}
+
+// Any interval the list does not offer (the default 6 among them) shows as its last entry.
+int32_t IntervalEntry(int16_t minutes) {
+    for (size_t i = 0; i < kIntervals.size(); ++i)
+        if (kIntervals[i] == minutes)
+            return static_cast<int32_t>(i);
+    return static_cast<int32_t>(kIntervals.size()) - 1;
+}
+
+CheckValue CheckedWhen(bool on) { return on ? CheckValue::Checked : CheckValue::Unchecked; }
+
+}  // namespace
+
+RunOptionsWindow::RunOptionsWindow(UiHost& host, Application& app, SettingsStore& store)
+    : Form(host, "frmRunOptions"),
+      geneCmdDefault(Captioned(Placed(Add<Button>("geneCmdDefault"), 5520, 6720, 975, 375), "Default")),
+      cmdApply(Captioned(Placed(Add<Button>("cmdApply"), 3480, 6720, 975, 375), "Apply")),
+      cmdCancel(Captioned(Placed(Add<Button>("cmdCancel"), 2400, 6720, 975, 375), "Cancel")),
+      cmdOk(Captioned(Placed(Add<Button>("cmdOk"), 1320, 6720, 975, 375), "OK")),
+      geneFraSettings(Placed(Add<Frame>("geneFraSettings"), 360, 210, 6105, 6390)),
+      advaChkEnableFileLogging(Captioned(Placed(Add<CheckBox>("advaChkEnableFileLogging", &geneFraSettings),
+                                                375, 2145, 1620, 285),
+                                         "Enable file logging")),
+      advaCmbScheduleInterval(
+          DropdownList(Placed(Add<ComboBox>("advaCmbScheduleInterval", &geneFraSettings), 2580, 1290, 1455, 315))),
+      advaCmbKeepLogDays(
+          DropdownList(Placed(Add<ComboBox>("advaCmbKeepLogDays", &geneFraSettings), 3540, 2115, 660, 315))),
+      advaChkScheduleClock(Captioned(Placed(Add<CheckBox>("advaChkScheduleClock", &geneFraSettings), 375, 1710,
+                                            2655, 285),
+                                     "Run clear process every day at")),
+      advaChkScheduleInterval(Captioned(Placed(Add<CheckBox>("advaChkScheduleInterval", &geneFraSettings), 375,
+                                               1320, 2175, 285),
+                                        "Run clear process every")),
+      advaCmbScheduleClock(
+          DropdownList(Placed(Add<ComboBox>("advaCmbScheduleClock", &geneFraSettings), 3060, 1680, 975, 315))),
+      geneChkTurnOffAutoComplete(Captioned(Placed(Add<CheckBox>("geneChkTurnOffAutoComplete", &geneFraSettings),
+                                                  375, 705, 5415, 285),
+                                           "Turn off Forms Auto Complete switch")),
+      geneChkRunOnStartup(Captioned(Placed(Add<CheckBox>("geneChkRunOnStartup", &geneFraSettings), 375, 150, 5415,
+                                           285),
+                                    "Run Sweepkit when windows startup")),
+      Frame1(Captioned(Placed(Add<Frame>("Frame1", &geneFraSettings), 285, 3315, 5505, 2910),
+                       "Internet Explorer Protection")),
+      geneCmdApplyToIE(Captioned(Placed(Add<Button>("geneCmdApplyToIE", &Frame1), 3705, 2430, 1500, 375),
+                                 "Apply to IE")),
+      geneTxtWindowTitle(Placed(Add<TextBox>("geneTxtWindowTitle", &Frame1), 330, 2040, 4860, 315)),
+      geneTxtHomePage(Placed(Add<TextBox>("geneTxtHomePage", &Frame1), 330, 1425, 4875, 315)),
+      geneCmdUseBlank(Captioned(Placed(Add<Button>("geneCmdUseBlank", &Frame1), 2520, 2430, 1095, 375),
+                                "Use Blank")),
+      geneChkIEMonitor(Captioned(Placed(Add<CheckBox>("geneChkIEMonitor", &Frame1), 330, 900, 4935, 285),
+                                 "Monitor any change for Browser's Start Page or Window Title")),
+      Label7(Captioned(Placed(Add<Label>("Label7", &Frame1), 330, 1170, 2415, 255), "Start page (Home Page):")),
+      Label8(Captioned(Placed(Add<Label>("Label8", &Frame1), 330, 1800, 2415, 255), "Window Title:")),
+      Label3(Captioned(Placed(Add<Label>("Label3", &Frame1), 330, 270, 4935, 615),
+                       "Some websites may change your browser's start page and window title for ad, this "
+                       "protection will monitor the changing and prompt message.")),
+      Label13(Captioned(Placed(Add<Label>("Label13", &geneFraSettings), 4245, 2175, 735, 255), "day(s)")),
+      Label5(Captioned(Placed(Add<Label>("Label5", &geneFraSettings), 2010, 2175, 1515, 255),
+                       "and keep log file(s)")),
+      Label2(Captioned(Placed(Add<Label>("Label2", &geneFraSettings), 645, 2520, 5160, 735),
+                       "Log file record the show/clear detail info. Because the log file is so large, recommend  "
+                       "not keep them for a long time. Another way, you can copy it to other path.")),
+      Label1(Captioned(Placed(Add<Label>("Label1", &geneFraSettings), 630, 975, 5160, 255),
+                       "Turn off AutoComplete for User names and Passwords on forms. ")),
+      app_(app),
+      store_(store) {
+    SetCaption(kCaption);
+    SetBorder(BorderStyle::FixedDialog);
+    SetMinMaxButtons(false, false);
+    SetClientSize(6825, 7335);
+
+    for (const char* text : kIntervalTexts)
+        advaCmbScheduleInterval.AddItem(text);
+    for (int day = 1; day <= 5; ++day)
+        advaCmbKeepLogDays.AddItem(std::to_string(day));
+    for (int hour = 0; hour < 24; ++hour)
+        advaCmbScheduleClock.AddItem((hour < 10 ? "0" : "") + std::to_string(hour) + ":00");
+
+    // Top to bottom as the window reads, the window's buttons last.
+    int32_t tab = 0;
+    for (Control* c : std::initializer_list<Control*>{
+             &geneChkRunOnStartup, &geneChkTurnOffAutoComplete, &advaChkScheduleInterval, &advaCmbScheduleInterval,
+             &advaChkScheduleClock, &advaCmbScheduleClock, &advaChkEnableFileLogging, &advaCmbKeepLogDays,
+             &geneChkIEMonitor, &geneTxtHomePage, &geneTxtWindowTitle, &geneCmdUseBlank, &geneCmdApplyToIE, &cmdOk,
+             &cmdCancel, &cmdApply, &geneCmdDefault})
+        c->SetTabIndex(tab++);
+    cmdOk.SetDefault(true);
+    cmdCancel.SetCancel(true);
+
+    OnLoad = [this] { Form_Load(); };
+    cmdApply.OnClick = [this] { cmdApply_Click(); };
+    cmdOk.OnClick = [this] { cmdOk_Click(); };
+    cmdCancel.OnClick = [this] { cmdCancel_Click(); };
+    geneCmdDefault.OnClick = [this] { geneCmdDefault_Click(); };
+    geneCmdUseBlank.OnClick = [this] { geneCmdUseBlank_Click(); };
+    geneCmdApplyToIE.OnClick = [this] { geneCmdApplyToIE_Click(); };
+}
+
+void RunOptionsWindow::ShowSettings(const AppSettings& s) {
+    geneChkRunOnStartup.SetValue(CheckedWhen(s.RunOnStartupWindows));
+    geneChkTurnOffAutoComplete.SetValue(CheckedWhen(s.TurnOffFormsAutoComplete));
+    geneChkIEMonitor.SetValue(CheckedWhen(s.MonitorStartPage));
+    geneTxtHomePage.SetText(s.StartPage);
+    geneTxtWindowTitle.SetText(s.WindowTitle);
+    advaChkScheduleInterval.SetValue(CheckedWhen(s.ScheduleType == "interval"));
+    advaChkScheduleClock.SetValue(CheckedWhen(s.ScheduleType == "daily"));
+    advaCmbScheduleInterval.SetListIndex(IntervalEntry(s.ScheduleInterval));
+    advaCmbScheduleClock.SetListIndex(s.ScheduleClock);
+    advaChkEnableFileLogging.SetValue(CheckedWhen(s.EnableFileLogging));
+    advaCmbKeepLogDays.SetListIndex(s.KeepLogDays - 1);
+}
+
+void RunOptionsWindow::StoreSettings(AppSettings& s) const {
+    s.RunOnStartupWindows = geneChkRunOnStartup.Checked();
+    s.TurnOffFormsAutoComplete = geneChkTurnOffAutoComplete.Checked();
+    s.MonitorStartPage = geneChkIEMonitor.Checked();
+    s.StartPage = geneTxtHomePage.Text();
+    s.WindowTitle = geneTxtWindowTitle.Text();
+    // The interval box wins when both are checked; on screen the two are independent.
+    if (advaChkScheduleInterval.Checked())
+        s.ScheduleType = "interval";
+    else if (advaChkScheduleClock.Checked())
+        s.ScheduleType = "daily";
+    else
+        s.ScheduleType = "none";
+    int32_t interval = advaCmbScheduleInterval.ListIndex();
+    if (interval >= 0)
+        s.ScheduleInterval = kIntervals[static_cast<size_t>(interval)];
+    s.ScheduleClock = static_cast<int16_t>(advaCmbScheduleClock.ListIndex());
+    s.EnableFileLogging = advaChkEnableFileLogging.Checked();
+    s.KeepLogDays = static_cast<int16_t>(advaCmbKeepLogDays.ListIndex() + 1);
+}
+
+void RunOptionsWindow::Form_Load() {
+    ShowSettings(app_.settings);
+    roots_.RemoveAll();
+    for (const PrivacyConfig& pc : app_.ConfigSet())
+        if (pc.SoftwareType == stRoot)
+            roots_.Add(pc.Clone());
+}
+
+bool RunOptionsWindow::Apply() {
+    StoreSettings(app_.settings);
+    // The store tries every step; what failed is told once, and the configuration is still saved.
+    SettingsFailures failures = store_.SaveSystemSettings(app_.settings);
+    if (!failures.empty())
+        Refuse("The settings could not be saved.", DescribeFailures(failures));
+
+    PrivacyConfigs& live = app_.ConfigSet();
+    int32_t i = 0;
+    for (const PrivacyConfig& copy : roots_) {
+        ++i;
+        int32_t j = 0;
+        for (const PrivacyItem& copyItem : copy.Items) {
+            ++j;
+            if (copyItem.HoldFlag)
+                live.item(i).Items.item(j).HoldSettings = copyItem.HoldSettings;
+        }
+    }
+    live.SaveConfig(app_.ConfigFilePath);
+    return failures.empty();
+}
+
+void RunOptionsWindow::Refuse(const std::string& what, const std::string& why) {
+    std::string text = what + "\r\n\r\n" + why;
+    Host().MsgBox(text, MsgButtons::OkOnly, MsgIcon::Exclamation, MsgDefault::Button1, kCaption, this);
+}
+
+void RunOptionsWindow::cmdApply_Click() { Apply(); }
+
+void RunOptionsWindow::cmdOk_Click() {
+    if (Apply())
+        Unload();
+}
+
+void RunOptionsWindow::cmdCancel_Click() { Unload(); }
+
+void RunOptionsWindow::geneCmdDefault_Click() { ShowSettings(AppSettings{}); }
+
+void RunOptionsWindow::geneCmdUseBlank_Click() { geneTxtHomePage.SetText("about:blank"); }
+
+void RunOptionsWindow::geneCmdApplyToIE_Click() {
+    const SettingsLocations& where = store_.Locations();
+    std::string startPage = geneTxtHomePage.Text();
+    std::string windowTitle = geneTxtWindowTitle.Text();
+    RegKey key(*app_.platform.registry);
+    SettingsFailures failures;
+    RunSettingsStep(failures, "write the browser's \"Start Page\"", [&] {
+        key.SetRegValue("Start Page", rvtString, startPage, where.userRoot, where.browserKey);
+    });
+    // The monitor takes a title of blanks for none, so the browser gets none.
+    if (TrimSpaces(windowTitle).empty())
+        RunSettingsStep(failures, "delete the browser's \"Window Title\"",
+                        [&] { key.DeleteRegValue("Window Title", where.userRoot, where.browserKey); });
+    else
+        RunSettingsStep(failures, "write the browser's \"Window Title\"", [&] {
+            key.SetRegValue("Window Title", rvtString, windowTitle, where.userRoot, where.browserKey);
+        });
+    if (!failures.empty()) {
+        // The approved values stay as they were, or the monitor would take them for the browser's.
+        Refuse("The browser's start page and window title could not be set.", DescribeFailures(failures));
+        return;
+    }
+
+    // What the user approves from now on, in memory and in the settings key, as the monitor's
+    // "No" answer records it: the browser's values as they now are, so a deleted title is none.
+    if (TrimSpaces(windowTitle).empty()) {
+        windowTitle.clear();
+        geneTxtWindowTitle.SetText(windowTitle);
+    }
+    app_.settings.StartPage = startPage;
+    app_.settings.WindowTitle = windowTitle;
+    RunSettingsStep(failures, "create the settings key", [&] {
+        key.SetRegKey(where.vendor, where.settingsRoot, where.settingsParent);
+        key.SetRegKey(where.product, where.settingsRoot, where.settingsParent + "\\" + where.vendor);
+    });
+    for (const auto& [name, text] : {std::pair<const char*, const std::string&>{"Start Page", startPage},
+                                     std::pair<const char*, const std::string&>{"Window Title", windowTitle}})
+        RunSettingsStep(failures, std::string("write \"") + name + "\"",
+                        [&] { key.SetRegValue(name, rvtString, text, where.settingsRoot, where.SettingsKey()); });
+    if (!failures.empty())
+        Refuse("The settings could not be saved.", DescribeFailures(failures));
+}
+
+RunOptionsWindow& ShowRunOptions(std::unique_ptr<RunOptionsWindow>& slot, Form& owner, Application& app,
+                                 SettingsStore& store, ShowMode mode) {
+    if (slot && slot->Loaded()) {
+        // Only a modeless window can be open while its owner takes clicks; it cannot turn modal.
+        slot->Show(ShowMode::Modeless, &owner);
+        return *slot;
+    }
+    slot = std::make_unique<RunOptionsWindow>(owner.Host(), app, store);
+    slot->Show(mode, &owner);
+    return *slot;
+}
+
+}  // namespace lumo

@@ -1,0 +1,89 @@
+// frmRunOptions, "Run Options": the controls that edit the application's settings, the mapping
+// between them and the settings, and Apply, which saves the settings, writes the hold settings of
+// the Root records back and saves the configuration file.
+#pragma once
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "app/application.h"
+#include "config/privacy_configs.h"
+#include "settings/app_settings.h"
+#include "settings/settings_store.h"
+#include "ui/controls/button.h"
+#include "ui/controls/check_box.h"
+#include "ui/controls/form.h"
+#include "ui/controls/frame.h"
+#include "ui/controls/label.h"
+#include "ui/controls/list_box.h"
+#include "ui/controls/text_box.h"
+
+namespace lumo {
+
+class RunOptionsWindow : public Form {
+public:
+    // The settings are `app`'s; `store` saves them and knows where the browser's values live.
+    RunOptionsWindow(UiHost& host, Application& app, SettingsStore& store);
+
+    Button& geneCmdDefault;
+    Button& cmdApply;
+    Button& cmdCancel;
+    Button& cmdOk;
+    Frame& geneFraSettings;
+    CheckBox& advaChkEnableFileLogging;
+    ComboBox& advaCmbScheduleInterval;
+    ComboBox& advaCmbKeepLogDays;
+    CheckBox& advaChkScheduleClock;
+    CheckBox& advaChkScheduleInterval;
+    ComboBox& advaCmbScheduleClock;
+    CheckBox& geneChkTurnOffAutoComplete;
+    CheckBox& geneChkRunOnStartup;
+    Frame& Frame1;
+    Button& geneCmdApplyToIE;
+    TextBox& geneTxtWindowTitle;
+    TextBox& geneTxtHomePage;
+    Button& geneCmdUseBlank;
+    CheckBox& geneChkIEMonitor;
+    Label& Label7;
+    Label& Label8;
+    Label& Label3;
+    Label& Label13;
+    Label& Label5;
+    Label& Label2;
+    Label& Label1;
+
+    // The private copies of the live set's Root records, made at opening.
+    const PrivacyConfigs& Roots() const { return roots_; }
+
+    void Form_Load();
+    void cmdApply_Click();
+    void cmdOk_Click();
+    void cmdCancel_Click();
+    void geneCmdDefault_Click();
+    void geneCmdUseBlank_Click();
+    void geneCmdApplyToIE_Click();
+
+    // The controls as `settings` would show them.
+    void ShowSettings(const AppSettings& settings);
+    // The controls' values stored into `settings`, by the mapping and the schedule rule.
+    void StoreSettings(AppSettings& settings) const;
+
+private:
+    // Stores, saves the settings and the configuration file. False when the settings store
+    // reported a failed step (the user has been told then); a failed configuration save throws.
+    bool Apply();
+    // Tells the user, in one box, what could not be done and why.
+    void Refuse(const std::string& what, const std::string& why);
+
+    Application& app_;
+    SettingsStore& store_;
+    PrivacyConfigs roots_;
+};
+
+// Opens the window owned by `owner`. A window still open is brought forward as it is; a closed
+// one is made afresh. A modal opening returns when the window has closed.
+RunOptionsWindow& ShowRunOptions(std::unique_ptr<RunOptionsWindow>& slot, Form& owner, Application& app,
+                                 SettingsStore& store, ShowMode mode = ShowMode::Modeless);
+
+}  // namespace lumo

@@ -1,0 +1,325 @@
+// The Run Options window, headless, over the in-memory registry and a real configuration file:
+// its layout, the mapping between controls and settings in both directions, and what Apply, OK,
+// Cancel, Default, Use Blank and Apply to IE leave in memory, in the registry and on disk.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <optional>
+
+#include "app/application.h"
+#include "items_settings_test_config.h"
+#include "platform/portable/memory_registry.h"
+#include "registry/reg_key.h"
+#include "ui/headless/headless_host.h"
+#include "ui/run_options_window.h"
+
+namespace lumo {
+namespace {
+
+using namespace lumo::testing;
+
+constexpr const char* kBrowserKey = "Software\\Microsoft\\Internet Explorer\\Main";
+
+class RunOptions : public ::testing::Test {
+protected:
+    RunOptions() : config(BuiltInRecords() + PluginLines("App", true)) {
+        for (int32_t root : {rkLocalMachine, rkCurrentUser}) {  // every registry has these two
+            RegHandle h = 0;
+            registry.CreateKey(RootHandle(root), "Software", keyAllAccess, h);
+            registry.CloseKey(h);
+        }
+        app.ConfigFilePath = config.Path();
+        app.ConfigSet().LoadConfig(config.Path());
+        owner.Load();
+    }
+    RunOptionsWindow& Open(ShowMode mode = ShowMode::Modeless) {
+        window.reset();
+        return ShowRunOptions(window, owner, app, store, mode);
+    }
+    // A string value's text; none when the value or its key is missing.
+    std::optional<std::string> Value(int32_t root, const char* path, const char* name) {
+        std::optional<RegValue> v = RegKey(registry).GetRegValue(name, root, path);
+        return v && v->ValueType != rvtNone ? std::optional(v->ValueDataString()) : std::nullopt;
+    }
+    std::optional<std::string> Setting(const char* name) {
+        return Value(rkLocalMachine, "Software\\Tallowin\\Sweepkit Lumo", name);
+    }
+
+    MemoryRegistry registry;
+    Application app{Platform{&registry}, DateTime::FromParts(2024, 5, 1, 9, 0, 0)};
+    SettingsStore store{registry, "C:\\Lumo\\SweepkitLumo.exe"};
+    HeadlessHost host;
+    Form owner{host, "frmPrivacyLumo"};
+    ConfigOnDisk config;
+    std::unique_ptr<RunOptionsWindow> window;
+};
+
+TEST_F(RunOptions, ControlsCarryTheirCaptionsPlacesAndLists) {
+    auto& w = Open();
+    EXPECT_EQ(w.Caption(), "Run Options");
+    struct Case {
+        const Control& control;
+        std::string caption;
+        const Frame* container;
+        int32_t left, top;
+    };
+    const Frame* gene = &w.geneFraSettings;
+    const Frame* ie = &w.Frame1;
+    const Case cases[] = {
+        {w.cmdOk, "OK", nullptr, 1320, 6720}, {w.cmdCancel, "Cancel", nullptr, 2400, 6720},
+        {w.cmdApply, "Apply", nullptr, 3480, 6720}, {w.geneCmdDefault, "Default", nullptr, 5520, 6720},
+        {w.geneChkRunOnStartup, "Run Sweepkit when windows startup", gene, 375, 150},
+        {w.geneChkTurnOffAutoComplete, "Turn off Forms Auto Complete switch", gene, 375, 705},
+        {w.Label1, "Turn off AutoComplete for User names and Passwords on forms. ", gene, 630, 975},
+        {w.advaChkScheduleInterval, "Run clear process every", gene, 375, 1320},
+        {w.advaChkScheduleClock, "Run clear process every day at", gene, 375, 1710},
+        {w.advaChkEnableFileLogging, "Enable file logging", gene, 375, 2145},
+        {w.Label5, "and keep log file(s)", gene, 2010, w.Label5.Top()},
+        {w.Label13, "day(s)", gene, 4245, w.Label13.Top()},
+        {w.Label2, "Log file record the show/clear detail info. Because the log file is so large, recommend  not "
+                   "keep them for a long time. Another way, you can copy it to other path.", gene, 645, 2520},
+        {w.Frame1, "Internet Explorer Protection", gene, 285, 3315},
+        {w.Label3, "Some websites may change your browser's start page and window title for ad, this protection "
+                   "will monitor the changing and prompt message.", ie, 330, 270},
+        {w.geneChkIEMonitor, "Monitor any change for Browser's Start Page or Window Title", ie, 330, 900},
+        {w.Label7, "Start page (Home Page):", ie, 330, 1170}, {w.geneTxtHomePage, "", ie, 330, 1425},
+        {w.Label8, "Window Title:", ie, 330, 1800}, {w.geneTxtWindowTitle, "", ie, 330, 2040},
+        {w.geneCmdUseBlank, "Use Blank", ie, 2520, 2430}, {w.geneCmdApplyToIE, "Apply to IE", ie, 3705, 2430},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.control.Name());
+        EXPECT_EQ(c.control.Container(), c.container);
+        EXPECT_EQ(c.control.Left(), c.left);
+        EXPECT_EQ(c.control.Top(), c.top);
+        std::string caption;
+        if (auto* b = dynamic_cast<const Button*>(&c.control)) caption = b->Caption();
+        if (auto* l = dynamic_cast<const Label*>(&c.control)) caption = l->Caption();
+        if (auto* k = dynamic_cast<const CheckBox*>(&c.control)) caption = k->Caption();
+        if (auto* f = dynamic_cast<const Frame*>(&c.control)) caption = f->Caption();
+        EXPECT_EQ(caption, c.caption);
+        int32_t roomWidth = c.container ? c.container->Width() : w.ClientWidth();
+        EXPECT_LE(c.control.Left() + c.control.Width(), roomWidth) << "inside its container";
+    }
+    EXPECT_EQ(w.geneFraSettings.Bounds(), (TwipsRect{360, 210, 6105, 6390}));
+    EXPECT_EQ(w.Frame1.Bounds(), (TwipsRect{285, 3315, 5505, 2910}));
+    EXPECT_EQ(w.geneTxtHomePage.Width(), 4875);
+    EXPECT_EQ(w.geneTxtWindowTitle.Width(), 4860);
+    EXPECT_EQ(w.cmdOk.Bounds(), (TwipsRect{1320, 6720, 975, 375}));
+    // The lists read as sentences: "Enable file logging" "and keep log file(s)" [days] "day(s)".
+    EXPECT_LE(w.advaChkEnableFileLogging.Left() + w.advaChkEnableFileLogging.Width(), w.Label5.Left());
+    EXPECT_LE(w.Label5.Left() + w.Label5.Width(), w.advaCmbKeepLogDays.Left());
+    EXPECT_LE(w.advaCmbKeepLogDays.Left() + w.advaCmbKeepLogDays.Width(), w.Label13.Left());
+    EXPECT_LE(w.advaChkScheduleInterval.Left() + w.advaChkScheduleInterval.Width(), w.advaCmbScheduleInterval.Left());
+    EXPECT_EQ(w.advaCmbScheduleInterval.List(0), "15 Minutes");
+    EXPECT_EQ(w.advaCmbScheduleInterval.List(5), "8 Hours");
+    EXPECT_EQ(w.advaCmbKeepLogDays.ListCount(), 5);
+    EXPECT_EQ(w.advaCmbScheduleClock.ListCount(), 24);
+    EXPECT_EQ(w.advaCmbScheduleClock.List(9), "09:00");
+}
+
+TEST_F(RunOptions, OpeningShowsTheSettingsByTheMapping) {
+    struct Case {
+        int16_t interval;
+        int32_t entry;  // of the interval list
+        const char* type;
+        bool intervalBox, dailyBox;
+    };
+    const Case cases[] = {{15, 0, "interval", true, false}, {30, 1, "daily", false, true}, {60, 2, "none", false, false},
+                          {120, 3, "interval", true, false}, {240, 4, "none", false, false},
+                          {480, 5, "none", false, false}, {6, 5, "none", false, false}, {45, 5, "Daily", false, false}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.interval);
+        app.settings.ScheduleInterval = c.interval;
+        app.settings.ScheduleType = c.type;
+        app.settings.ScheduleClock = static_cast<int16_t>(c.entry * 4);
+        app.settings.KeepLogDays = static_cast<int16_t>(c.entry % 5 + 1);
+        app.settings.RunOnStartupWindows = app.settings.EnableFileLogging = c.intervalBox;
+        app.settings.TurnOffFormsAutoComplete = app.settings.MonitorStartPage = c.dailyBox;
+        app.settings.StartPage = "http://start/" + std::to_string(c.interval);
+        auto& w = Open();
+        EXPECT_EQ(w.advaCmbScheduleInterval.ListIndex(), c.entry);
+        EXPECT_EQ(w.advaChkScheduleInterval.Checked(), c.intervalBox);
+        EXPECT_EQ(w.advaChkScheduleClock.Checked(), c.dailyBox);
+        EXPECT_EQ(w.advaCmbScheduleClock.ListIndex(), c.entry * 4);
+        EXPECT_EQ(w.advaCmbKeepLogDays.Text(), std::to_string(c.entry % 5 + 1));
+        EXPECT_EQ(w.geneChkRunOnStartup.Checked(), c.intervalBox);
+        EXPECT_EQ(w.advaChkEnableFileLogging.Checked(), c.intervalBox);
+        EXPECT_EQ(w.geneChkTurnOffAutoComplete.Checked(), c.dailyBox);
+        EXPECT_EQ(w.geneChkIEMonitor.Checked(), c.dailyBox);
+        EXPECT_EQ(w.geneTxtHomePage.Text(), app.settings.StartPage);
+    }
+}
+
+TEST_F(RunOptions, ApplyStoresTheControlsByTheMappingAndTheScheduleRule) {
+    struct Case {
+        const char* name;
+        bool intervalBox, dailyBox;
+        int32_t intervalEntry, hourEntry, daysEntry;  // -1: left as shown
+        const char* type;
+        int16_t interval, clock, days;
+    };
+    const Case cases[] = {
+        {"untouched defaults", false, false, -1, -1, -1, "none", 480, 12, 1},
+        {"both boxes", true, true, -1, -1, -1, "interval", 480, 12, 1},
+        {"daily box", false, true, -1, 0, -1, "daily", 480, 0, 1},
+        {"neither box, lists still stored", false, false, 1, 7, -1, "none", 30, 7, 1},
+        {"keep days 3", true, false, 3, -1, 2, "interval", 120, 12, 3},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        app.settings = AppSettings{};
+        auto& w = Open();
+        if (c.intervalBox) w.advaChkScheduleInterval.Click();
+        if (c.dailyBox) w.advaChkScheduleClock.Click();
+        if (c.intervalEntry >= 0) w.advaCmbScheduleInterval.UserSelect(c.intervalEntry);
+        if (c.hourEntry >= 0) w.advaCmbScheduleClock.UserSelect(c.hourEntry);
+        if (c.daysEntry >= 0) w.advaCmbKeepLogDays.UserSelect(c.daysEntry);
+        w.cmdApply.Click();
+        EXPECT_EQ(app.settings.ScheduleType, c.type);
+        EXPECT_EQ(app.settings.ScheduleInterval, c.interval);
+        EXPECT_EQ(app.settings.ScheduleClock, c.clock);
+        EXPECT_EQ(app.settings.KeepLogDays, c.days);
+        EXPECT_EQ(Setting("Schedule Type"), c.type);
+        EXPECT_EQ(Setting("Schedule Interval"), std::to_string(c.interval));
+        EXPECT_TRUE(w.Loaded()) << "Apply leaves the window open";
+    }
+    EXPECT_TRUE(host.Boxes().empty());
+}
+
+TEST_F(RunOptions, OkStoresSwitchesAndTextsAndAppliesTheWindowsSide) {
+    app.settings.SecurityFillTimes = 4;
+    auto& w = Open();
+    for (CheckBox* box : {&w.geneChkRunOnStartup, &w.geneChkTurnOffAutoComplete, &w.geneChkIEMonitor,
+                          &w.advaChkEnableFileLogging})
+        box->Click();
+    w.geneTxtHomePage.UserSetText("http://home.example/");
+    w.geneTxtWindowTitle.UserSetText("My Browser");
+    w.cmdOk.Click();
+    EXPECT_FALSE(w.Loaded());
+    const AppSettings& s = app.settings;
+    EXPECT_TRUE(s.RunOnStartupWindows && s.TurnOffFormsAutoComplete && s.MonitorStartPage && s.EnableFileLogging);
+    EXPECT_EQ(s.WindowTitle, "My Browser");
+    EXPECT_EQ(Setting("Start Page"), "http://home.example/");
+    EXPECT_EQ(Setting("Security Fill Times"), "4") << "settings without a control are saved unchanged";
+    EXPECT_EQ(Value(rkCurrentUser, "Software\\Microsoft\\Windows\\CurrentVersion\\Run", "Sweepkit Lumo"),
+              "C:\\Lumo\\SweepkitLumo.exe");
+    EXPECT_EQ(Value(rkCurrentUser, kBrowserKey, "Use FormSuggest"), "no");
+    EXPECT_FALSE(Value(rkCurrentUser, kBrowserKey, "Start Page")) << "OK leaves the browser's own values";
+}
+
+TEST_F(RunOptions, CancelAfterEditingChangesNothingInMemoryTheRegistryOrTheFile) {
+    std::string before = config.Bytes();
+    auto& w = Open();
+    w.advaChkScheduleInterval.Click();
+    w.advaCmbKeepLogDays.UserSelect(4);
+    w.geneTxtHomePage.UserSetText("http://elsewhere/");
+    w.cmdCancel.Click();
+    EXPECT_FALSE(w.Loaded());
+    EXPECT_EQ(app.settings.ScheduleType, "none");
+    EXPECT_EQ(app.settings.KeepLogDays, 1);
+    EXPECT_EQ(app.settings.StartPage, "");
+    EXPECT_FALSE(Setting("Schedule Type"));
+    EXPECT_EQ(config.Bytes(), before);
+}
+
+TEST_F(RunOptions, ApplyTwiceWritesTheSameFileTwiceWithTheHoldSettingsOfTheCopies) {
+    auto& w = Open();
+    ASSERT_EQ(w.Roots().Count(), 5) << "copies of the Root records only";
+    PrivacyItem& temp = app.ConfigSet().item(1).Items.item(5);  // holds two files
+    temp.HoldSettings = {"C:\\Temp\\other.txt"};                 // changed after the window opened
+    w.cmdApply.Click();
+    EXPECT_EQ(temp.HoldSettings, (Lines{"C:\\Temp\\keep.txt", "C:\\Temp\\keep2.txt"}));
+    std::string first = config.Bytes();
+    std::filesystem::remove(config.Path());
+    w.cmdApply.Click();
+    EXPECT_EQ(config.Bytes(), first);
+    EXPECT_TRUE(host.HandlerFailures().empty());
+}
+
+TEST_F(RunOptions, ASettingsSaveWithoutRightsIsToldOnceAndTheWindowStaysOpen) {
+    // No right to make keys or values under HKEY_LOCAL_MACHINE\Software, as without administrator
+    // rights; the user's own keys stay writable.
+    ASSERT_TRUE(registry.DenyRights(rkLocalMachine, "Software", keyCreateSubKey | keySetValue));
+    auto& w = Open();
+    w.geneChkTurnOffAutoComplete.Click();
+    w.advaChkScheduleClock.Click();
+    std::filesystem::remove(config.Path());
+    w.cmdOk.Click();
+    ASSERT_EQ(host.Boxes().size(), 1u);
+    const HeadlessHost::ShownBox& box = host.Boxes()[0];
+    EXPECT_EQ(box.caption, "Run Options");
+    EXPECT_EQ(box.icon, MsgIcon::Exclamation);
+    EXPECT_EQ(box.buttons, MsgButtons::OkOnly);
+    EXPECT_EQ(box.text.rfind("The settings could not be saved.\r\n\r\n", 0), 0u) << box.text;
+    EXPECT_NE(box.text.find("\"Schedule Type\""), std::string::npos) << "it says which steps failed";
+    EXPECT_TRUE(w.Loaded());
+    // Every step was still tried: the user's own switches were written and the file was saved.
+    EXPECT_EQ(Value(rkCurrentUser, kBrowserKey, "FormSuggest Passwords"), "no");
+    EXPECT_TRUE(std::filesystem::exists(config.Path()));
+
+    ASSERT_TRUE(registry.DenyRights(rkLocalMachine, "Software", 0));
+    w.cmdOk.Click();
+    EXPECT_FALSE(w.Loaded()) << "with the rights back OK saves and closes without a word";
+    EXPECT_EQ(host.Boxes().size(), 1u);
+    EXPECT_EQ(Setting("Schedule Type"), "daily");
+}
+
+TEST_F(RunOptions, DefaultAndUseBlankChangeOnlyTheControls) {
+    app.settings.StartPage = "http://mine/";
+    app.settings.ScheduleType = "daily";
+    app.settings.ScheduleInterval = 30;
+    app.settings.KeepLogDays = 4;
+    app.settings.MonitorStartPage = true;
+    auto& w = Open();
+    w.geneCmdUseBlank.Click();
+    EXPECT_EQ(w.geneTxtHomePage.Text(), "about:blank");
+    w.geneCmdDefault.Click();
+    EXPECT_FALSE(w.advaChkScheduleClock.Checked() || w.geneChkIEMonitor.Checked());
+    EXPECT_EQ(w.geneTxtHomePage.Text(), "");
+    EXPECT_EQ(w.advaCmbScheduleInterval.Text(), "8 Hours");
+    EXPECT_EQ(w.advaCmbScheduleClock.Text(), "12:00");
+    EXPECT_EQ(w.advaCmbKeepLogDays.Text(), "1");
+    EXPECT_EQ(app.settings.StartPage, "http://mine/") << "nothing stored before Apply";
+    EXPECT_EQ(app.settings.KeepLogDays, 4);
+    EXPECT_FALSE(Setting("Schedule Type"));
+    w.cmdApply.Click();
+    EXPECT_EQ(Setting("Schedule Interval"), "480");
+    EXPECT_EQ(Setting("Schedule Type"), "none");
+}
+
+TEST_F(RunOptions, ApplyToIeWritesTheBrowserValuesAndApprovesThem) {
+    const std::tuple<const char*, const char*, std::optional<std::string>> cases[] = {
+        {"http://home.example/", "Work", "Work"}, {"about:blank", "", std::nullopt}, {"", "   ", std::nullopt}};
+    for (const auto& [page, title, browserTitle] : cases) {
+        SCOPED_TRACE(std::string(page) + "|" + title);
+        RegKey(registry).SetRegValue("Window Title", rvtString, std::string("Old"), rkCurrentUser, kBrowserKey);
+        auto& w = Open();
+        w.geneTxtHomePage.UserSetText(page);
+        w.geneTxtWindowTitle.UserSetText(title);
+        w.geneCmdApplyToIE.Click();
+        std::string approved = browserTitle.value_or("");  // a deleted title is approved as none
+        EXPECT_EQ(Value(rkCurrentUser, kBrowserKey, "Start Page"), page);
+        EXPECT_EQ(Value(rkCurrentUser, kBrowserKey, "Window Title"), browserTitle);
+        EXPECT_EQ(app.settings.StartPage, page);
+        EXPECT_EQ(app.settings.WindowTitle, approved);
+        EXPECT_EQ(Setting("Start Page"), page);
+        EXPECT_EQ(Setting("Window Title"), approved);
+        EXPECT_EQ(w.geneTxtWindowTitle.Text(), approved);
+        EXPECT_FALSE(Setting("Schedule Type")) << "only the approved values are written";
+    }
+    EXPECT_TRUE(host.Boxes().empty());
+
+    // A browser key that cannot be written: one message, the approved values stay.
+    ASSERT_TRUE(registry.DenyRights(rkCurrentUser, kBrowserKey, keySetValue));
+    auto& w = Open();
+    w.geneTxtHomePage.UserSetText("http://new/");
+    w.geneCmdApplyToIE.Click();
+    ASSERT_EQ(host.Boxes().size(), 1u);
+    EXPECT_EQ(host.Boxes()[0].caption, "Run Options");
+    EXPECT_EQ(host.Boxes()[0].text.rfind("The browser's start page and window title could not be set.", 0), 0u);
+    EXPECT_EQ(app.settings.StartPage, "");
+    EXPECT_EQ(Setting("Start Page"), "");
+}
+
+}  // namespace
+}  // namespace lumo
