@@ -194,6 +194,18 @@ TEST_F(Win32Gui, ModelChangesReachTheWindows) {
     RECT outer{};
     GetWindowRect(hwnd, &outer);
     EXPECT_EQ(outer.right - outer.left, Px(window->Width())) << "the measured frame makes the outer size";
+
+    // A control made while the form is on screen (the check boxes a dialog adds at load).
+    auto& late = window->Add<CheckBox>("plugChkSettings", &w.fraOptions, 1);
+    late.Move(120, 1680, 2400, 375);
+    late.SetCaption("Late");
+    late.SetValue(CheckValue::Checked);
+    HWND lateWindow = Of(late);
+    ASSERT_NE(lateWindow, nullptr);
+    EXPECT_EQ(TextOf(lateWindow), "Late");
+    EXPECT_EQ(PlaceOf(lateWindow).top, Px(1320 + 1680));
+    EXPECT_EQ(SendMessageW(lateWindow, BM_GETCHECK, 0, 0), BST_CHECKED);
+    EXPECT_TRUE(IsWindowVisible(lateWindow));
 }
 
 TEST_F(Win32Gui, UserClicksReachTheHandlersButDisabledControlsDoNot) {
