@@ -114,18 +114,5 @@ TEST(InitSpecialFolders, WithoutShellOrRegistryEndsWithTheFallbacks) {
     EXPECT_EQ(f.AppDataDir, "\\AppLIcation Data");
 }
 
-TEST(PortableShell, RecordsWhatItIsHandedAndStartsNothing) {
-    PortableShell shell;
-    EXPECT_TRUE(shell.OpenDocument("/tmp/log.txt"));
-    EXPECT_TRUE(shell.StartCommand("notepad x.log"));
-    shell.succeed = false;
-    EXPECT_FALSE(shell.OpenDocument("help.chm"));
-    EXPECT_EQ(shell.opened, (std::vector<std::string>{"/tmp/log.txt", "help.chm"}));
-    EXPECT_EQ(shell.started, (std::vector<std::string>{"notepad x.log"}));
-    ASSERT_TRUE(shell.TemporaryFolder());
-    EXPECT_FALSE(shell.TemporaryFolder()->empty());
-    EXPECT_NE(shell.TemporaryFolder()->back(), '/');
-}
-
 }  // namespace
 }  // namespace lumo
