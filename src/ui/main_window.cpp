@@ -1,0 +1,246 @@
+// frmPrivacyLumo: its controls, loading the configuration into the list, closing, and the
+// buttons that open other windows. The runs are in main_window_runs.cpp.
+#include "ui/main_window.h"
+
+#include "app/application.h"
+#include "config/privacy_configs.h"
+#include "log/privacy_log.h"
+#include "platform/file_system.h"
+#include "platform/shell.h"
+#include "ui/menu_holder.h"
+#include "ui/program_icons.h"
+#include "ui/schedule.h"
+#include "ui/ui_host.h"
+
+namespace lumo {
+
+namespace {
+
+const char kCaption[] = "Sweepkit Lumo";
+
+// The nine list icons: the kind of row, then what the last run did with it.
+const char* const kIconKeys[] = {"win", "winshow", "windelete", "mie", "mieshow",
+                                 "miedelete", "app", "appshow", "appdelete"};
+
+template <class T>
+T& Place(Form& form, const char* name, int32_t left, int32_t top, int32_t width, int32_t height) {
+    T& control = form.Add<T>(name);
+    control.Move(left, top, width, height);
+    return control;
+}
+
+Button& PlaceButton(Form& form, const char* name, const char* caption, int32_t top, int32_t tabIndex,
+                    bool bold = false) {
+    Button& button = Place<Button>(form, name, 6240, top, 1185, 495);
+    button.SetCaption(caption);
+    button.SetTabIndex(tabIndex);
+    if (bold)
+        button.SetFontBold(true);
+    return button;
+}
+
+}  // namespace
+
+MainWindow::MainWindow(UiHost& host, Application& app)
+    : Form(host, "frmPrivacyLumo"),
+      lvwPItem(Place<ListView>(*this, "lvwPItem", 0, 120, 6135, 4575)),
+      lstLog(Place<ListBox>(*this, "lstLog", 0, 4800, 6135, 1815)),
+      sbrStatus(Place<StatusBar>(*this, "sbrStatus", 0, 6690, 7575, 270)),
+      cmdShow(PlaceButton(*this, "cmdShow", "Show", 120, 0, true)),
+      cmdClear(PlaceButton(*this, "cmdClear", "Clear", 720, 1, true)),
+      cmdRunOptions(PlaceButton(*this, "cmdRunOptions", "Run Options", 1800, 2)),
+      cmdItemsSettings(PlaceButton(*this, "cmdItemsSettings", "Items Settings", 2400, 3)),
+      cmdViewLog(PlaceButton(*this, "cmdViewLog", "View Log", 3000, 4)),
+      cmdHelp(PlaceButton(*this, "cmdHelp", "Help", 4680, 7)),
+      cmdAbout(PlaceButton(*this, "cmdAbout", "About", 5280, 6)),
+      cmdExit(PlaceButton(*this, "cmdExit", "Exit", 5880, 5)),
+      tmrSchedule(Add<Timer>("tmrSchedule")),
+      imlPrivacy(Add<ImageList>("imlPrivacy")),
+      app_(app),
+      schedule_(std::make_unique<Schedule>(app, host, [this] { DoClear(false); }, [this] { return store_; })) {
+    BuildControls();
+}
+
+MainWindow::~MainWindow() = default;
+
+void MainWindow::BuildControls() {
+    SetCaption(kCaption);
+    SetBorder(BorderStyle::Sizable);
+    SetIcon(kProgramIcon);
+    SetClientSize(7575, 6960);
+
+    lvwPItem.SetTabIndex(8);
+    lstLog.SetTabIndex(9);
+    for (const char* key : kIconKeys)
+        imlPrivacy.Add(key, ListIconResource(key));
+    lvwPItem.SetIcons(&imlPrivacy);
+    lvwPItem.SetSmallIcons(&imlPrivacy);
+
+    // Stopped until the window is loaded; Form_Load starts it.
+    tmrSchedule.SetInterval(kTickMilliseconds);
+    tmrSchedule.SetEnabled(false);
+
+    OnLoad = [this] {
+        try {
+            Form_Load();
+        } catch (...) {
+            // The start-up code reports it and ends the program.
+            loadFailure_ = std::current_exception();
+        }
+    };
+    OnResize = [this] { Form_Resize(); };
+    OnQueryUnload = [this](bool& cancel, UnloadMode mode) { Form_QueryUnload(cancel, mode); };
+
+    cmdShow.OnClick = [this] { cmdShow_Click(); };
+    cmdClear.OnClick = [this] { cmdClear_Click(); };
+    cmdRunOptions.OnClick = [this] { cmdRunOptions_Click(); };
+    cmdItemsSettings.OnClick = [this] { cmdItemsSettings_Click(); };
+    cmdViewLog.OnClick = [this] { cmdViewLog_Click(); };
+    cmdHelp.OnClick = [this] { cmdHelp_Click(); };
+    cmdAbout.OnClick = [this] { cmdAbout_Click(); };
+    cmdExit.OnClick = [this] { cmdExit_Click(); };
+    tmrSchedule.OnTimer = [this] { tmrSchedule_Timer(); };
+}
+
+MenuHolder& MainWindow::Menu() {
+    if (!menu_) {
+        menu_ = std::make_unique<MenuHolder>(Host(), *this);
+        menu_->Load();
+    }
+    return *menu_;
+}
+
+PrivacyLog& MainWindow::ActivityLog() {
+    if (!activityLog_) {
+        activityLog_ = std::make_unique<PrivacyLog>(*app_.platform.files, *app_.platform.clock,
+                                                    JoinPath(app_.ProgramFolder, "logs"));
+        app_.SetActivityLog(activityLog_.get());
+    }
+    return *activityLog_;
+}
+
+void MainWindow::Form_Load() {
+    l_bProcessEnd = true;
+    findMode_ = true;
+    traceCounter_ = 0;
+    diskTotal_ = 0;
+
+    lvwPItem.ClearColumns();
+    lvwPItem.AddColumn("Clear Item", 4000);
+    lvwPItem.AddColumn("Status");
+    lvwPItem.SetView(ListViewStyle::Report);
+    lvwPItem.SetLabelEdit(LabelEditMode::Manual);
+
+    ReloadConfig();
+
+    sbrStatus.SetStyle(StatusBarStyle::Normal);
+    sbrStatus.ClearPanels();
+    for (int i = 0; i < 3; ++i)
+        sbrStatus.AddPanel({}, PanelAutoSize::Contents);
+    sbrStatus.AddPanel({}, PanelAutoSize::Spring);
+
+    // The holder brings the notification-area icon; its marks come from the stored settings.
+    Menu();
+    tmrSchedule.SetEnabled(true);
+    Show();
+    Form_Resize();
+}
+
+void MainWindow::ReloadConfig() {
+    app_.ConfigFilePath = JoinPath(app_.ProgramFolder, "PrivacyConfig.dat");
+    app_.ConfigSet().LoadConfig(app_.ConfigFilePath, PlaceholderContext{&app_.folders, app_.platform.registry});
+    LoadPItem();
+}
+
+void MainWindow::LoadPItem() {
+    lvwPItem.ClearItems();
+    rowByText_.clear();
+    if (!app_.HasConfigSet())
+        return;
+    auto addRow = [this](std::string key, std::string text, const char* icon) {
+        // Two records of one name, or two items of one title in a record, would share a key:
+        // the later row goes in without one rather than failing the whole list.
+        if (lvwPItem.HasItem(key))
+            key.clear();
+        ListItem& row = lvwPItem.AddItem(std::move(key), text, icon, icon);
+        rowByText_.try_emplace(std::move(text), &row);
+    };
+    for (PrivacyConfig& pc : app_.ConfigSet()) {
+        if (!pc.Selected)
+            continue;
+        if (pc.SoftwareType == stRoot) {
+            const char* icon = pc.Software == "Windows" ? "win" : "mie";
+            for (PrivacyItem& pi : pc.Items) {
+                if (!pi.Selected)
+                    continue;
+                addRow(std::to_string(pc.SoftwareType) + "-" + pc.Software + "-" + pi.Title,
+                       pc.Software + " " + pi.Title, icon);
+            }
+        } else if (pc.SoftwareType == stPlugins) {
+            addRow(std::to_string(pc.SoftwareType) + "-" + pc.Software, pc.Software, "app");
+        }
+    }
+}
+
+void MainWindow::ResetNodeText(Node* nodeParent) {
+    if (!nodeParent)
+        return;
+    const std::string& tag = nodeParent->Tag;
+    size_t slash = tag.rfind('\\');
+    nodeParent->SetText(slash == std::string::npos ? tag : tag.substr(slash + 1));
+    for (Node* child : nodeParent->Children())
+        ResetNodeText(child);
+}
+
+void MainWindow::Form_Resize() {
+    // Form::SetSize leaves a minimised or maximised window alone: the system owns its size then.
+    if (GetWindowState() == WindowState::Normal && (Width() != kOuterWidth || Height() != kOuterHeight))
+        SetSize(kOuterWidth, kOuterHeight);
+}
+
+void MainWindow::Form_QueryUnload(bool& cancel, UnloadMode) {
+    if (l_bProcessEnd) {
+        if (menu_)
+            menu_->Unload();
+        Host().EndProgram(0);
+        return;
+    }
+    Host().MsgBox("Please stop current processing, then exit the program.", MsgButtons::OkOnly,
+                  MsgIcon::Exclamation, MsgDefault::Button1, kCaption, this);
+    cancel = true;
+}
+
+void MainWindow::cmdExit_Click() {
+    Host().MsgBox("Thanks for using \"Sweepkit Lumo\".", MsgButtons::OkOnly, MsgIcon::None, MsgDefault::Button1,
+                  kCaption, this);
+    Unload(UnloadMode::Code);
+}
+
+std::string MainWindow::HelpFilePath() const { return JoinPath(app_.ProgramFolder, "SweepkitHelp.chm"); }
+
+void MainWindow::cmdHelp_Click() {
+    // Whatever the shell answers is its own report; the window adds nothing.
+    if (app_.platform.shell)
+        app_.platform.shell->OpenDocument(HelpFilePath());
+}
+
+void MainWindow::cmdAbout_Click() {
+    if (ShowAbout)
+        ShowAbout(*this);
+}
+
+void MainWindow::cmdItemsSettings_Click() {
+    if (ShowItemsSettings)
+        ShowItemsSettings(*this);
+}
+
+void MainWindow::cmdRunOptions_Click() {
+    if (ShowRunOptions)
+        ShowRunOptions(*this, ShowMode::Modeless);
+}
+
+void MainWindow::cmdViewLog_Click() { Menu().menuViewTodayLog_Click(); }
+
+void MainWindow::tmrSchedule_Timer() { schedule_->tmrSchedule_Timer(); }
+
+}  // namespace lumo

@@ -1,0 +1,146 @@
+// The timer duties of the main window: start-page monitor, schedule, old-log removal.
+#include "ui/schedule.h"
+
+#include <cctype>
+#include <vector>
+
+#include "app/application.h"
+#include "base/text.h"
+#include "log/privacy_log.h"
+#include "platform/clock.h"
+#include "platform/file_system.h"
+#include "registry/reg_key.h"
+#include "settings/settings_store.h"
+#include "ui/ui_host.h"
+
+namespace lumo {
+
+namespace {
+
+// The text of a browser value; a missing key or value reads as empty.
+std::string BrowserText(RegKey& key, const SettingsLocations& where, std::string_view valueName) {
+    std::optional<RegValue> value = key.GetRegValue(valueName, where.userRoot, where.browserKey);
+    return value ? value->ValueDataString() : std::string();
+}
+
+// Clears the flag when the tick ends, however it ends.
+struct TickGuard {
+    bool& busy;
+    explicit TickGuard(bool& b) : busy(b) { busy = true; }
+    ~TickGuard() { busy = false; }
+};
+
+}  // namespace
+
+Schedule::Schedule(Application& app, UiHost& host, std::function<void()> startClearRun,
+                   std::function<SettingsStore*()> store)
+    : app_(app), host_(host), startClearRun_(std::move(startClearRun)), store_(std::move(store)) {}
+
+void Schedule::tmrSchedule_Timer() {
+    // The monitor's question is a modal box whose message loop goes on delivering ticks; without
+    // this a second question would open over the first every period until one is answered.
+    if (tickRunning_)
+        return;
+    TickGuard guard(tickRunning_);
+    if (app_.settings.MonitorStartPage)
+        MonitorStartPage();
+    CheckSchedule();
+    DeleteOldLogs();
+}
+
+std::string Schedule::MonitorQuestion(std::string_view approvedPage, std::string_view approvedTitle,
+                                      std::string_view currentPage, std::string_view currentTitle) {
+    const std::string q = "\"";
+    std::string text = "Internet Explorer Start Page and Window Title have been changed!\r\n";
+    text += "Original Values: Start Page is " + q + std::string(approvedPage) + q + ", Window Title is " + q +
+            std::string(approvedTitle) + q + "\r\n";
+    text += "Current Values: Start Page is " + q + std::string(currentPage) + q + ", Window Title is " + q +
+            std::string(currentTitle) + q + "\r\n";
+    text += "\r\n";
+    text += q + "Yes" + q + " to recover to the original values, " + q + "No" + q + " to update to the current values.";
+    return text;
+}
+
+void Schedule::MonitorStartPage() {
+    if (!app_.platform.registry)
+        return;
+    SettingsStore* store = store_ ? store_() : nullptr;
+    const SettingsLocations where = store ? store->Locations() : SettingsLocations::Standard();
+    RegKey key(*app_.platform.registry);
+    std::string currentPage = BrowserText(key, where, "Start Page");
+    std::string currentTitle = BrowserText(key, where, "Window Title");
+    AppSettings& s = app_.settings;
+    if (currentPage == s.StartPage && currentTitle == s.WindowTitle)
+        return;
+
+    MsgAnswer answer = host_.MsgBox(MonitorQuestion(s.StartPage, s.WindowTitle, currentPage, currentTitle),
+                                    MsgButtons::YesNo, MsgIcon::Exclamation, MsgDefault::Button1, "Monitor Message");
+    if (answer == MsgAnswer::Yes) {
+        key.SetRegValue("Start Page", rvtString, s.StartPage, where.userRoot, where.browserKey);
+        if (TrimSpaces(s.WindowTitle).empty())
+            key.DeleteRegValue("Window Title", where.userRoot, where.browserKey);
+        else
+            key.SetRegValue("Window Title", rvtString, s.WindowTitle, where.userRoot, where.browserKey);
+    } else {
+        s.StartPage = currentPage;
+        s.WindowTitle = currentTitle;
+        key.SetRegKey(where.vendor, where.settingsRoot, where.settingsParent);
+        key.SetRegKey(where.product, where.settingsRoot, where.settingsParent + "\\" + where.vendor);
+        RegKey settings(*app_.platform.registry, where.settingsRoot, where.SettingsKey());
+        settings.SetRegValue("Start Page", rvtString, s.StartPage);
+        settings.SetRegValue("Window Title", rvtString, s.WindowTitle);
+    }
+}
+
+bool Schedule::RunDue(std::string_view scheduleType, int16_t interval, int16_t clockHour, DateTime last,
+                      DateTime now) {
+    if (scheduleType == "interval")
+        return interval <= now.WholeMinutes() - last.WholeMinutes();
+    if (scheduleType == "daily") {
+        DateTime mark = now.Date().AddSeconds(int64_t{clockHour} * 3600);
+        return now >= mark && last < mark && now < mark.AddMinutes(10);
+    }
+    return false;
+}
+
+void Schedule::CheckSchedule() {
+    const AppSettings& s = app_.settings;
+    if (!RunDue(s.ScheduleType, s.ScheduleInterval, s.ScheduleClock, app_.LastScheduledRun,
+                app_.platform.clock->Now()))
+        return;
+    startClearRun_();
+    // After the run, that is after its summary was closed.
+    app_.LastScheduledRun = app_.platform.clock->Now();
+}
+
+bool Schedule::OldLogName(std::string_view fileName, DateTime today, int16_t keepLogDays) {
+    std::string name = LowerCase(fileName);
+    if (name.size() != 13 || name[0] != 'l' || name.compare(9, 4, ".log") != 0)
+        return false;
+    for (size_t i = 1; i < 9; ++i)
+        if (!std::isdigit(static_cast<unsigned char>(name[i])))
+            return false;
+    std::string cutOff = LowerCase(PrivacyLog::FileNameFor(today.AddDays(-int64_t{keepLogDays})));
+    return name <= cutOff;
+}
+
+void Schedule::DeleteOldLogs() {
+    FileSystem* files = app_.platform.files;
+    if (!files)
+        return;
+    std::string folder = JoinPath(app_.ProgramFolder, "logs");
+    if (!files->FolderExists(folder))
+        return;
+    std::vector<FolderEntry> entries;
+    if (!files->ListFolder(folder, entries))
+        return;
+    DateTime today = app_.platform.clock->Now();
+    for (const FolderEntry& entry : entries) {
+        if (entry.isFolder || !OldLogName(entry.name, today, app_.settings.KeepLogDays))
+            continue;
+        // A log that cannot be deleted now is tried again at the next tick.
+        files->RemoveFile(JoinPath(folder, entry.name));
+    }
+}
+
+}  // namespace lumo

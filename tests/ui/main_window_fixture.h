@@ -1,0 +1,115 @@
+// The world of the main window tests: a program folder with an enciphered configuration, a
+// temporary tree of files for its items, the portable platform with a clock the test sets, and
+// the headless host.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "app/application.h"
+#include "config/temp_folder.h"
+#include "platform/portable/memory_registry.h"
+#include "platform/portable/portable_clock.h"
+#include "platform/portable/portable_file_system.h"
+#include "platform/portable/portable_profile_api.h"
+#include "platform/portable/portable_shell.h"
+#include "ui/headless/headless_host.h"
+#include "ui/main_window.h"
+#include "ui/menu_holder.h"
+
+namespace lumo::testing {
+
+using Lines = std::vector<std::string>;
+
+class MainWindowTest : public ::testing::Test {
+protected:
+    MainWindowTest() : clock(DateTime::FromParts(2024, 5, 17, 9, 30, 0)) {
+        std::filesystem::create_directories(dir.path() / "prog");
+        std::filesystem::create_directories(dir.path() / "tree");
+    }
+
+    std::string Prog() const { return (dir.path() / "prog").string(); }
+    std::string Tree(const std::string& sub = {}) const {
+        return sub.empty() ? (dir.path() / "tree").string() : (dir.path() / "tree" / sub).string();
+    }
+    // Creates a file of `size` bytes (folders on the way too) under the tree.
+    void MakeFile(const std::string& relative, size_t size) {
+        std::filesystem::path p = dir.path() / "tree" / relative;
+        std::filesystem::create_directories(p.parent_path());
+        WriteBytes(p.string(), std::string(size, 'x'));
+    }
+    bool TreeHas(const std::string& relative) const { return std::filesystem::exists(dir.path() / "tree" / relative); }
+
+    void WriteConfig(const Lines& plain) { WriteBytes((dir.path() / "prog" / "PrivacyConfig.dat").string(), Enciphered(plain)); }
+
+    // The usual configuration: a Windows record with two selected Folder items and one that is
+    // not selected, another Root record, a Plugins record whose item is not selected, a Customs
+    // record and a record that is not selected.
+    Lines StandardConfig() const {
+        return {"[Config]", "Software:Windows", "Type:Root", "Selected:1",
+                "Temp Files<>1<>0<>Folder><" + Tree("temp"),
+                "Old Files<>0<>0<>Folder><" + Tree("old"),
+                "Recent<>1<>0<>Folder><" + Tree("recent"),
+                "[Config]", "Software:Browser", "Type:Root", "Selected:1",
+                "Cache<>1<>0<>Folder><" + Tree("cache"),
+                "[Config]", "Software:Tool", "Type:Plugins", "Selected:1",
+                "Tool Files<>0<>0<>Folder><" + Tree("tool"),
+                "[Config]", "Software:Mine", "Type:Customs", "Selected:1",
+                "Scratch<>1<>0<>Folder><" + Tree("mine"),
+                "[Config]", "Software:Off", "Type:Root", "Selected:0",
+                "Never<>1<>0<>Folder><" + Tree("never")};
+    }
+    void MakeStandardTree() {
+        MakeFile("temp/a.tmp", 1000);
+        MakeFile("temp/b.tmp", 234567);
+        MakeFile("cache/c.dat", 1000000);
+        MakeFile("old/keep.txt", 10);
+        MakeFile("never/keep.txt", 10);
+    }
+
+    // Makes the application and the window and loads it, as start-up does.
+    MainWindow& Open() {
+        Platform p;
+        p.registry = &registry;
+        p.files = &files;
+        p.profiles = &profiles;
+        p.shell = &shell;
+        p.clock = &clock;
+        app = std::make_unique<Application>(p, clock.Now());
+        app->ProgramFolder = Prog();
+        if (settings)
+            app->settings = *settings;
+        window = std::make_unique<MainWindow>(host, *app);
+        window->Load();
+        return *window;
+    }
+
+    std::vector<std::string> LogLines() const {
+        std::vector<std::string> lines;
+        for (int32_t i = 0; i < window->lstLog.ListCount(); ++i)
+            lines.push_back(window->lstLog.List(i));
+        return lines;
+    }
+    std::string Panel(int32_t i) const { return window->sbrStatus.Panels(i).text; }
+    const HeadlessHost::ShownBox& LastBox() const { return host.Boxes().back(); }
+
+    // The settings start-up loads, when a test gives them.
+    std::optional<AppSettings> settings;
+
+    TempFolder dir;
+    MemoryRegistry registry;
+    PortableFileSystem files;
+    PortableProfileApi profiles;
+    PortableShell shell;
+    PortableClock clock;
+    HeadlessHost host;
+    std::unique_ptr<Application> app;
+    std::unique_ptr<MainWindow> window;
+};
+
+}  // namespace lumo::testing
