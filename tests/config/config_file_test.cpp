@@ -372,6 +372,23 @@ TEST(SaveConfig, UnwritableFolderFailsWithoutLeavingAnything) {
     EXPECT_FALSE(std::filesystem::exists(dir.path() / "no such folder"));
 }
 
+TEST(SaveConfig, AFailedReplaceRemovesTheTemporaryFile) {
+    TempFolder dir;
+    // A folder in the file's place: the .tmp file is written, the replace is refused.
+    std::string file = dir.File("PrivacyConfig.dat");
+    std::filesystem::create_directory(file);
+    PrivacyConfigs set;
+    set.Add(std::make_unique<PrivacyConfig>()).FileLines = {"[Config]"};
+    try {
+        set.SaveConfig(file);
+        FAIL() << "saved";
+    } catch (const ConfigError& e) {
+        EXPECT_EQ(e.Number, 75);
+    }
+    EXPECT_TRUE(std::filesystem::is_directory(file));
+    EXPECT_FALSE(std::filesystem::exists(file + ".tmp"));
+}
+
 TEST(RefreshPluginsConfig, ReadsPlainLinesAndKeepsNoLines) {
     TempFolder dir;
     std::string plain = dir.File("plugins.txt");
