@@ -110,6 +110,7 @@ protected:
         hwnd = Win32Host::WindowOf(*window);
         ASSERT_NE(hwnd, nullptr) << "no window: is there a display?";
         dpi = win32::WindowDpi(hwnd);
+        RecordProperty("dpi", dpi);
         PumpFor(host, 50);
     }
     void TearDown() override {
