@@ -4,6 +4,8 @@
 
 #include <utility>
 
+#include "app/application.h"
+#include "ui/main_window.h"
 #include "ui/ui_host.h"
 
 namespace lumo {
@@ -272,6 +274,15 @@ ItemsSettingsWindow& ShowItemsSettings(std::unique_ptr<ItemsSettingsWindow>& slo
         slot = std::make_unique<ItemsSettingsWindow>(owner.Host(), configSet, configFilePath, std::move(listChanged));
     slot->Show(ShowMode::Modeless, &owner);
     return *slot;
+}
+
+std::shared_ptr<std::unique_ptr<ItemsSettingsWindow>> ConnectItemsSettings(MainWindow& main) {
+    // The window lives as long as the button's command, that is as long as the main window.
+    auto slot = std::make_shared<std::unique_ptr<ItemsSettingsWindow>>();
+    main.ShowItemsSettings = [slot](MainWindow& m) {
+        ShowItemsSettings(*slot, m, m.App().ConfigSet(), m.App().ConfigFilePath, [&m] { m.LoadPItem(); });
+    };
+    return slot;
 }
 
 }  // namespace lumo

@@ -19,6 +19,8 @@
 
 namespace lumo {
 
+class MainWindow;
+
 class ItemsSettingsWindow : public Form {
 public:
     // The five built-in categories, bound by position to the first five records of the set.
@@ -85,5 +87,9 @@ private:
 ItemsSettingsWindow& ShowItemsSettings(std::unique_ptr<ItemsSettingsWindow>& slot, Form& owner,
                                        PrivacyConfigs& configSet, const std::string& configFilePath,
                                        std::function<void()> listChanged);
+
+// Makes the main window's "Items Settings" button open this window on the application's set,
+// and rebuild the main window's list after OK and Apply. Returns where the window is kept.
+std::shared_ptr<std::unique_ptr<ItemsSettingsWindow>> ConnectItemsSettings(MainWindow& main);
 
 }  // namespace lumo

@@ -8,6 +8,7 @@
 
 #include "base/text.h"
 #include "registry/reg_key.h"
+#include "ui/main_window.h"
 #include "ui/ui_host.h"
 
 namespace lumo {
@@ -268,6 +269,14 @@ RunOptionsWindow& ShowRunOptions(std::unique_ptr<RunOptionsWindow>& slot, Form& 
     slot = std::make_unique<RunOptionsWindow>(owner.Host(), app, store);
     slot->Show(mode, &owner);
     return *slot;
+}
+
+std::shared_ptr<std::unique_ptr<RunOptionsWindow>> ConnectRunOptions(MainWindow& main, SettingsStore& store) {
+    auto slot = std::make_shared<std::unique_ptr<RunOptionsWindow>>();
+    main.ShowRunOptions = [slot, &store](MainWindow& m, ShowMode mode) {
+        ShowRunOptions(*slot, m, m.App(), store, mode);
+    };
+    return slot;
 }
 
 }  // namespace lumo

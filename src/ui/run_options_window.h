@@ -21,6 +21,8 @@
 
 namespace lumo {
 
+class MainWindow;
+
 class RunOptionsWindow : public Form {
 public:
     // The settings are `app`'s; `store` saves them and knows where the browser's values live.
@@ -85,5 +87,10 @@ private:
 // one is made afresh. A modal opening returns when the window has closed.
 RunOptionsWindow& ShowRunOptions(std::unique_ptr<RunOptionsWindow>& slot, Form& owner, Application& app,
                                  SettingsStore& store, ShowMode mode = ShowMode::Modeless);
+
+// Makes the main window's "Run Options" button (modeless) and the Preferences command (modal)
+// open this window, saving through `store`, which must outlive the main window. Returns where
+// the window is kept.
+std::shared_ptr<std::unique_ptr<RunOptionsWindow>> ConnectRunOptions(MainWindow& main, SettingsStore& store);
 
 }  // namespace lumo
