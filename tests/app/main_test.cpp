@@ -1,0 +1,122 @@
+// Start-up headless: settings and folders prepared, the window shown with the windows it opens
+// wired, and a configuration that cannot be loaded reported once with no window left.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+#include "app/main.h"
+#include "config/shipped_config.h"
+#include "config/temp_folder.h"
+#include "platform/portable/memory_registry.h"
+#include "platform/portable/portable_clock.h"
+#include "platform/portable/portable_file_system.h"
+#include "platform/portable/portable_shell.h"
+#include "registry/reg_key.h"
+#include "settings/settings_store.h"
+#include "ui/headless/headless_host.h"
+#include "ui/main_window.h"
+#include "ui/menu_holder.h"
+
+namespace lumo {
+namespace {
+
+using testing::Enciphered;
+using testing::TempFolder;
+
+class MainTest : public ::testing::Test {
+protected:
+    MainTest() : clock(DateTime::FromParts(2024, 2, 29, 8, 0, 0)) {
+        shell.windows = "C:\\Windows";
+        Platform p;
+        p.registry = &registry;
+        p.files = &files;
+        p.shell = &shell;
+        p.clock = &clock;
+        app = std::make_unique<Application>(p, clock.Now());
+        app->ProgramFolder = dir.path().string();
+    }
+    // The configuration the program ships with.
+    void WriteConfig() {
+        std::filesystem::copy_file(testing::ShippedConfigPath(), dir.File("PrivacyConfig.dat"));
+    }
+
+    TempFolder dir;
+    MemoryRegistry registry;
+    PortableFileSystem files;
+    PortableShell shell;
+    PortableClock clock;
+    HeadlessHost host;
+    std::unique_ptr<Application> app;
+    SettingsStore store{registry, "C:\\Lumo\\SweepkitLumo.exe",
+                        SettingsLocations::Below(rkCurrentUser, "Software\\SweepkitLumoTests\\main")};
+};
+
+TEST_F(MainTest, StartsWithFoldersSettingsAndAShownWindow) {
+    WriteConfig();
+    AppSettings stored;
+    stored.EnableFileLogging = true;
+    stored.ScheduleType = "daily";
+    RegHandle h = 0;
+    ASSERT_EQ(registry.CreateKey(RootHandle(rkCurrentUser), "Software\\SweepkitLumoTests\\main\\HKLM\\Software",
+                                 keyAllAccess, h), 0);
+    registry.CloseKey(h);
+    store.SaveSystemSettings(stored);
+
+    Program program(*app, host, store);
+    ASSERT_TRUE(program.Main());
+    EXPECT_EQ(app->folders.WindowsDir, "C:\\Windows");
+    EXPECT_TRUE(app->settings.EnableFileLogging);
+    EXPECT_EQ(app->LastScheduledRun, DateTime::FromParts(2024, 2, 28, 8, 0, 0));
+    MainWindow* w = program.Window();
+    ASSERT_NE(w, nullptr);
+    EXPECT_TRUE(w->Visible());
+    ASSERT_GT(w->lvwPItem.ItemCount(), 5);
+    EXPECT_EQ(w->lvwPItem.Item(1).Key(), "1-Windows-Recent Documents History");
+    EXPECT_EQ(w->lvwPItem.Item(1).Icon(), "win");
+    EXPECT_EQ(w->Store(), &store);
+    EXPECT_TRUE(w->Menu().menuFileLogging.Checked()) << "the holder shows the loaded settings";
+    EXPECT_TRUE(w->Menu().menuSTScheduleDaily.Checked());
+    EXPECT_TRUE(host.TrayIconShown());
+    EXPECT_TRUE(host.Boxes().empty());
+    EXPECT_FALSE(host.Ended());
+
+    host.OnModal = [](Form& form) { form.Unload(); };
+    w->cmdAbout.Click();
+    w->cmdItemsSettings.Click();
+    w->cmdRunOptions.Click();
+    std::vector<std::string> shown;
+    for (const auto& f : host.FormsShown())
+        shown.push_back(f.name + (f.mode == ShowMode::Modal ? " modal " : " modeless ") + f.owner);
+    EXPECT_EQ(shown, (std::vector<std::string>{"frmPrivacyLumo modeless ", "frmAbout modal frmPrivacyLumo",
+                                               "frmItemsSettings modeless frmPrivacyLumo",
+                                               "frmRunOptions modeless frmPrivacyLumo"}));
+    for (const std::string& f : host.HandlerFailures())
+        ADD_FAILURE() << f;
+}
+
+TEST_F(MainTest, MissingConfigurationShowsOneBoxAndLeavesNoWindow) {
+    Program program(*app, host, store);
+    EXPECT_FALSE(program.Main());
+    EXPECT_EQ(program.Window(), nullptr);
+    ASSERT_EQ(host.Boxes().size(), 1u);
+    const auto& box = host.Boxes()[0];
+    EXPECT_EQ(box.text.rfind("Error 53: ", 0), 0u) << box.text;
+    EXPECT_NE(box.text.find("PrivacyConfig.dat"), std::string::npos) << box.text;
+    EXPECT_EQ(box.caption, "Sweepkit Lumo");
+    EXPECT_EQ(box.buttons, MsgButtons::OkOnly);
+    EXPECT_TRUE(host.Ended());
+    EXPECT_EQ(host.ExitCode(), 1);
+    EXPECT_FALSE(host.TrayIconShown());
+    EXPECT_EQ(host.FormsShown().size(), 0u);
+}
+
+TEST_F(MainTest, MalformedConfigurationGivesItsNumber) {
+    testing::WriteBytes(dir.File("PrivacyConfig.dat"), Enciphered({"[Config]", "Software:S"}) + "8DZZ\r\n");
+    Program program(*app, host, store);
+    EXPECT_FALSE(program.Main());
+    ASSERT_EQ(host.Boxes().size(), 1u);
+    EXPECT_EQ(host.Boxes()[0].text.rfind("Error 13: ", 0), 0u) << host.Boxes()[0].text;
+}
+
+}  // namespace
+}  // namespace lumo
