@@ -28,6 +28,22 @@ namespace lumo {
 
 namespace {
 
+// Locked files of this name are overwritten instead; the name is ASCII, so comparing ASCII letters
+// without regard to case is exact (and costs no allocation per file).
+bool IsIndexDat(std::string_view name) {
+    static constexpr std::string_view kName = "index.dat";
+    if (name.size() != kName.size())
+        return false;
+    for (size_t i = 0; i < name.size(); ++i) {
+        char c = name[i];
+        if (c >= 'A' && c <= 'Z')
+            c = static_cast<char>(c - 'A' + 'a');
+        if (c != kName[i])
+            return false;
+    }
+    return true;
+}
+
 // What one seek needs at every level of its walks.
 class Walk {
 public:
@@ -70,7 +86,7 @@ public:
         PrivacyValuePtr pv = Values().AddFile(std::move(path), size, held ? vsKeepLocked : vsFind);
         bool gone = false;
         if (clear && !held) {
-            bool fill = LowerCase(pv->ValueName) == "index.dat";
+            bool fill = IsIndexDat(pv->ValueName);
             int16_t result = DeleteFileOrFill(*ctx.files, pv->Path, fill, ctx.securityFillTimes);
             pv->ValueStatus = result == 0 ? vsDelete : result == 1 ? vsFillBlank : vsUnknown;
             gone = result == 0;

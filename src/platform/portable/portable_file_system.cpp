@@ -32,6 +32,17 @@ std::string NativeText(std::string_view path) {
             c = '/';
     return out;
 }
+
+// The same, into a buffer kept per thread: deleting and listing run once per entry of a walk,
+// and need no allocation of their own.
+const char* NativeCString(std::string_view path) {
+    thread_local std::string buffer;
+    buffer.assign(path);
+    for (char& c : buffer)
+        if (c == '\\')
+            c = '/';
+    return buffer.c_str();
+}
 #endif
 
 fs::path ToPath(std::string_view path) {
@@ -89,6 +100,17 @@ void MakeTreeWritable(const fs::path& root) {
 
 }  // namespace
 
+PortableFileSystem::~PortableFileSystem() { ForgetListedFolder(); }
+
+void PortableFileSystem::ForgetListedFolder() {
+#ifndef _WIN32
+    if (listedFd_ >= 0)
+        ::close(listedFd_);
+    listedFd_ = -1;
+    listedFolder_.clear();
+#endif
+}
+
 bool PortableFileSystem::FileExists(std::string_view path) {
 #ifndef _WIN32
     struct stat st;
@@ -108,9 +130,23 @@ bool PortableFileSystem::FolderExists(std::string_view path) {
 bool PortableFileSystem::ListFolder(std::string_view path, std::vector<FolderEntry>& entries) {
     entries.clear();
 #ifndef _WIN32
-    DIR* dir = ::opendir(NativeText(path).c_str());
-    if (!dir)
+    ForgetListedFolder();
+    const char* native = NativeCString(path);
+    int keep = ::open(native, O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (keep < 0)
         return false;
+    int listing = ::dup(keep);
+    DIR* dir = listing >= 0 ? ::fdopendir(listing) : nullptr;
+    if (!dir) {
+        if (listing >= 0)
+            ::close(listing);
+        ::close(keep);
+        return false;
+    }
+    listedFd_ = keep;
+    listedFolder_ = native;
+    while (listedFolder_.size() > 1 && listedFolder_.back() == '/')
+        listedFolder_.pop_back();
     int fd = ::dirfd(dir);
     while (struct dirent* de = ::readdir(dir)) {
         const char* name = de->d_name;
@@ -172,7 +208,18 @@ std::optional<int64_t> PortableFileSystem::FileSize(std::string_view path) {
 FileResult PortableFileSystem::RemoveFile(std::string_view path) {
 #ifndef _WIN32
     // POSIX deletes read-only files as long as the folder is writable, so one unlink is all.
-    if (::unlink(NativeText(path).c_str()) == 0)
+    const char* native = NativeCString(path);
+    std::string_view text(native);
+    size_t slash = text.rfind('/');
+    if (listedFd_ >= 0 && slash != std::string_view::npos && slash + 1 < text.size() &&
+        text.substr(0, slash) == listedFolder_) {
+        if (::unlinkat(listedFd_, native + slash + 1, 0) == 0)
+            return FileResult::Deleted;
+        // The folder listed may have been replaced since: the full path decides then.
+        if (errno != ENOENT)
+            return errno == EISDIR ? FileResult::OtherFailure : FromErrno(errno);
+    }
+    if (::unlink(native) == 0)
         return FileResult::Deleted;
     int error = errno;
     return error == EISDIR ? FileResult::OtherFailure : FromErrno(error);
@@ -198,6 +245,7 @@ FileResult PortableFileSystem::RemoveFile(std::string_view path) {
 FileResult PortableFileSystem::RemoveFolder(std::string_view path) {
 #ifndef _WIN32
     std::string p = NativeText(path);
+    ForgetListedFolder();
     if (::rmdir(p.c_str()) == 0)
         return FileResult::Deleted;
     int error = errno;

@@ -9,6 +9,11 @@ namespace lumo {
 
 class PortableFileSystem : public FileSystem {
 public:
+    PortableFileSystem() = default;
+    ~PortableFileSystem() override;
+    PortableFileSystem(const PortableFileSystem&) = delete;
+    PortableFileSystem& operator=(const PortableFileSystem&) = delete;
+
     bool FileExists(std::string_view path) override;
     bool FolderExists(std::string_view path) override;
     bool ListFolder(std::string_view path, std::vector<FolderEntry>& entries) override;
@@ -20,6 +25,13 @@ public:
     bool ReplaceAtomically(std::string_view replacement, std::string_view target) override;
     std::optional<std::string> ReadFile(std::string_view path) override;
     std::unique_ptr<FileWriter> OpenForWrite(std::string_view path, WriteMode mode) override;
+
+private:
+    // Off Windows: the folder listed last stays open, so deleting the files just listed goes
+    // through it (unlinkat) instead of resolving every full path again.
+    void ForgetListedFolder();
+    int listedFd_ = -1;
+    std::string listedFolder_;
 };
 
 }  // namespace lumo
