@@ -150,19 +150,5 @@ TEST_F(ActivityLog, AFolderThatCannotBeMadeFailsTheStartAndLeavesTheLogClosed) {
     EXPECT_EQ(dir.Read("blocked"), "a file where the folder should be");
 }
 
-TEST_F(ActivityLog, TracesAddedToACollectionAreLoggedWithTheirStatusAtThatMoment) {
-    log.StartLogging();
-    PrivacyValues pvs(&log);
-    auto pv = pvs.AddFile("C:\\T\\a.txt", 10, vsFind);
-    pv->ValueStatus = vsDelete;  // set after the deletion: does not reach the log
-    pvs.AddFolder("C:\\T\\sub", vsDelete);
-    pvs.AddIniFileItem("C:\\x.ini", "K", "abc", vsDelete);
-    pvs.AddPrivacyValue(std::make_shared<PrivacyValue>(Trace(4, vsFind, "C:\\merged", "merged")));
-    log.EndLogging();
-    EXPECT_EQ(dir.Read("app/logs/L20061225.log"), Start("12/25/2006 3:04:05 PM") +
-                                                      "Find C:\\T\\a.txt\r\nDelete C:\\T\\sub\r\nDelete K\r\n" +
-                                                      End("12/25/2006 3:04:05 PM"));
-}
-
 }  // namespace
 }  // namespace lumo

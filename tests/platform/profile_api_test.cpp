@@ -100,28 +100,6 @@ TYPED_TEST(ProfileApiTest, SectionReadsGiveTheSystemsBytesAndCounts) {
     EXPECT_EQ(bytes, "\0\0"s);
 }
 
-TYPED_TEST(ProfileApiTest, LargeSectionsComeWholeOnlyThroughABufferLargeEnough) {
-    std::string ini = "[big]\r\n";
-    std::string expected;
-    for (int i = 0; i < 150; ++i) {
-        std::string entry = "key" + std::to_string(i) + "=value number " + std::to_string(i);
-        ini += entry + "\r\n";
-        expected += entry + '\0';
-    }
-    std::string file = this->NewFile(ini);
-    for (uint32_t size : {1000u, 5000u}) {
-        std::string buffer(size, '#');
-        uint32_t n = this->api.GetSection("big", buffer.data(), size, file);
-        if (expected.size() + 1 < size) {
-            EXPECT_EQ(n, expected.size());
-            EXPECT_EQ(buffer.substr(0, n + 1), expected + '\0');
-        } else {
-            EXPECT_EQ(n, size - 2);
-            EXPECT_EQ(buffer.substr(0, size - 2), expected.substr(0, size - 2));
-        }
-    }
-}
-
 TYPED_TEST(ProfileApiTest, WritesRewriteTheFileInTheSystemsForm) {
     struct Case {
         std::string before, section, key, value, after;
@@ -149,14 +127,6 @@ TYPED_TEST(ProfileApiTest, WritesRewriteTheFileInTheSystemsForm) {
     EXPECT_TRUE(this->api.WriteString("s", "a", "", created));
     EXPECT_EQ(this->dir.Read("created.ini"), "[s]\r\na=\r\n");
     EXPECT_FALSE(this->api.WriteString("s", "a", "1", this->dir.Path("no/folder/x.ini")));
-}
-
-TYPED_TEST(ProfileApiTest, AnEmptiedEntryIsReadBackWithNothingAfterTheEqualsSign) {
-    std::string file = this->NewFile("[Recent]\r\nFile1=C:\\a.txt\r\nFile2=C:\\b.txt\r\n");
-    ASSERT_TRUE(this->api.WriteString("Recent", "File1", "", file));
-    auto [count, bytes] = this->Read(file, "Recent", 1000);
-    EXPECT_EQ(count, 22u);
-    EXPECT_EQ(bytes, "File1=\0File2=C:\\b.txt\0\0"s);
 }
 
 }  // namespace
