@@ -9,6 +9,7 @@
 
 #include "app/application.h"
 #include "base/registry_error.h"
+#include "cleaner/customize_parse_special.h"
 #include "cleaner/run_text.h"
 #include "config/config_error.h"
 #include "log/privacy_log.h"
@@ -195,6 +196,8 @@ int LumoMain(const std::vector<std::string>& args, Platform platform, const std:
         app.ProgramFolder = FolderOf(programPath);
         app.ConfigFilePath = JoinPath(app.ProgramFolder, kConfigFileName);
         InitSpecialFolders(app.folders, platform.shell, platform.registry);
+        SpecialParser parser;
+        app.SetSpecialParser(&parser);
         if (platform.registry)
             SettingsStore(*platform.registry, programPath).ReadSystemSettings(app.settings);
         return RunLumo(app, *options, out, err, interrupt);
