@@ -1,0 +1,253 @@
+// Items Settings and Run Options on screen: both open from the main window's buttons as owned,
+// modeless windows with their captions and controls in place, the tree switches the frames, and
+// a check box clicked before OK reaches the configuration file.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <filesystem>
+
+#include "app/application.h"
+#include "gui_test_support.h"
+#include "platform/portable/memory_registry.h"
+#include "platform/portable/portable_clock.h"
+#include "platform/portable/portable_file_system.h"
+#include "platform/portable/portable_shell.h"
+#include "registry/reg_key.h"
+#include "settings/settings_store.h"
+#include "ui/items_settings_test_config.h"
+#include "ui/items_settings_window.h"
+#include "ui/main_window.h"
+#include "ui/run_options_window.h"
+
+namespace lumo {
+namespace {
+
+using namespace guitest;
+using lumo::testing::BuiltInRecords;
+using lumo::testing::Lines;
+using lumo::testing::PluginLines;
+using lumo::testing::operator+;
+
+int ScreenDpi() {
+    HDC screen = GetDC(nullptr);
+    int dpi = GetDeviceCaps(screen, LOGPIXELSX);
+    ReleaseDC(nullptr, screen);
+    return dpi;
+}
+
+// A control's place in its form's client area, in pixels.
+RECT PlaceInForm(const Control& control) {
+    HWND hwnd = Win32Host::WindowOf(control);
+    RECT r{};
+    GetWindowRect(hwnd, &r);
+    MapWindowPoints(nullptr, Win32Host::WindowOf(control.Parent()), reinterpret_cast<POINT*>(&r), 2);
+    return r;
+}
+
+// Where the model says the control stands, in pixels.
+RECT Expected(const Control& control, int dpi) {
+    TwipsRect t = control.FormBounds();
+    int left = win32::TwipsToPixels(t.left, dpi), top = win32::TwipsToPixels(t.top, dpi);
+    return {left, top, left + win32::TwipsToPixels(t.width, dpi), top + win32::TwipsToPixels(t.height, dpi)};
+}
+
+std::string SelectedNodeText(HWND tree) {
+    auto item = reinterpret_cast<HTREEITEM>(SendMessageW(tree, TVM_GETNEXTITEM, TVGN_CARET, 0));
+    wchar_t text[128] = {};
+    TVITEMW tv{};
+    tv.mask = TVIF_TEXT;
+    tv.hItem = item;
+    tv.pszText = text;
+    tv.cchTextMax = 128;
+    SendMessageW(tree, TVM_GETITEMW, 0, reinterpret_cast<LPARAM>(&tv));
+    return win32::Narrow(text);
+}
+
+class DialogsGui : public ::testing::Test {
+protected:
+    DialogsGui() {
+        for (int32_t root : {rkLocalMachine, rkCurrentUser}) {
+            RegHandle h = 0;
+            registry.CreateKey(RootHandle(root), "Software", keyAllAccess, h);
+            registry.CloseKey(h);
+        }
+        Platform p;
+        p.registry = &registry;
+        p.files = &files;
+        p.shell = &shell;
+        p.clock = &clock;
+        app = std::make_unique<Application>(p, clock.Now());
+        app->ProgramFolder = dir.path().string();
+        WriteConfig(BuiltInRecords() + PluginLines("Tool", true));
+        host.OnMessageBox = [this](const MessageBoxRequest& r) -> std::optional<MsgAnswer> {
+            boxes.push_back(r.text);
+            return MsgAnswer::Ok;
+        };
+        host.OnHandlerFailed = [this](const std::string& where, const std::string& message) {
+            failures.push_back(where + ": " + message);
+        };
+    }
+    void WriteConfig(const Lines& lines) {
+        lumo::testing::WriteBytes(ConfigPath(), lumo::testing::Enciphered(lines));
+    }
+    std::string ConfigPath() const { return (dir.path() / "PrivacyConfig.dat").string(); }
+    MainWindow& OpenMain() {
+        main = std::make_unique<MainWindow>(host, *app);
+        itemsSlot = ConnectItemsSettings(*main);
+        runSlot = ConnectRunOptions(*main, store);
+        main->Show();
+        return *main;
+    }
+    // Clicks a button or check box the way the mouse does, and lets the window handle it.
+    void Click(const Control& control) {
+        PostMessageW(Win32Host::WindowOf(control), BM_CLICK, 0, 0);
+        PumpFor(host, 100);
+    }
+
+    lumo::testing::TempFolder dir;
+    MemoryRegistry registry;
+    PortableFileSystem files;
+    PortableShell shell;
+    PortableClock clock{DateTime::FromParts(2024, 5, 17, 9, 30, 0)};
+    std::unique_ptr<Application> app;
+    SettingsStore store{registry, "C:\\Lumo\\SweepkitLumo.exe"};
+    Win32Host host;
+    std::vector<std::string> boxes;
+    std::vector<std::string> failures;
+    std::unique_ptr<MainWindow> main;
+    std::shared_ptr<std::unique_ptr<ItemsSettingsWindow>> itemsSlot;
+    std::shared_ptr<std::unique_ptr<RunOptionsWindow>> runSlot;
+};
+
+TEST_F(DialogsGui, ItemsSettingsOpensFromTheMainWindowAndACheckBoxClickedBeforeOkReachesTheFile) {
+    MainWindow& m = OpenMain();
+    HWND mainWindow = Win32Host::WindowOf(m);
+    ASSERT_NE(mainWindow, nullptr);
+    HWND list = Win32Host::WindowOf(m.lvwPItem);
+    LRESULT rowsBefore = SendMessageW(list, LVM_GETITEMCOUNT, 0, 0);
+
+    Click(m.cmdItemsSettings);
+    ASSERT_TRUE(PumpUntil(host, [&] { return *itemsSlot && (*itemsSlot)->Visible(); }));
+    ItemsSettingsWindow& w = **itemsSlot;
+    HWND dialog = Win32Host::WindowOf(w);
+    ASSERT_NE(dialog, nullptr);
+    EXPECT_TRUE(IsWindowVisible(dialog));
+    EXPECT_EQ(TextOf(dialog), "Clear Items Settings");
+    EXPECT_EQ(GetWindow(dialog, GW_OWNER), mainWindow) << "owned by the main window";
+    EXPECT_TRUE(IsWindowEnabled(mainWindow)) << "modeless: the main window stays usable";
+
+    HWND tree = Win32Host::WindowOf(w.tvwTree);
+    EXPECT_EQ(ClassOf(tree), WC_TREEVIEWW);
+    EXPECT_EQ(SendMessageW(tree, TVM_GETCOUNT, 0, 0), 6);
+    EXPECT_EQ(SelectedNodeText(tree), "Windows");
+    EXPECT_EQ(TextOf(Win32Host::WindowOf(w.lblSettings)), "Windows");
+
+    int dpi = ScreenDpi();
+    for (CheckBox* box : w.winsChkSettings) {
+        HWND hwnd = Win32Host::WindowOf(*box);
+        SCOPED_TRACE(box->Caption());
+        ASSERT_NE(hwnd, nullptr);
+        EXPECT_EQ(TextOf(hwnd), box->Caption());
+        EXPECT_TRUE(IsWindowVisible(hwnd));
+        EXPECT_EQ(SendMessageW(hwnd, BM_GETCHECK, 0, 0), BST_CHECKED);
+        RECT at = PlaceInForm(*box), want = Expected(*box, dpi);
+        EXPECT_EQ(at.left, want.left);
+        EXPECT_EQ(at.top, want.top);
+        EXPECT_EQ(at.bottom - at.top, want.bottom - want.top);
+    }
+    for (CheckBox* box : w.inetChkSettings)
+        EXPECT_FALSE(IsWindowVisible(Win32Host::WindowOf(*box))) << "the other frames hide their boxes";
+    EXPECT_EQ(TextOf(Win32Host::WindowOf(*w.plugChkSettings[0])), "Tool");
+
+    // The user moves down the tree to "Internet Explorer": its frame replaces the Windows frame.
+    SetFocus(tree);
+    PostMessageW(tree, WM_KEYDOWN, VK_DOWN, 0);
+    PostMessageW(tree, WM_KEYUP, VK_DOWN, 0);
+    ASSERT_TRUE(PumpUntil(host, [&] { return w.inetFraSettings.Visible(); }));
+    EXPECT_EQ(TextOf(Win32Host::WindowOf(w.lblSettings)), "Internet Explorer");
+    EXPECT_TRUE(IsWindowVisible(Win32Host::WindowOf(w.inetFraSettings)));
+    EXPECT_FALSE(IsWindowVisible(Win32Host::WindowOf(w.winsFraSettings)));
+    HWND cookies = Win32Host::WindowOf(*w.inetChkSettings[5]);
+    EXPECT_TRUE(IsWindowVisible(cookies));
+    EXPECT_FALSE(IsWindowVisible(Win32Host::WindowOf(*w.winsChkSettings[0])));
+
+    Click(*w.inetChkSettings[5]);
+    EXPECT_EQ(SendMessageW(cookies, BM_GETCHECK, 0, 0), BST_UNCHECKED);
+    EXPECT_FALSE(w.inetChkSettings[5]->Checked());
+    Click(w.cmdOk);
+    ASSERT_TRUE(PumpUntil(host, [&] { return !w.Loaded(); }));
+    EXPECT_FALSE(IsWindow(dialog));
+
+    Lines file = lumo::testing::PlainLines(ConfigPath());
+    EXPECT_NE(std::find(file.begin(), file.end(), "Cookies<>0<>0<>Folder><C:\\Internet Explorer\\6"), file.end());
+    EXPECT_NE(std::find(file.begin(), file.end(), "Address Bar<>1<>0<>Folder><C:\\Internet Explorer\\1"), file.end());
+    EXPECT_EQ(SendMessageW(list, LVM_GETITEMCOUNT, 0, 0), rowsBefore - 1) << "the main list was rebuilt";
+    EXPECT_TRUE(boxes.empty());
+    EXPECT_TRUE(failures.empty()) << failures.front();
+}
+
+TEST_F(DialogsGui, RunOptionsOpensFromTheMainWindowWithItsControlsAndOkSavesWhatWasClicked) {
+    app->settings.KeepLogDays = 2;
+    MainWindow& m = OpenMain();
+    Click(m.cmdRunOptions);
+    ASSERT_TRUE(PumpUntil(host, [&] { return *runSlot && (*runSlot)->Visible(); }));
+    RunOptionsWindow& w = **runSlot;
+    HWND dialog = Win32Host::WindowOf(w);
+    ASSERT_NE(dialog, nullptr);
+    EXPECT_EQ(TextOf(dialog), "Run Options");
+    EXPECT_EQ(GetWindow(dialog, GW_OWNER), Win32Host::WindowOf(m));
+    EXPECT_TRUE(IsWindowEnabled(Win32Host::WindowOf(m)));
+
+    // A sample of every kind of control, inside and outside the two frames.
+    int dpi = ScreenDpi();
+    const std::pair<const Control*, const char*> captions[] = {
+        {&w.cmdOk, "OK"}, {&w.geneCmdDefault, "Default"},
+        {&w.advaChkScheduleInterval, "Run clear process every"}, {&w.Label5, "and keep log file(s)"},
+        {&w.Frame1, "Internet Explorer Protection"}, {&w.Label8, "Window Title:"},
+        {&w.geneCmdApplyToIE, "Apply to IE"}};
+    for (const auto& [control, text] : captions) {
+        HWND hwnd = Win32Host::WindowOf(*control);
+        ASSERT_NE(hwnd, nullptr) << text;
+        EXPECT_EQ(TextOf(hwnd), text);
+        EXPECT_TRUE(IsWindowVisible(hwnd)) << text;
+        RECT at = PlaceInForm(*control), want = Expected(*control, dpi);
+        EXPECT_EQ(at.left, want.left) << text;
+        EXPECT_EQ(at.top, want.top) << text;
+        EXPECT_EQ(at.right - at.left, want.right - want.left) << text;
+    }
+    HWND interval = Win32Host::WindowOf(w.advaCmbScheduleInterval);
+    HWND days = Win32Host::WindowOf(w.advaCmbKeepLogDays);
+    EXPECT_EQ(SendMessageW(interval, CB_GETCOUNT, 0, 0), 6);
+    EXPECT_EQ(SendMessageW(interval, CB_GETCURSEL, 0, 0), 5) << "the default interval shows as 8 Hours";
+    EXPECT_EQ(SendMessageW(Win32Host::WindowOf(w.advaCmbScheduleClock), CB_GETCOUNT, 0, 0), 24);
+    EXPECT_EQ(SendMessageW(Win32Host::WindowOf(w.advaCmbScheduleClock), CB_GETCURSEL, 0, 0), 12);
+    EXPECT_EQ(SendMessageW(days, CB_GETCURSEL, 0, 0), 1);
+
+    // The user checks the interval box, picks "1 Hour" and types a start page.
+    Click(w.advaChkScheduleInterval);
+    EXPECT_EQ(SendMessageW(Win32Host::WindowOf(w.advaChkScheduleInterval), BM_GETCHECK, 0, 0), BST_CHECKED);
+    SendMessageW(interval, CB_SETCURSEL, 2, 0);
+    SendMessageW(dialog, WM_COMMAND, MAKEWPARAM(GetDlgCtrlID(interval), CBN_SELCHANGE),
+                 reinterpret_cast<LPARAM>(interval));
+    SetWindowTextW(Win32Host::WindowOf(w.geneTxtHomePage), L"http://home.example/");
+    PumpFor(host, 50);
+    EXPECT_EQ(w.geneTxtHomePage.Text(), "http://home.example/");
+    std::filesystem::remove(ConfigPath());
+
+    Click(w.cmdOk);
+    ASSERT_TRUE(PumpUntil(host, [&] { return !w.Loaded(); }));
+    EXPECT_EQ(app->settings.ScheduleType, "interval");
+    EXPECT_EQ(app->settings.ScheduleInterval, 60);
+    EXPECT_EQ(app->settings.KeepLogDays, 2);
+    EXPECT_EQ(app->settings.StartPage, "http://home.example/");
+    RegKey key(registry);
+    std::optional<RegValue> stored = key.GetRegValue("Schedule Interval", rkLocalMachine, "Software\\Tallowin\\Sweepkit Lumo");
+    ASSERT_TRUE(stored);
+    EXPECT_EQ(stored->ValueDataString(), "60");
+    EXPECT_TRUE(std::filesystem::exists(ConfigPath())) << "OK saved the configuration file";
+    EXPECT_TRUE(boxes.empty());
+    EXPECT_TRUE(failures.empty()) << failures.front();
+}
+
+}  // namespace
+}  // namespace lumo
