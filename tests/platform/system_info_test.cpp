@@ -1,5 +1,5 @@
-// SystemInfo: the family rule, the portable replacement's settable values and, under Windows,
-// what the real system reports about its user and drives.
+// SystemInfo: the family rule and, under Windows, what the real system reports about its user
+// and drives.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -21,17 +21,6 @@ TEST(SystemInfo, FamilyFromTheSignedVersionNumber) {
     for (const Case& c : {Case{0xC0000A04u, false}, Case{0xC0005A04u, false}, Case{0x80000000u, false},
                           Case{0u, false}, Case{0x05650004u, true}, Case{0x0A280105u, true}, Case{0x1DB10106u, true}})
         EXPECT_EQ(IsNtFamily(static_cast<int32_t>(c.version)), c.nt) << std::hex << c.version;
-}
-
-TEST(SystemInfo, PortableValuesAreWhatTheTestSets) {
-    PortableSystemInfo system;
-    EXPECT_TRUE(IsNtFamily(system.Version()));
-    EXPECT_FALSE(system.UserSid());
-    system.drives = {{"/x", DriveType::Fixed, "NTFS"}, {"/y", DriveType::CdRom, ""}};
-    system.sid = SidParts{{0, 0, 0, 0, 0, 5}, {21, 1000}};
-    ASSERT_EQ(system.Drives().size(), 2u);
-    EXPECT_EQ(system.Drives()[1].type, DriveType::CdRom);
-    EXPECT_EQ(system.UserSid()->subAuthorities, (std::vector<uint32_t>{21, 1000}));
 }
 
 #ifdef _WIN32
