@@ -59,17 +59,17 @@ RunOptionsWindow::RunOptionsWindow(UiHost& host, Application& app, SettingsStore
                                                 375, 2145, 1620, 285),
                                          "Enable file logging")),
       advaCmbScheduleInterval(
-          DropdownList(Placed(Add<ComboBox>("advaCmbScheduleInterval", &geneFraSettings), 2580, 1290, 1455, 315))),
+          DropdownList(Placed(Add<ComboBox>("advaCmbScheduleInterval", &geneFraSettings), 2805, 1290, 1455, 315))),
       advaCmbKeepLogDays(
           DropdownList(Placed(Add<ComboBox>("advaCmbKeepLogDays", &geneFraSettings), 3540, 2115, 660, 315))),
       advaChkScheduleClock(Captioned(Placed(Add<CheckBox>("advaChkScheduleClock", &geneFraSettings), 375, 1710,
-                                            2655, 285),
+                                            2985, 285),
                                      "Run clear process every day at")),
       advaChkScheduleInterval(Captioned(Placed(Add<CheckBox>("advaChkScheduleInterval", &geneFraSettings), 375,
-                                               1320, 2175, 285),
+                                               1320, 2400, 285),
                                         "Run clear process every")),
       advaCmbScheduleClock(
-          DropdownList(Placed(Add<ComboBox>("advaCmbScheduleClock", &geneFraSettings), 3060, 1680, 975, 315))),
+          DropdownList(Placed(Add<ComboBox>("advaCmbScheduleClock", &geneFraSettings), 3390, 1680, 975, 315))),
       geneChkTurnOffAutoComplete(Captioned(Placed(Add<CheckBox>("geneChkTurnOffAutoComplete", &geneFraSettings),
                                                   375, 705, 5415, 285),
                                            "Turn off Forms Auto Complete switch")),
@@ -97,7 +97,7 @@ RunOptionsWindow::RunOptionsWindow(UiHost& host, Application& app, SettingsStore
       Label2(Captioned(Placed(Add<Label>("Label2", &geneFraSettings), 645, 2520, 5160, 735),
                        "Log file record the show/clear detail info. Because the log file is so large, recommend  "
                        "not keep them for a long time. Another way, you can copy it to other path.")),
-      Label1(Captioned(Placed(Add<Label>("Label1", &geneFraSettings), 630, 975, 5160, 255),
+      Label1(Captioned(Placed(Add<Label>("Label1", &geneFraSettings), 630, 975, 5415, 255),
                        "Turn off AutoComplete for User names and Passwords on forms. ")),
       app_(app),
       store_(store) {

@@ -165,7 +165,11 @@ class FrameWindow : public ControlWindow {
 public:
     using ControlWindow::ControlWindow;
     bool IsBackground() const override { return true; }
-    void Create() override { MakeWindow(L"BUTTON", BS_GROUPBOX, 0, static_cast<Frame&>(model_).Caption()); }
+    // A group box paints only its border and caption; transparent, it is left out of the form's
+    // WS_CLIPCHILDREN clipping, so the form paints the inside instead of leaving it unpainted.
+    void Create() override {
+        MakeWindow(L"BUTTON", BS_GROUPBOX, WS_EX_TRANSPARENT, static_cast<Frame&>(model_).Caption());
+    }
     void Mirror(Change what, int32_t) override {
         if (what == Change::Caption)
             SetText(hwnd_, static_cast<Frame&>(model_).Caption());
@@ -176,7 +180,8 @@ class ShapeWindow : public ControlWindow {
 public:
     using ControlWindow::ControlWindow;
     bool IsBackground() const override { return true; }
-    void Create() override { MakeWindow(L"STATIC", SS_ETCHEDFRAME, 0, {}); }
+    // Only a border, like a group box: transparent for the same reason.
+    void Create() override { MakeWindow(L"STATIC", SS_ETCHEDFRAME, WS_EX_TRANSPARENT, {}); }
     void Mirror(Change, int32_t) override {}
 };
 
