@@ -1,11 +1,19 @@
 # Sweepkit Lumo: the two commands of the README, and a few helpers.
-.PHONY: test run deps native win64 win32 dist clean
+.PHONY: test run screenshots deps native win64 win32 dist clean
 
 test: deps
 	scripts/test-all
 
 deps:
 	scripts/install-deps
+
+# The program under Wine on the shipped configuration (a virtual display when there is none).
+run: deps
+	scripts/run
+
+# Pictures of the main window before and after a Show, into docs/ (the README shows them).
+screenshots: deps
+	scripts/screenshots
 
 native: deps
 	cmake --preset native && cmake --build --preset native && ctest --preset native
