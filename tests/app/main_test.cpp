@@ -20,7 +20,6 @@
 namespace lumo {
 namespace {
 
-using testing::Enciphered;
 using testing::TempFolder;
 
 class MainTest : public ::testing::Test {
@@ -108,14 +107,6 @@ TEST_F(MainTest, MissingConfigurationShowsOneBoxAndLeavesNoWindow) {
     EXPECT_EQ(host.ExitCode(), 1);
     EXPECT_FALSE(host.TrayIconShown());
     EXPECT_EQ(host.FormsShown().size(), 0u);
-}
-
-TEST_F(MainTest, MalformedConfigurationGivesItsNumber) {
-    testing::WriteBytes(dir.File("PrivacyConfig.dat"), Enciphered({"[Config]", "Software:S"}) + "8DZZ\r\n");
-    Program program(*app, host, store);
-    EXPECT_FALSE(program.Main());
-    ASSERT_EQ(host.Boxes().size(), 1u);
-    EXPECT_EQ(host.Boxes()[0].text.rfind("Error 13: ", 0), 0u) << host.Boxes()[0].text;
 }
 
 }  // namespace

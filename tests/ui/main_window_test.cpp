@@ -2,7 +2,6 @@
 // closing, and the buttons that open other windows.
 #include <gtest/gtest.h>
 
-#include "config/config_error.h"
 #include "main_window_fixture.h"
 
 namespace lumo {
@@ -143,18 +142,6 @@ TEST_F(MainWindowTest, LoadPItemTwiceGivesTheSameFreshList) {
     w.LoadPItem();
     EXPECT_EQ(Rows(w), first);
     EXPECT_EQ(first.front().icon, "win") << "a rebuild drops the icons of earlier runs";
-}
-
-TEST_F(MainWindowTest, MissingConfigurationIsReportedToTheCaller) {
-    MainWindow& w = Open();
-    ASSERT_TRUE(w.LoadFailure());
-    try {
-        std::rethrow_exception(w.LoadFailure());
-    } catch (const ConfigError& e) {
-        EXPECT_EQ(e.Number, ceFileNotFound);
-    }
-    EXPECT_FALSE(w.Visible()) << "the window is shown only after the configuration loaded";
-    EXPECT_TRUE(host.Boxes().empty());
 }
 
 TEST_F(MainWindowTest, ClosingIsRefusedDuringARunAndAllowedAfterIt) {

@@ -13,10 +13,11 @@ namespace {
 
 using testing::MainWindowTest;
 
-std::vector<std::string> Captions(const MenuItem& menu) {
-    std::vector<std::string> out;
+// "name=caption" of each sub-item, joined by "|".
+std::string Captions(const MenuItem& menu) {
+    std::string out;
     for (const auto& item : menu.Items())
-        out.push_back(item->Name() + "=" + item->Caption());
+        out += (out.empty() ? "" : "|") + item->Name() + "=" + item->Caption();
     return out;
 }
 
@@ -34,33 +35,25 @@ TEST_F(MenuHolderTest, BothTreesHoldTheirItemsInOrder) {
     EXPECT_EQ(m.Name(), "frmMenu");
     EXPECT_EQ(m.Caption(), "menu");
     EXPECT_FALSE(m.Visible()) << "the holder and its main menu stay unseen";
-    std::vector<std::string> tops;
+    std::string tops;
     for (const auto& top : m.Menus())
-        tops.push_back(top->Caption());
-    EXPECT_EQ(tops, (std::vector<std::string>{"&File", "&Actions", "&Tools", "&Help", "SysTray"}));
-    EXPECT_EQ(Captions(m.menuFile), (std::vector<std::string>{"menuReloadConfig=&Reload Config", "menuLine1=-",
-                                                              "menuExit=E&xit"}));
+        tops += top->Caption() + "|";
+    EXPECT_EQ(tops, "&File|&Actions|&Tools|&Help|SysTray|");
+    EXPECT_EQ(Captions(m.menuFile), "menuReloadConfig=&Reload Config|menuLine1=-|menuExit=E&xit");
     EXPECT_EQ(Captions(m.menuActions),
-              (std::vector<std::string>{"menuShow=&Show", "menuClear=&Clear", "menuViewTodayLog=View Today Log",
-                                        "menuLine2=-", "menuFileLogging=&Enable File Logging",
-                                        "menuRunOnStartup=&Run at windows startup",
-                                        "menuTurnOffAutoComplete=Turn off Forms A&utoComplete",
-                                        "menuEnableMonitor=Enable &Monitor", "menuLine4=-",
-                                        "menuScheduleInterval=Schedule in &Interval Mode",
-                                        "menuScheduleDaily=Schedule in &Daily Mode"}));
-    EXPECT_EQ(Captions(m.menuTools), (std::vector<std::string>{"menuPreference=&Preferences...", "menuLine5=-",
-                                                               "menuAddPlugins=Add P&lugins...",
-                                                               "menuAddCustom=Add &Custom..."}));
-    EXPECT_EQ(Captions(m.menuHelp), (std::vector<std::string>{"menuContents=&Contents...", "menuFAQ=&FAQ",
-                                                              "menuLine3=-", "menuAbout=&About..."}));
+              "menuShow=&Show|menuClear=&Clear|menuViewTodayLog=View Today Log|menuLine2=-|"
+              "menuFileLogging=&Enable File Logging|menuRunOnStartup=&Run at windows startup|"
+              "menuTurnOffAutoComplete=Turn off Forms A&utoComplete|menuEnableMonitor=Enable &Monitor|menuLine4=-|"
+              "menuScheduleInterval=Schedule in &Interval Mode|menuScheduleDaily=Schedule in &Daily Mode");
+    EXPECT_EQ(Captions(m.menuTools),
+              "menuPreference=&Preferences...|menuLine5=-|menuAddPlugins=Add P&lugins...|menuAddCustom=Add &Custom...");
+    EXPECT_EQ(Captions(m.menuHelp), "menuContents=&Contents...|menuFAQ=&FAQ|menuLine3=-|menuAbout=&About...");
     EXPECT_EQ(Captions(m.menuSysTray),
-              (std::vector<std::string>{"menuSTShowSweepkit=Show/Hide Sweepkit", "menuLine6=-",
-                                        "menuSTClearNow=Clear Now", "menuLine7=-",
-                                        "menuSTFileLogging=Enable File Logging", "menuSTMonitor=Enable Monitor",
-                                        "menuSTScheduleInterval=Schedule in Interval Mode",
-                                        "menuSTScheduleDaily=Schedule in Daily Mode", "menuLine8=-",
-                                        "menuSTRunOptions=Run Options...", "menuSTItemSettings=Item Settings...",
-                                        "menuSTAbout=About", "menuLine9=-", "menuSTExit=Exit"}));
+              "menuSTShowSweepkit=Show/Hide Sweepkit|menuLine6=-|menuSTClearNow=Clear Now|menuLine7=-|"
+              "menuSTFileLogging=Enable File Logging|menuSTMonitor=Enable Monitor|"
+              "menuSTScheduleInterval=Schedule in Interval Mode|menuSTScheduleDaily=Schedule in Daily Mode|"
+              "menuLine8=-|menuSTRunOptions=Run Options...|menuSTItemSettings=Item Settings...|menuSTAbout=About|"
+              "menuLine9=-|menuSTExit=Exit");
 }
 
 struct MarksCase {
