@@ -53,6 +53,7 @@ void Program::ConnectWindows() {
 }
 
 bool Program::Main() {
+    app_.SetSpecialParser(&specialParser_);
     InitSpecialFolders(app_.folders, app_.platform.shell, app_.platform.registry);
     // The store passes over what it cannot read; the defaults stand in for it.
     store_.LoadSystemSettings(app_.settings);

@@ -6,6 +6,7 @@
 #include <string>
 
 #include "app/application.h"
+#include "cleaner/customize_parse_special.h"
 
 namespace lumo {
 
@@ -42,6 +43,8 @@ private:
     Application& app_;
     UiHost& host_;
     SettingsStore& store_;
+    // The special parser of Customize items, alive as long as the windows that run seeks.
+    SpecialParser specialParser_;
     std::unique_ptr<MainWindow> window_;
     std::unique_ptr<AboutWindow> about_;
     std::unique_ptr<ItemsSettingsWindow> itemsSettings_;

@@ -14,6 +14,7 @@
 #include "platform/win32/win32_profile_api.h"
 #include "platform/win32/win32_registry.h"
 #include "platform/win32/win32_shell.h"
+#include "platform/win32/win32_system_info.h"
 #include "platform/win32/windows_api.h"
 #include "settings/settings_store.h"
 #include "ui/win32/win32_host.h"
@@ -25,12 +26,14 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
         lumo::Win32ProfileApi profiles;
         lumo::Win32Shell shell;
         lumo::Win32Clock clock;
+        lumo::Win32SystemInfo system;
         lumo::Platform platform;
         platform.registry = &registry;
         platform.files = &files;
         platform.profiles = &profiles;
         platform.shell = &shell;
         platform.clock = &clock;
+        platform.system = &system;
 
         lumo::Application app(platform, clock.Now());
         std::string programPath = lumo::RunningProgramPath();

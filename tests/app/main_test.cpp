@@ -73,6 +73,11 @@ TEST_F(MainTest, StartsWithFoldersSettingsAndAShownWindow) {
     EXPECT_EQ(w->lvwPItem.Item(1).Key(), "1-Windows-Recent Documents History");
     EXPECT_EQ(w->lvwPItem.Item(1).Icon(), "win");
     EXPECT_EQ(w->Store(), &store);
+    // Runs from the window hand Customize items to the special parser.
+    SeekContext ctx = app->MakeSeekContext();
+    ASSERT_NE(ctx.parser, nullptr);
+    PrivacyItem probe;
+    EXPECT_NE(ctx.parser->CallParser("parserecyclebin", ParserArguments{&probe, false}, ctx), nullptr);
     EXPECT_TRUE(w->Menu().menuFileLogging.Checked()) << "the holder shows the loaded settings";
     EXPECT_TRUE(w->Menu().menuSTScheduleDaily.Checked());
     EXPECT_TRUE(host.TrayIconShown());
