@@ -77,7 +77,7 @@ TEST_F(MainTest, StartsWithFoldersSettingsAndAShownWindow) {
     SeekContext ctx = app->MakeSeekContext();
     ASSERT_NE(ctx.parser, nullptr);
     PrivacyItem probe;
-    EXPECT_NE(ctx.parser->CallParser("parserecyclebin", ParserArguments{&probe, false}, ctx), nullptr);
+    EXPECT_NE(ctx.parser->CallParser("parserecyclebin", ParserArguments{&probe, false, {}}, ctx), nullptr);
     EXPECT_TRUE(w->Menu().menuFileLogging.Checked()) << "the holder shows the loaded settings";
     EXPECT_TRUE(w->Menu().menuSTScheduleDaily.Checked());
     EXPECT_TRUE(host.TrayIconShown());
