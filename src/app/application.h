@@ -9,7 +9,7 @@
 #include "base/date_time.h"
 #include "cleaner/seek_context.h"
 #include "config/privacy_configs.h"
-#include "config/special_folders.h"
+#include "config/system_folders.h"
 #include "platform/platform.h"
 #include "settings/app_settings.h"
 

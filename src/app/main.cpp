@@ -5,7 +5,7 @@
 
 #include "base/registry_error.h"
 #include "config/config_error.h"
-#include "config/special_folders.h"
+#include "config/system_folders.h"
 #include "settings/settings_store.h"
 #include "ui/about_window.h"
 #include "ui/items_settings_window.h"

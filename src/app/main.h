@@ -6,7 +6,7 @@
 #include <string>
 
 #include "app/application.h"
-#include "cleaner/customize_parse_special.h"
+#include "cleaner/customize_parsers.h"
 
 namespace lumo {
 

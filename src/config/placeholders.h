@@ -8,7 +8,7 @@
 #include <string_view>
 #include <tuple>
 
-#include "config/special_folders.h"
+#include "config/system_folders.h"
 
 namespace lumo {
 

@@ -5,7 +5,7 @@
 #include <algorithm>
 #include <filesystem>
 
-#include "cleaner/customize_parse_special.h"
+#include "cleaner/customize_parsers.h"
 #include "cleaner/privacy_item.h"
 #include "engine_test_support.h"
 #include "platform/portable/portable_file_system.h"

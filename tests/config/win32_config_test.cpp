@@ -10,7 +10,7 @@
 
 #include "base/text.h"
 #include "config/privacy_configs.h"
-#include "config/special_folders.h"
+#include "config/system_folders.h"
 #include "platform/win32/win32_registry.h"
 #include "platform/win32/win32_shell.h"
 #include "registry/reg_key.h"

@@ -5,7 +5,7 @@
 #include <vector>
 
 #include "base/ansi.h"
-#include "config/special_folders.h"
+#include "config/system_folders.h"
 #include "lumo_config_tool.h"
 
 #ifdef _WIN32

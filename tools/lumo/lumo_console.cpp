@@ -9,7 +9,7 @@
 
 #include "app/application.h"
 #include "base/registry_error.h"
-#include "cleaner/customize_parse_special.h"
+#include "cleaner/customize_parsers.h"
 #include "cleaner/run_text.h"
 #include "config/config_error.h"
 #include "log/privacy_log.h"

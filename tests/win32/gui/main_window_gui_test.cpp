@@ -155,21 +155,20 @@ TEST_F(MainWindowGui, ScheduleTimerTicksAndStartsAClearRun) {
 
 std::string g_aboutVersion;
 
+BOOL CALLBACK NoteVersionText(HWND child, LPARAM) {
+    std::string text = TextOf(child);
+    if (text.rfind("Version ", 0) == 0)
+        g_aboutVersion = text;
+    return TRUE;
+}
+
 void CALLBACK ReadAboutAndClose(HWND, UINT, UINT_PTR id, DWORD) {
     HWND about = FindWindowW(L"frmAbout", nullptr);
     if (!about)
         return;
     KillTimer(nullptr, id);
     // Every child, those inside frames too.
-    EnumChildWindows(
-        about,
-        [](HWND child, LPARAM) -> BOOL {
-            std::string text = TextOf(child);
-            if (text.rfind("Version ", 0) == 0)
-                g_aboutVersion = text;
-            return TRUE;
-        },
-        0);
+    EnumChildWindows(about, NoteVersionText, 0);
     if (HWND ok = FindWindowExW(about, nullptr, L"Button", L"OK"))
         PostMessageW(ok, BM_CLICK, 0, 0);
 }

@@ -1,7 +1,7 @@
 // The special parsers. Every operation builds its own collection (with the activity log of the
 // run, so each trace gets its log line) and raises AppendValue with the calling item for every
 // trace it adds, except the AutoComplete parser, whose traces come from the registry layer.
-#include "cleaner/customize_parse_special.h"
+#include "cleaner/customize_parsers.h"
 
 #include <array>
 #include <exception>

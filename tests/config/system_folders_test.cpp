@@ -2,7 +2,7 @@
 
 #include <string>
 
-#include "config/special_folders.h"
+#include "config/system_folders.h"
 #include "platform/portable/memory_registry.h"
 #include "platform/portable/portable_shell.h"
 #include "registry/reg_key.h"

@@ -1,5 +1,5 @@
 // Finding the six special folders at start-up.
-#include "config/special_folders.h"
+#include "config/system_folders.h"
 
 #include <exception>
 #include <functional>
