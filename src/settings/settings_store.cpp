@@ -209,16 +209,24 @@ int64_t ReadNumericSetting(std::string_view text, int64_t current, int64_t defau
 }
 
 SettingsLocations SettingsLocations::Standard() {
-    return {rkLocalMachine, "Software", "Tallowin", "Sweepkit Lumo",
-            rkCurrentUser,  "Software\\Microsoft\\Windows\\CurrentVersion\\Run",
-            "Software\\Microsoft\\Internet Explorer\\Main"};
+    return {.settingsRoot = rkCurrentUser,
+            .settingsParent = "Software",
+            .vendor = "Tallowin",
+            .product = "Sweepkit Lumo",
+            .machineRoot = rkLocalMachine,
+            .machineParent = "Software",
+            .userRoot = rkCurrentUser,
+            .runKey = "Software\\Microsoft\\Windows\\CurrentVersion\\Run",
+            .browserKey = "Software\\Microsoft\\Internet Explorer\\Main"};
 }
 
 SettingsLocations SettingsLocations::Below(int32_t root, std::string_view path) {
     SettingsLocations where = Standard();
     std::string base(path);
     where.settingsRoot = root;
-    where.settingsParent = base + "\\HKLM\\" + where.settingsParent;
+    where.settingsParent = base + "\\HKCU\\" + where.settingsParent;
+    where.machineRoot = root;
+    where.machineParent = base + "\\HKLM\\" + where.machineParent;
     where.userRoot = root;
     where.runKey = base + "\\HKCU\\" + where.runKey;
     where.browserKey = base + "\\HKCU\\" + where.browserKey;
@@ -267,13 +275,24 @@ SettingsFailures SettingsStore::ReadSystemSettings(AppSettings& settings) {
 }
 
 void SettingsStore::ReadRows(RegKey& rk, AppSettings& settings, SettingsFailures& failures) {
+    const std::string machineKey = where_.MachineSettingsKey();
     for (const Row& row : Rows()) {
         std::optional<std::string> text;
         RunSettingsStep(failures, "read \"" + std::string(row.name) + "\"", [&] {
-            std::optional<RegValue> value = rk.GetRegValue(row.name);
-            if (!value)
+            std::optional<RegValue> user = rk.GetRegValue(row.name);
+            if (user && user->ValueType != rvtNone) {
+                text = user->ValueDataString();
+                return;
+            }
+            std::optional<RegValue> machine = rk.GetRegValue(row.name, where_.machineRoot, machineKey);
+            if (machine && machine->ValueType != rvtNone) {
+                text = machine->ValueDataString();
+                return;
+            }
+            // Missing in a key that could be read: the empty text, that is the default.
+            if (!user && !machine)
                 throw RegistryError(0, "settings", "the settings key cannot be read");
-            text = value->ValueDataString();
+            text = std::string();
         });
         row.read(settings, text);
     }

@@ -1,5 +1,6 @@
-// The settings store: the twelve settings as string values of one registry key, read once at
-// start-up, written back all at once (Run Options) or one at a time (menu toggles). Every step
+// The settings store: the twelve settings as string values of the user's registry key (a value
+// missing there is read from the machine's key), read once at start-up, written back to the
+// user's key all at once (Run Options) or one at a time (menu toggles). Every step
 // that fails is passed over and the next one runs; the failures come back to the caller, who may
 // tell the user or ignore them. Nothing here raises.
 #pragma once
@@ -33,8 +34,9 @@ public:
     SettingsStore(RegistryApi& api, std::string programPath,
                   SettingsLocations where = SettingsLocations::Standard());
 
-    // Reads the twelve settings into `settings`. A missing value reads as the empty text (the
-    // setting's default); a value that cannot be read at all leaves the setting as it was.
+    // Reads the twelve settings into `settings`, each from the user's key, else from the machine's.
+    // A value missing in both reads as the empty text (the setting's default); a value that
+    // cannot be read at all leaves the setting as it was.
     SettingsFailures LoadSystemSettings(AppSettings& settings);
     // The same reads without creating the key first: writes nothing to the registry.
     SettingsFailures ReadSystemSettings(AppSettings& settings);
@@ -47,7 +49,8 @@ public:
     const SettingsLocations& Locations() const { return where_; }
 
 private:
-    // Creates the vendor and product keys (each step may fail) and points `rk` at the settings key.
+    // Creates the vendor and product keys of the user's settings (each step may fail) and points
+    // `rk` at that key.
     void PrepareKey(RegKey& rk, SettingsFailures& failures);
     void ReadRows(RegKey& rk, AppSettings& settings, SettingsFailures& failures);
 

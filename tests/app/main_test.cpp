@@ -56,7 +56,7 @@ TEST_F(MainTest, StartsWithFoldersSettingsAndAShownWindow) {
     stored.EnableFileLogging = true;
     stored.ScheduleType = "daily";
     RegHandle h = 0;
-    ASSERT_EQ(registry.CreateKey(RootHandle(rkCurrentUser), "Software\\SweepkitLumoTests\\main\\HKLM\\Software",
+    ASSERT_EQ(registry.CreateKey(RootHandle(rkCurrentUser), "Software\\SweepkitLumoTests\\main\\HKCU\\Software",
                                  keyAllAccess, h), 0);
     registry.CloseKey(h);
     store.SaveSystemSettings(stored);

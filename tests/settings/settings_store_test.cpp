@@ -1,6 +1,7 @@
 // The settings store over the in-memory registry and, on Windows, the real one: first start,
-// the read rules and ranges, save and load, the start-up entry and the browser switch, the menu
-// take-over, and saving or loading without access (failures passed over, nothing raised).
+// the read rules and ranges, save and load, the user's key over the machine's, the start-up entry
+// and the browser switch, the menu take-over, and saving or loading without access (failures
+// passed over, nothing raised).
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -22,7 +23,8 @@ using testing::RegistryTest;
 using Op = MemoryRegistry::Op;
 
 constexpr int32_t kRoot = testing::TestRegistry::kRoot;
-constexpr char kSettingsKey[] = "HKLM\\Software\\Tallowin\\Sweepkit Lumo";
+constexpr char kSettingsKey[] = "HKCU\\Software\\Tallowin\\Sweepkit Lumo";
+constexpr char kMachineKey[] = "HKLM\\Software\\Tallowin\\Sweepkit Lumo";
 constexpr char kRunKey[] = "HKCU\\Software\\Microsoft\\Windows\\CurrentVersion\\Run";
 constexpr char kBrowserKey[] = "HKCU\\Software\\Microsoft\\Internet Explorer\\Main";
 constexpr char kProgram[] = "C:\\Program Files\\Sweepkit Lumo\\SweepkitLumo.exe";
@@ -55,8 +57,11 @@ struct Marks : MenuCheckMarks {
 template <class Kind>
 class SettingsStoreTest : public RegistryTest<Kind> {
 protected:
-    // As on every Windows machine, the parent of the settings key exists.
-    void SetUp() override { this->reg.CreateKey("HKLM\\Software"); }
+    // As on every Windows machine, the parents of the settings keys exist.
+    void SetUp() override {
+        this->reg.CreateKey("HKCU\\Software");
+        this->reg.CreateKey("HKLM\\Software");
+    }
     SettingsStore Store(std::string program = kProgram) {
         return SettingsStore(this->reg.Api(), std::move(program), SettingsLocations::Below(kRoot, this->reg.Branch()));
     }
@@ -189,7 +194,7 @@ TYPED_TEST(SettingsStoreTest, SaveWithoutWriteAccessGoesOnStepByStep) {
 
 TYPED_TEST(SettingsStoreTest, AKeyThatCannotBeCreatedOrReadLeavesTheSettingsAsTheyWere) {
     // No right to create anything below the settings' parent: the key never comes to exist.
-    this->reg.DenyRights("HKLM\\Software", keyCreateSubKey);
+    this->reg.DenyRights("HKCU\\Software", keyCreateSubKey);
     AppSettings s;
     s.ScheduleType = "daily";
     s.StartPage = "kept";
@@ -215,6 +220,64 @@ TYPED_TEST(SettingsStoreTest, AKeyThatCannotBeCreatedOrReadLeavesTheSettingsAsTh
     EXPECT_GE(failures.size(), 2u) << DescribeFailures(failures);
     if (this->reg.Memory())
         EXPECT_EQ(failures.size(), 2u + 2u) << DescribeFailures(failures);
+}
+
+TYPED_TEST(SettingsStoreTest, EachValueComesFromTheUserElseTheMachineElseItsDefault) {
+    // What an older version left for everyone, and what the user has changed since.
+    this->reg.SetString(kMachineKey, "Schedule Type", "daily");
+    this->reg.SetString(kMachineKey, "Schedule Clock", "7");
+    this->reg.SetString(kMachineKey, "Keep Log Days", "3");
+    this->reg.SetString(kSettingsKey, "Schedule Clock", "9");
+    this->reg.SetString(kSettingsKey, "Keep Log Days", "");
+    AppSettings s;
+    SettingsFailures failures = this->Store().LoadSystemSettings(s);
+    EXPECT_TRUE(failures.empty()) << DescribeFailures(failures);
+    EXPECT_EQ(s.ScheduleType, "daily") << "missing in the user's key: the machine's";
+    EXPECT_EQ(s.ScheduleClock, 9) << "the user's own value wins";
+    EXPECT_EQ(s.KeepLogDays, 1) << "an empty value of the user's is still the user's: its default";
+    EXPECT_EQ(s.ScheduleInterval, 6) << "in neither key: the default";
+
+    // The first save makes every value the user's own and leaves the machine's key as it was.
+    s.ScheduleInterval = 30;
+    failures = this->Store().SaveSystemSettings(s);
+    EXPECT_TRUE(failures.empty()) << DescribeFailures(failures);
+    EXPECT_EQ(this->Text(kSettingsKey, "Schedule Type"), "daily");
+    EXPECT_EQ(this->Text(kSettingsKey, "Schedule Interval"), "30");
+    std::vector<std::string> machine = this->reg.ValueNames(kMachineKey);
+    std::sort(machine.begin(), machine.end());
+    EXPECT_EQ(machine, (std::vector<std::string>{"Keep Log Days", "Schedule Clock", "Schedule Type"}));
+    EXPECT_EQ(this->Text(kMachineKey, "Schedule Clock"), "7");
+
+    // A machine default changed afterwards no longer reaches this user.
+    this->reg.SetString(kMachineKey, "Schedule Type", "interval");
+    AppSettings again;
+    EXPECT_TRUE(this->Store().LoadSystemSettings(again).empty());
+    EXPECT_EQ(Texts(again), Texts(s));
+}
+
+TYPED_TEST(SettingsStoreTest, AStandardUserSavesEverythingWithoutWritingTheMachineKey) {
+    // A standard user reads HKEY_LOCAL_MACHINE but may neither make keys nor set values there.
+    this->reg.SetString(kMachineKey, "Enable File Logging", "true");
+    this->reg.DenyRights(kMachineKey, keySetValue | keyCreateSubKey);
+    this->reg.DenyRights("HKLM\\Software", keySetValue | keyCreateSubKey);
+    AppSettings s;
+    SettingsFailures failures = this->Store().LoadSystemSettings(s);
+    EXPECT_TRUE(failures.empty()) << DescribeFailures(failures);
+    EXPECT_TRUE(s.EnableFileLogging);
+
+    s.ScheduleType = "interval";
+    failures = this->Store().SaveSystemSettings(s);
+    EXPECT_TRUE(failures.empty()) << DescribeFailures(failures);
+    Marks marks;  // the menu's logging mark taken off
+    failures = this->Store().ApplySettings(s, marks, {.fileLogging = true});
+    EXPECT_TRUE(failures.empty()) << DescribeFailures(failures);
+
+    AppSettings restarted;
+    EXPECT_TRUE(this->Store().LoadSystemSettings(restarted).empty());
+    EXPECT_EQ(restarted.ScheduleType, "interval");
+    EXPECT_FALSE(restarted.EnableFileLogging) << "the user's false over the machine's true";
+    EXPECT_EQ(this->reg.ValueNames(kMachineKey), std::vector<std::string>{"Enable File Logging"});
+    EXPECT_EQ(this->Text(kMachineKey, "Enable File Logging"), "true");
 }
 
 TYPED_TEST(SettingsStoreTest, ApplyingOneFlagWritesOnlyItsSetting) {
@@ -259,7 +322,7 @@ TEST(SettingsApply, ScheduleTypeComesFromTheIntervalThenTheDailyMark) {
         EXPECT_EQ(s.ScheduleType, c.expected) << c.interval << c.daily;
         AppSettings loaded;
         SettingsStore(api, kProgram).LoadSystemSettings(loaded);
-        EXPECT_EQ(loaded.ScheduleType, c.expected) << "written under HKEY_LOCAL_MACHINE";
+        EXPECT_EQ(loaded.ScheduleType, c.expected) << "written under HKEY_CURRENT_USER";
     }
 }
 
@@ -329,22 +392,26 @@ TEST(SettingsReadRules, StoredTextsReadAsDefined) {
         {"Run On Startup Windows", "true ", runOn, run, "false"},
         {"Start Page", "  about:blank ", Nothing(), page, "  about:blank "},
     };
-    for (const ReadCase& c : cases) {
-        MemoryRegistry api;
-        RegKey(api).SetRegValue(c.name, rvtString, std::string(c.stored), rkLocalMachine,
-                                "Software\\Tallowin\\Sweepkit Lumo");
-        AppSettings s;
-        c.before(s);
-        SettingsFailures failures = SettingsStore(api, kProgram).LoadSystemSettings(s);
-        EXPECT_TRUE(failures.empty()) << DescribeFailures(failures);
-        EXPECT_EQ(c.field(s), c.expected) << c.name << " stored as \"" << c.stored << "\"";
-    }
+    // The same rules for a text the user's key holds and one taken from the machine's.
+    for (int32_t root : {rkCurrentUser, rkLocalMachine})
+        for (const ReadCase& c : cases) {
+            MemoryRegistry api;
+            RegHandle software = 0;  // there on every machine
+            api.CreateKey(RootHandle(rkCurrentUser), "Software", keyAllAccess, software);
+            api.CloseKey(software);
+            RegKey(api).SetRegValue(c.name, rvtString, std::string(c.stored), root, "Software\\Tallowin\\Sweepkit Lumo");
+            AppSettings s;
+            c.before(s);
+            SettingsFailures failures = SettingsStore(api, kProgram).LoadSystemSettings(s);
+            EXPECT_TRUE(failures.empty()) << DescribeFailures(failures);
+            EXPECT_EQ(c.field(s), c.expected) << c.name << " stored as \"" << c.stored << "\" under " << std::hex << root;
+        }
 }
 
 TEST(SettingsReadRules, ANumberValueOfAnotherTypeReadsAsItsDisplayText) {
     // A DWORD shows as "0x0000001e (30)", which is not a number: the default.
     MemoryRegistry api;
-    RegKey(api).SetRegValue("Schedule Interval", rvtDWord, uint32_t{30}, rkLocalMachine,
+    RegKey(api).SetRegValue("Schedule Interval", rvtDWord, uint32_t{30}, rkCurrentUser,
                             "Software\\Tallowin\\Sweepkit Lumo");
     AppSettings s;
     s.ScheduleInterval = 60;

@@ -42,7 +42,7 @@ protected:
         return v && v->ValueType != rvtNone ? std::optional(v->ValueDataString()) : std::nullopt;
     }
     std::optional<std::string> Setting(const char* name) {
-        return Value(rkLocalMachine, "Software\\Tallowin\\Sweepkit Lumo", name);
+        return Value(rkCurrentUser, "Software\\Tallowin\\Sweepkit Lumo", name);
     }
 
     MemoryRegistry registry;
@@ -237,9 +237,12 @@ TEST_F(RunOptions, ApplyTwiceWritesTheSameFileTwiceWithTheHoldSettingsOfTheCopie
 }
 
 TEST_F(RunOptions, ASettingsSaveWithoutRightsIsToldOnceAndTheWindowStaysOpen) {
-    // No right to make keys or values under HKEY_LOCAL_MACHINE\Software, as without administrator
-    // rights; the user's own keys stay writable.
-    ASSERT_TRUE(registry.DenyRights(rkLocalMachine, "Software", keyCreateSubKey | keySetValue));
+    // No right to make keys or values in the vendor's key of the user's settings (a policy, a
+    // damaged profile); the browser's keys stay writable.
+    RegHandle vendor = 0;
+    ASSERT_EQ(registry.CreateKey(RootHandle(rkCurrentUser), "Software\\Tallowin", keyAllAccess, vendor), 0);
+    registry.CloseKey(vendor);
+    ASSERT_TRUE(registry.DenyRights(rkCurrentUser, "Software\\Tallowin", keyCreateSubKey | keySetValue));
     auto& w = Open();
     w.geneChkTurnOffAutoComplete.Click();
     w.advaChkScheduleClock.Click();
@@ -257,7 +260,7 @@ TEST_F(RunOptions, ASettingsSaveWithoutRightsIsToldOnceAndTheWindowStaysOpen) {
     EXPECT_EQ(Value(rkCurrentUser, kBrowserKey, "FormSuggest Passwords"), "no");
     EXPECT_TRUE(std::filesystem::exists(config.Path()));
 
-    ASSERT_TRUE(registry.DenyRights(rkLocalMachine, "Software", 0));
+    ASSERT_TRUE(registry.DenyRights(rkCurrentUser, "Software\\Tallowin", 0));
     w.cmdOk.Click();
     EXPECT_FALSE(w.Loaded()) << "with the rights back OK saves and closes without a word";
     EXPECT_EQ(host.Boxes().size(), 1u);

@@ -141,7 +141,7 @@ TEST_F(ScheduleTest, MonitorNoApprovesTheCurrentValuesInTheSettingsStore) {
     w.SetStore(&store);
     browserKey = "Software\\SweepkitLumoTests\\monitor\\HKCU\\Software\\Microsoft\\Internet Explorer\\Main";
     MakeKey(browserKey);
-    MakeKey("Software\\SweepkitLumoTests\\monitor\\HKLM\\Software");
+    MakeKey("Software\\SweepkitLumoTests\\monitor\\HKCU\\Software");
     RegKey key(registry);
     key.SetRegValue("Start Page", rvtString, std::string("http://new.example/"), rkCurrentUser, browserKey);
     app->settings.MonitorStartPage = true;

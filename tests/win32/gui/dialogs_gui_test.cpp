@@ -241,7 +241,7 @@ TEST_F(DialogsGui, RunOptionsOpensFromTheMainWindowWithItsControlsAndOkSavesWhat
     EXPECT_EQ(app->settings.KeepLogDays, 2);
     EXPECT_EQ(app->settings.StartPage, "http://home.example/");
     RegKey key(registry);
-    std::optional<RegValue> stored = key.GetRegValue("Schedule Interval", rkLocalMachine, "Software\\Tallowin\\Sweepkit Lumo");
+    std::optional<RegValue> stored = key.GetRegValue("Schedule Interval", rkCurrentUser, "Software\\Tallowin\\Sweepkit Lumo");
     ASSERT_TRUE(stored);
     EXPECT_EQ(stored->ValueDataString(), "60");
     EXPECT_TRUE(std::filesystem::exists(ConfigPath())) << "OK saved the configuration file";
