@@ -8,8 +8,10 @@
 
 #include "base/date_time.h"
 #include "cleaner/seek_context.h"
+#include "config/data_location.h"
 #include "config/privacy_configs.h"
 #include "config/system_folders.h"
+#include "platform/file_system.h"
 #include "platform/platform.h"
 #include "settings/app_settings.h"
 
@@ -26,9 +28,24 @@ public:
     Platform platform;
     SpecialFolders folders;
     AppSettings settings;
-    std::string ConfigFilePath;
-    // The folder the program runs from: PrivacyConfig.dat, the help file and "logs" are there.
+    // The folder the program runs from: the shipped PrivacyConfig.dat and the help file are there.
     std::string ProgramFolder;
+    // Where the user's configuration and the activity logs are kept, decided at start-up
+    // (PrepareDataFolder): the program's folder when it can be written, else the user's own
+    // folder. Empty stands for the program's folder.
+    std::string DataFolder;
+    // The configuration file that saves write: PrivacyConfig.dat in the data folder. Until the
+    // first save has made it there, the file beside the program is the one read.
+    std::string ConfigFilePath;
+
+    const std::string& UserFolder() const { return DataFolder.empty() ? ProgramFolder : DataFolder; }
+    std::string LogsFolder() const { return JoinPath(UserFolder(), kLogsFolderName); }
+    std::string UserConfigFile() const { return JoinPath(UserFolder(), kConfigFileName); }
+    // The configuration file to read: the user's copy once it exists, else the one beside the program.
+    std::string ConfigFileToLoad() const {
+        return platform.files ? lumo::ConfigFileToLoad(*platform.files, ProgramFolder, UserFolder())
+                              : UserConfigFile();
+    }
     bool StopRequested = false;
     DateTime LastScheduledRun;
 

@@ -1,10 +1,12 @@
-// Start-up: special folders, settings, the main window and the windows it opens.
+// Start-up: special folders, where the user's files live, settings, the main window and the
+// windows it opens.
 #include "app/main.h"
 
 #include <exception>
 
 #include "base/registry_error.h"
 #include "config/config_error.h"
+#include "config/data_location.h"
 #include "config/system_folders.h"
 #include "settings/settings_store.h"
 #include "ui/about_window.h"
@@ -55,6 +57,8 @@ void Program::ConnectWindows() {
 bool Program::Main() {
     app_.SetSpecialParser(&specialParser_);
     InitSpecialFolders(app_.folders, app_.platform.shell, app_.platform.registry);
+    if (app_.platform.files)
+        app_.DataFolder = PrepareDataFolder(*app_.platform.files, app_.ProgramFolder, app_.folders.AppDataDir);
     // The store passes over what it cannot read; the defaults stand in for it.
     store_.LoadSystemSettings(app_.settings);
 

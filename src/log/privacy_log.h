@@ -19,7 +19,7 @@ class FileWriter;
 
 class PrivacyLog : public TraceLog {
 public:
-    // `logsFolder` is the folder "logs" beside the program; it is created on the first start.
+    // `logsFolder` is the "logs" folder where the user's files live; it is created on the first start.
     PrivacyLog(FileSystem& files, Clock& clock, std::string logsFolder);
     ~PrivacyLog() override;
 

@@ -112,8 +112,7 @@ MenuHolder& MainWindow::Menu() {
 
 PrivacyLog& MainWindow::ActivityLog() {
     if (!activityLog_) {
-        activityLog_ = std::make_unique<PrivacyLog>(*app_.platform.files, *app_.platform.clock,
-                                                    JoinPath(app_.ProgramFolder, "logs"));
+        activityLog_ = std::make_unique<PrivacyLog>(*app_.platform.files, *app_.platform.clock, app_.LogsFolder());
         app_.SetActivityLog(activityLog_.get());
     }
     return *activityLog_;
@@ -147,8 +146,8 @@ void MainWindow::Form_Load() {
 }
 
 void MainWindow::ReloadConfig() {
-    app_.ConfigFilePath = JoinPath(app_.ProgramFolder, "PrivacyConfig.dat");
-    app_.ConfigSet().LoadConfig(app_.ConfigFilePath, PlaceholderContext{&app_.folders, app_.platform.registry});
+    app_.ConfigFilePath = app_.UserConfigFile();
+    app_.ConfigSet().LoadConfig(app_.ConfigFileToLoad(), PlaceholderContext{&app_.folders, app_.platform.registry});
     LoadPItem();
 }
 

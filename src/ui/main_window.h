@@ -79,7 +79,7 @@ public:
     // The hidden menu holder, created on first use.
     MenuHolder& Menu();
     bool HasMenu() const { return static_cast<bool>(menu_); }
-    // The activity log, created on first use in the "logs" folder beside the program.
+    // The activity log, created on first use in the application's logs folder (Application::LogsFolder).
     PrivacyLog& ActivityLog();
     // The timer duties.
     Schedule& Duties() { return *schedule_; }

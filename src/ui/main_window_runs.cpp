@@ -37,8 +37,8 @@ void MainWindow::StartRunLog() {
         log.StartLogging();
         runLogOpen_ = true;
     } catch (const std::exception&) {
-        std::string logs = JoinPath(app_.ProgramFolder, "logs");
-        lstLog.AddItem("Cannot open the log file " + JoinPath(logs, PrivacyLog::FileNameFor(app_.platform.clock->Now())) +
+        lstLog.AddItem("Cannot open the log file " +
+                       JoinPath(app_.LogsFolder(), PrivacyLog::FileNameFor(app_.platform.clock->Now())) +
                        "; this run is not logged.");
     }
 }

@@ -177,7 +177,7 @@ void MenuHolder::menuSTClearNow_Click() { main_.ScheduleClear(); }
 
 std::string MenuHolder::TodayLogPath() const {
     Application& app = main_.App();
-    return JoinPath(JoinPath(app.ProgramFolder, "logs"), PrivacyLog::FileNameFor(app.platform.clock->Now()));
+    return JoinPath(app.LogsFolder(), PrivacyLog::FileNameFor(app.platform.clock->Now()));
 }
 
 void MenuHolder::menuViewTodayLog_Click() {

@@ -128,7 +128,7 @@ void Schedule::DeleteOldLogs() {
     FileSystem* files = app_.platform.files;
     if (!files)
         return;
-    std::string folder = JoinPath(app_.ProgramFolder, "logs");
+    std::string folder = app_.LogsFolder();
     if (!files->FolderExists(folder))
         return;
     std::vector<FolderEntry> entries;

@@ -12,6 +12,7 @@
 #include "cleaner/customize_parsers.h"
 #include "cleaner/run_text.h"
 #include "config/config_error.h"
+#include "config/data_location.h"
 #include "log/privacy_log.h"
 #include "platform/clock.h"
 #include "platform/file_system.h"
@@ -20,8 +21,6 @@
 namespace lumo {
 
 namespace {
-
-constexpr char kConfigFileName[] = "PrivacyConfig.dat";
 
 std::string FolderOf(const std::string& path) {
     size_t cut = path.find_last_of("\\/");
@@ -104,7 +103,7 @@ std::optional<LumoOptions> ParseLumoArguments(const std::vector<std::string>& ar
 int RunLumo(Application& app, const LumoOptions& options, std::ostream& out, std::ostream& err,
             const std::atomic<bool>* interrupt) {
     const std::string configFile =
-        options.configFile.empty() ? app.ConfigFilePath : options.configFile;
+        options.configFile.empty() ? app.ConfigFileToLoad() : options.configFile;
     PrivacyConfigs& configs = app.ConfigSet();
     try {
         configs.LoadConfig(configFile, PlaceholderContext{&app.folders, app.platform.registry});
@@ -120,8 +119,7 @@ int RunLumo(Application& app, const LumoOptions& options, std::ostream& out, std
     // the window.
     std::unique_ptr<PrivacyLog> log;
     if (options.log || app.settings.EnableFileLogging) {
-        log = std::make_unique<PrivacyLog>(*app.platform.files, *app.platform.clock,
-                                           JoinPath(app.ProgramFolder, "logs"));
+        log = std::make_unique<PrivacyLog>(*app.platform.files, *app.platform.clock, app.LogsFolder());
         try {
             log->StartLogging();
             app.SetActivityLog(log.get());
@@ -194,8 +192,11 @@ int LumoMain(const std::vector<std::string>& args, Platform platform, const std:
         // only: a console run never changes them), then the run.
         Application app(platform, platform.clock->Now());
         app.ProgramFolder = FolderOf(programPath);
-        app.ConfigFilePath = JoinPath(app.ProgramFolder, kConfigFileName);
         InitSpecialFolders(app.folders, platform.shell, platform.registry);
+        // The same place for the user's configuration and logs as the program's.
+        if (platform.files)
+            app.DataFolder = PrepareDataFolder(*platform.files, app.ProgramFolder, app.folders.AppDataDir);
+        app.ConfigFilePath = app.UserConfigFile();
         SpecialParser parser;
         app.SetSpecialParser(&parser);
         if (platform.registry)

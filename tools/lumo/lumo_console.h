@@ -18,7 +18,7 @@ struct LumoOptions {
     bool clear = false;       // "clear" rather than "show"
     bool confirmed = false;   // --yes
     bool log = false;         // --log
-    std::string configFile;   // --config; empty: PrivacyConfig.dat beside the program
+    std::string configFile;   // --config; empty: the program's own (Application::ConfigFileToLoad)
 };
 
 // Exit statuses.
@@ -40,7 +40,8 @@ int RunLumo(Application& app, const LumoOptions& options, std::ostream& out, std
             const std::atomic<bool>* interrupt = nullptr);
 
 // The whole program over a platform: arguments to exit status. `programPath` is the full path of
-// the running program; its folder holds PrivacyConfig.dat and "logs".
+// the running program; its folder holds PrivacyConfig.dat, and "logs" when it can be written
+// (else both are in the user's own folder, as for the program).
 int LumoMain(const std::vector<std::string>& args, Platform platform, const std::string& programPath,
              std::ostream& out, std::ostream& err, const std::atomic<bool>* interrupt = nullptr);
 

@@ -1,0 +1,64 @@
+// How the program decides whether its folder can hold the user's files: by making, writing and
+// removing a probe file, judged by what the file system lets it do.
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <filesystem>
+
+#include "config/data_location.h"
+#include "config/temp_folder.h"
+#include "platform/portable/portable_file_system.h"
+#include "support/locked_folder_files.h"
+
+namespace lumo {
+namespace {
+
+using testing::TempFolder;
+
+TEST(DataLocation, AFolderCountsAsWritableOnlyWhenAFileCanBeMadeWrittenAndRemoved) {
+    struct Case {
+        const char* name;
+        bool lockFolder, refuseCreate, refuseWrite, refuseRemove;
+        bool writable;
+    };
+    const Case cases[] = {
+        {"everything allowed", false, false, false, false, true},
+        {"the folder locked", true, false, false, false, false},
+        {"no new file", false, true, false, false, false},
+        {"no writing", false, false, true, false, false},
+        {"no removing", false, false, false, true, false},
+    };
+    for (const Case& c : cases) {
+        TempFolder dir;
+        const std::string folder = dir.path().string();
+        PortableFileSystem real;
+        testing::LockedFolderFiles files(real, c.lockFolder ? folder : std::string("\x01"));
+        files.refuseCreate = c.refuseCreate;
+        files.refuseWrite = c.refuseWrite;
+        files.refuseRemove = c.refuseRemove;
+        EXPECT_EQ(CanWriteInFolder(files, folder), c.writable) << c.name;
+        if (!c.refuseRemove)
+            EXPECT_TRUE(std::filesystem::is_empty(dir.path())) << c.name << ": the probe stayed behind";
+    }
+    PortableFileSystem files;
+    EXPECT_FALSE(CanWriteInFolder(files, TempFolder().File("missing")));
+}
+
+#ifndef _WIN32
+// Root passes permission bits, so only the immutable flag makes a folder read-only for every user.
+TEST(DataLocation, AnImmutableFolderIsNotWritable) {
+    TempFolder dir;
+    const std::string folder = dir.path().string();
+    if (std::system(("chattr +i '" + folder + "' 2>/dev/null").c_str()) != 0)
+        GTEST_SKIP() << "chattr +i is not available here (it needs root and a file system with the flag)";
+    PortableFileSystem files;
+    const bool locked = CanWriteInFolder(files, folder);
+    std::system(("chattr -i '" + folder + "'").c_str());
+    EXPECT_FALSE(locked);
+    EXPECT_TRUE(CanWriteInFolder(files, folder));
+    EXPECT_TRUE(std::filesystem::is_empty(dir.path()));
+}
+#endif
+
+}  // namespace
+}  // namespace lumo
