@@ -1,7 +1,13 @@
 ; Setup program of Sweepkit Lumo: installs the program, its two command-line tools, the shipped
-; configuration and the help file into Program Files, adds a Start Menu shortcut and registers an
-; uninstaller under Add/Remove Programs. The same script builds the 32-bit setup that ships and a
-; 64-bit one that the tests install under Wine.
+; configuration and the help file, adds a Start Menu shortcut and registers an uninstaller under
+; Add/Remove Programs. The same script builds the 32-bit setup that ships and a 64-bit one that
+; the tests install under Wine.
+;
+; By default it installs for the current user only, without administrator rights, into
+; %LOCALAPPDATA%\Programs\Sweepkit Lumo, with the shortcut and the uninstall entry of that user.
+; /ALLUSERS, or the choice on the first page, installs for everyone into Program Files, with the
+; shortcut for all users and the uninstall entry of the machine; that needs administrator rights,
+; which the setup program then asks Windows for by starting itself again.
 ;
 ; installer/CMakeLists.txt runs makensis with these defines:
 ;   ARCH             x86 or x64
@@ -10,8 +16,10 @@
 ;   SRC_PROGRAM, SRC_LUMO, SRC_LUMO_CONFIG, SRC_CONFIG, SRC_HELP   the files to install
 ;
 ; Command line: /S installs or uninstalls silently; /D=folder chooses the folder of a silent
-; install. The uninstaller keeps the activity logs unless the user agrees to remove them, or, when
-; silent, unless /REMOVELOGS is given.
+; install; /ALLUSERS installs for everyone. The uninstaller removes what its installation made and
+; the uninstalling user's own settings and copy of the configuration (other users' stay); it keeps
+; the activity logs unless the user agrees to remove them, or, when silent, unless /REMOVELOGS is
+; given.
 
 !ifndef ARCH | VERSION | OUTFILE | SRC_PROGRAM | SRC_LUMO | SRC_LUMO_CONFIG | SRC_CONFIG | SRC_HELP
   !error "makensis needs -DARCH, -DVERSION, -DOUTFILE and the five -DSRC_ files"
@@ -26,6 +34,7 @@
 !include "MUI2.nsh"
 !include "FileFunc.nsh"
 !include "LogicLib.nsh"
+!include "nsDialogs.nsh"
 
 !define PRODUCT "Sweepkit Lumo"
 !define PUBLISHER "Tallowin"
@@ -37,12 +46,10 @@
 
 Name "${PRODUCT}"
 OutFile "${OUTFILE}"
-!if "${ARCH}" == "x64"
-  InstallDir "$PROGRAMFILES64\${PRODUCT}"
-!else
-  InstallDir "$PROGRAMFILES\${PRODUCT}"
-!endif
-RequestExecutionLevel admin
+; The current user's folder; .onInit moves an installation for everyone to Program Files.
+InstallDir "$LOCALAPPDATA\Programs\${PRODUCT}"
+; No elevation unless an installation for everyone asks for it (the manifest says asInvoker).
+RequestExecutionLevel user
 SetCompressor /SOLID lzma
 ShowInstDetails show
 ShowUninstDetails show
@@ -56,10 +63,18 @@ VIAddVersionKey /LANG=1033 "FileVersion" "${VERSION}"
 VIAddVersionKey /LANG=1033 "ProductVersion" "${VERSION}"
 VIAddVersionKey /LANG=1033 "LegalCopyright" "${PUBLISHER}"
 
+Var AllUsers       ; 1: for everyone (Program Files, HKLM); empty: for the current user
+Var UserDir        ; the current user's installation folder
+Var MachineDir     ; the installation folder for everyone
+Var ChosenDir      ; 1 when /D= named the folder: the mode does not move it
+Var UserLocal      ; the current user's local application data, whatever the shell context
+Var OnlyMeRadio
+Var EveryoneRadio
+
 !define MUI_ABORTWARNING
 !define MUI_FINISHPAGE_NOAUTOCLOSE
 !define MUI_UNFINISHPAGE_NOAUTOCLOSE
-!insertmacro MUI_PAGE_WELCOME
+Page custom InstallModePage InstallModeLeave
 !insertmacro MUI_PAGE_DIRECTORY
 !insertmacro MUI_PAGE_INSTFILES
 !insertmacro MUI_PAGE_FINISH
@@ -90,9 +105,95 @@ VIAddVersionKey /LANG=1033 "LegalCopyright" "${PUBLISHER}"
   !endif
 !macroend
 
+; Windows asks for administrator rights when a program is started with the "runas" verb. Without
+; them this copy starts another with `_ARGS` and ends; with them it goes on.
+!macro RunAsAdministrator _PROGRAM _ARGS _WHAT
+  UserInfo::GetAccountType
+  Pop $0
+  ${If} $0 != "Admin"
+    ClearErrors
+    ExecShell "runas" "${_PROGRAM}" "${_ARGS}"
+    ${If} ${Errors}
+      MessageBox MB_OK|MB_ICONEXCLAMATION "${_WHAT} needs administrator rights, which Windows did not give." /SD IDOK
+      SetErrorLevel 740
+    ${EndIf}
+    Quit
+  ${EndIf}
+!macroend
+
+; The shell context, the folder (unless /D= chose it) and the rights for the mode in $AllUsers.
+Function ApplyInstallMode
+  ${If} $AllUsers == 1
+    ${GetParameters} $1
+    !insertmacro RunAsAdministrator "$EXEPATH" "/ALLUSERS $1" "Installing ${PRODUCT} for everyone"
+    SetShellVarContext all
+    ${If} $ChosenDir != 1
+      StrCpy $INSTDIR $MachineDir
+    ${EndIf}
+  ${Else}
+    SetShellVarContext current
+    ${If} $ChosenDir != 1
+      StrCpy $INSTDIR $UserDir
+    ${EndIf}
+  ${EndIf}
+FunctionEnd
+
 Function .onInit
   !insertmacro UseProgramRegistryView
-  SetShellVarContext all
+  SetShellVarContext current
+  StrCpy $UserDir "$LOCALAPPDATA\Programs\${PRODUCT}"
+  !if "${ARCH}" == "x64"
+    StrCpy $MachineDir "$PROGRAMFILES64\${PRODUCT}"
+  !else
+    StrCpy $MachineDir "$PROGRAMFILES\${PRODUCT}"
+  !endif
+  StrCpy $ChosenDir ""
+  ${If} $INSTDIR != $UserDir
+    StrCpy $ChosenDir 1
+  ${EndIf}
+  StrCpy $AllUsers ""
+  ${GetParameters} $0
+  ClearErrors
+  ${GetOptions} $0 "/ALLUSERS" $1
+  ${IfNot} ${Errors}
+    StrCpy $AllUsers 1
+  ${EndIf}
+  ; A silent setup shows no first page: its mode is settled now.
+  ${If} ${Silent}
+  ${OrIf} $AllUsers == 1
+    Call ApplyInstallMode
+  ${EndIf}
+FunctionEnd
+
+; The first page: for me only (no administrator rights) or for everyone.
+Function InstallModePage
+  !insertmacro MUI_HEADER_TEXT "Choose Users" "Choose for whom to install ${PRODUCT}."
+  nsDialogs::Create 1018
+  Pop $0
+  ${NSD_CreateLabel} 0 0 100% 24u "Install ${PRODUCT} for:"
+  Pop $0
+  ${NSD_CreateRadioButton} 10u 28u 100% 12u "&Only for me (recommended; no administrator rights needed)"
+  Pop $OnlyMeRadio
+  ${NSD_CreateRadioButton} 10u 46u 100% 12u "&Anyone who uses this computer (needs administrator rights)"
+  Pop $EveryoneRadio
+  ${NSD_CreateLabel} 10u 68u 100% 36u "Settings, your choice of items and the activity logs are kept for each user."
+  Pop $0
+  ${If} $AllUsers == 1
+    ${NSD_Check} $EveryoneRadio
+  ${Else}
+    ${NSD_Check} $OnlyMeRadio
+  ${EndIf}
+  nsDialogs::Show
+FunctionEnd
+
+Function InstallModeLeave
+  ${NSD_GetState} $EveryoneRadio $0
+  ${If} $0 == ${BST_CHECKED}
+    StrCpy $AllUsers 1
+  ${Else}
+    StrCpy $AllUsers ""
+  ${EndIf}
+  Call ApplyInstallMode
 FunctionEnd
 
 Section "Sweepkit Lumo" SecMain
@@ -106,22 +207,42 @@ Section "Sweepkit Lumo" SecMain
                  "$INSTDIR\SweepkitLumo.exe" 0 SW_SHOWNORMAL "" "Find and clear the traces of your work"
   CreateShortcut "${STARTMENU_FOLDER}\${PRODUCT} Help.lnk" "$INSTDIR\SweepkitHelp.chm"
 
-  WriteRegStr HKLM "${UNINSTALL_KEY}" "DisplayName" "${PRODUCT}"
-  WriteRegStr HKLM "${UNINSTALL_KEY}" "DisplayVersion" "${VERSION}"
-  WriteRegStr HKLM "${UNINSTALL_KEY}" "Publisher" "${PUBLISHER}"
-  WriteRegStr HKLM "${UNINSTALL_KEY}" "DisplayIcon" "$INSTDIR\SweepkitLumo.exe,0"
-  WriteRegStr HKLM "${UNINSTALL_KEY}" "InstallLocation" "$INSTDIR"
-  WriteRegStr HKLM "${UNINSTALL_KEY}" "UninstallString" '"$INSTDIR\uninstall.exe"'
-  WriteRegStr HKLM "${UNINSTALL_KEY}" "QuietUninstallString" '"$INSTDIR\uninstall.exe" /S'
-  WriteRegDWORD HKLM "${UNINSTALL_KEY}" "NoModify" 1
-  WriteRegDWORD HKLM "${UNINSTALL_KEY}" "NoRepair" 1
+  ; SHCTX is HKEY_LOCAL_MACHINE for everyone, HKEY_CURRENT_USER for the current user.
+  WriteRegStr SHCTX "${UNINSTALL_KEY}" "DisplayName" "${PRODUCT}"
+  WriteRegStr SHCTX "${UNINSTALL_KEY}" "DisplayVersion" "${VERSION}"
+  WriteRegStr SHCTX "${UNINSTALL_KEY}" "Publisher" "${PUBLISHER}"
+  WriteRegStr SHCTX "${UNINSTALL_KEY}" "DisplayIcon" "$INSTDIR\SweepkitLumo.exe,0"
+  WriteRegStr SHCTX "${UNINSTALL_KEY}" "InstallLocation" "$INSTDIR"
+  WriteRegStr SHCTX "${UNINSTALL_KEY}" "UninstallString" '"$INSTDIR\uninstall.exe"'
+  WriteRegStr SHCTX "${UNINSTALL_KEY}" "QuietUninstallString" '"$INSTDIR\uninstall.exe" /S'
+  WriteRegDWORD SHCTX "${UNINSTALL_KEY}" "NoModify" 1
+  WriteRegDWORD SHCTX "${UNINSTALL_KEY}" "NoRepair" 1
   ${GetSize} "$INSTDIR" "/S=0K" $0 $1 $2
-  WriteRegDWORD HKLM "${UNINSTALL_KEY}" "EstimatedSize" $0
+  WriteRegDWORD SHCTX "${UNINSTALL_KEY}" "EstimatedSize" $0
 SectionEnd
 
+; An installation for everyone is the one the machine's uninstall entry names.
 Function un.onInit
   !insertmacro UseProgramRegistryView
-  SetShellVarContext all
+  SetShellVarContext current
+  StrCpy $UserLocal $LOCALAPPDATA
+  StrCpy $AllUsers ""
+  ReadRegStr $0 HKLM "${UNINSTALL_KEY}" "InstallLocation"
+  ${If} $0 == $INSTDIR
+    StrCpy $AllUsers 1
+    ; The uninstaller runs from a copy in the temporary folder; the new one makes its own.
+    StrCpy $1 ""
+    ${If} ${Silent}
+      StrCpy $1 "/S"
+    ${EndIf}
+    ClearErrors
+    ${GetOptions} $CMDLINE "/REMOVELOGS" $0
+    ${IfNot} ${Errors}
+      StrCpy $1 "$1 /REMOVELOGS"
+    ${EndIf}
+    !insertmacro RunAsAdministrator "$INSTDIR\uninstall.exe" "$1" "Removing ${PRODUCT} for everyone"
+    SetShellVarContext all
+  ${EndIf}
 FunctionEnd
 
 Section "Uninstall"
@@ -146,23 +267,64 @@ Section "Uninstall"
   Delete "${STARTMENU_FOLDER}\${PRODUCT} Help.lnk"
   RMDir "${STARTMENU_FOLDER}"
 
-  ; The program's settings, and the start-up entry it may have written for the current user.
-  DeleteRegKey HKLM "${SETTINGS_KEY}"
-  DeleteRegKey /ifempty HKLM "${SETTINGS_PARENT}"
-  DeleteRegValue HKCU "${RUN_KEY}" "${PRODUCT}"
+  ; The start-up entry, when it starts this installation's program (the program writes the path
+  ; in quotes when it holds a blank).
+  ReadRegStr $0 HKCU "${RUN_KEY}" "${PRODUCT}"
+  ${If} $0 == "$INSTDIR\SweepkitLumo.exe"
+  ${OrIf} $0 == '"$INSTDIR\SweepkitLumo.exe"'
+    DeleteRegValue HKCU "${RUN_KEY}" "${PRODUCT}"
+  ${EndIf}
 
+  ; The uninstalling user's settings, unless this user's other installation still uses them.
+  ${If} $AllUsers == 1
+    ReadRegStr $1 HKCU "${UNINSTALL_KEY}" "InstallLocation"
+  ${Else}
+    ReadRegStr $1 HKLM "${UNINSTALL_KEY}" "InstallLocation"
+  ${EndIf}
+  ${If} $1 == ""
+    DeleteRegKey HKCU "${SETTINGS_KEY}"
+    DeleteRegKey /ifempty HKCU "${SETTINGS_PARENT}"
+  ${EndIf}
+
+  ; For everyone: the machine's defaults, and the user's own copy of the configuration that a
+  ; program in Program Files keeps in the user's folder. Other users' folders are theirs.
+  ${If} $AllUsers == 1
+    DeleteRegKey HKLM "${SETTINGS_KEY}"
+    DeleteRegKey /ifempty HKLM "${SETTINGS_PARENT}"
+    Delete "$UserLocal\${PRODUCT}\PrivacyConfig.dat"
+  ${EndIf}
+
+  ; The activity logs: beside the program, and for everyone also in the user's folder.
+  StrCpy $2 ""
   ${If} ${FileExists} "$INSTDIR\logs\*.*"
+    StrCpy $2 "$INSTDIR\logs"
+  ${EndIf}
+  ${If} $AllUsers == 1
+  ${AndIf} ${FileExists} "$UserLocal\${PRODUCT}\logs\*.*"
+    ${If} $2 == ""
+      StrCpy $2 "$UserLocal\${PRODUCT}\logs"
+    ${Else}
+      StrCpy $2 "$2$\r$\n$UserLocal\${PRODUCT}\logs"
+    ${EndIf}
+  ${EndIf}
+  ${If} $2 != ""
     ClearErrors
     ${GetOptions} $CMDLINE "/REMOVELOGS" $0
     ${If} ${Errors}
       MessageBox MB_YESNO|MB_ICONQUESTION|MB_DEFBUTTON2 \
-        "Remove the activity logs too?$\r$\n$\r$\nThey are in $INSTDIR\logs." \
+        "Remove the activity logs too?$\r$\n$\r$\nThey are in:$\r$\n$2" \
         /SD IDNO IDNO keep_logs
     ${EndIf}
     RMDir /r "$INSTDIR\logs"
+    ${If} $AllUsers == 1
+      RMDir /r "$UserLocal\${PRODUCT}\logs"
+    ${EndIf}
     keep_logs:
+  ${EndIf}
+  ${If} $AllUsers == 1
+    RMDir "$UserLocal\${PRODUCT}"
   ${EndIf}
   RMDir "$INSTDIR"
 
-  DeleteRegKey HKLM "${UNINSTALL_KEY}"
+  DeleteRegKey SHCTX "${UNINSTALL_KEY}"
 SectionEnd
