@@ -86,6 +86,7 @@ protected:
             realShell = std::make_unique<Win32Shell>();
             reg = std::make_unique<testing::TestRegistry>(testing::RegistryKind::Real);
             where = SettingsLocations::Below(testing::TestRegistry::kRoot, reg->Branch());
+            reg->CreateKey("HKCU\\Software");  // there on every machine
 #endif
         } else {
             programFolder = (scratch.path() / "program").string();
@@ -196,6 +197,8 @@ TEST_P(StandardUser, KeepsSettingsSelectionAndLogsInTheUsersOwnPlaces) {
         options->advaChkEnableFileLogging.Click();
         options->cmdOk.Click();
         EXPECT_FALSE(options->Loaded()) << "OK saved and closed";
+        for (const auto& box : first.host.Boxes())
+            ADD_FAILURE() << "box shown: " << box.text;
         EXPECT_TRUE(app.settings.EnableFileLogging);
 
         // A logged clear run: the question, the summary, then the offer of the log, taken.

@@ -37,8 +37,9 @@ TEST(DataLocation, AFolderCountsAsWritableOnlyWhenAFileCanBeMadeWrittenAndRemove
         files.refuseWrite = c.refuseWrite;
         files.refuseRemove = c.refuseRemove;
         EXPECT_EQ(CanWriteInFolder(files, folder), c.writable) << c.name;
-        if (!c.refuseRemove)
+        if (!c.refuseRemove) {
             EXPECT_TRUE(std::filesystem::is_empty(dir.path())) << c.name << ": the probe stayed behind";
+        }
     }
     PortableFileSystem files;
     EXPECT_FALSE(CanWriteInFolder(files, TempFolder().File("missing")));
