@@ -106,26 +106,35 @@ Page custom InstallModePage InstallModeLeave
 !macroend
 
 ; Windows asks for administrator rights when a program is started with the "runas" verb. Without
-; them this copy starts another with `_ARGS` and ends; with them it goes on.
-!macro RunAsAdministrator _PROGRAM _ARGS _WHAT
+; them this copy starts `_PROGRAM` again that way and ends; when Windows refuses (the user said
+; No), it says so with `_HINT` and leaves "refused" in $0; with the rights it leaves "admin" in $0.
+!macro RunAsAdministrator _PROGRAM _ARGS _WHAT _HINT
   UserInfo::GetAccountType
   Pop $0
-  ${If} $0 != "Admin"
+  ${If} $0 == "Admin"
+    StrCpy $0 "admin"
+  ${Else}
     ClearErrors
     ExecShell "runas" "${_PROGRAM}" "${_ARGS}"
-    ${If} ${Errors}
-      MessageBox MB_OK|MB_ICONEXCLAMATION "${_WHAT} needs administrator rights, which Windows did not give." /SD IDOK
-      SetErrorLevel 740
+    ${IfNot} ${Errors}
+      Quit
     ${EndIf}
-    Quit
+    MessageBox MB_OK|MB_ICONEXCLAMATION "${_WHAT} needs administrator rights, which Windows did not give.$\r$\n$\r$\n${_HINT}" /SD IDOK
+    StrCpy $0 "refused"
   ${EndIf}
 !macroend
 
 ; The shell context, the folder (unless /D= chose it) and the rights for the mode in $AllUsers.
+; $0 is "refused" when the rights for everyone were refused; nothing was changed then.
 Function ApplyInstallMode
+  StrCpy $0 ""
   ${If} $AllUsers == 1
     ${GetParameters} $1
-    !insertmacro RunAsAdministrator "$EXEPATH" "/ALLUSERS $1" "Installing ${PRODUCT} for everyone"
+    !insertmacro RunAsAdministrator "$EXEPATH" "/ALLUSERS $1" "Installing ${PRODUCT} for everyone" \
+      "Choose $\"Only for me$\", or start the setup program with $\"Run as administrator$\"."
+    ${If} $0 == "refused"
+      Return
+    ${EndIf}
     SetShellVarContext all
     ${If} $ChosenDir != 1
       StrCpy $INSTDIR $MachineDir
@@ -162,6 +171,10 @@ Function .onInit
   ${If} ${Silent}
   ${OrIf} $AllUsers == 1
     Call ApplyInstallMode
+    ${If} $0 == "refused"
+      SetErrorLevel 740  ; ERROR_ELEVATION_REQUIRED
+      Quit
+    ${EndIf}
   ${EndIf}
 FunctionEnd
 
@@ -194,6 +207,11 @@ Function InstallModeLeave
     StrCpy $AllUsers ""
   ${EndIf}
   Call ApplyInstallMode
+  ; Refused: the page stays, for the user to choose "Only for me".
+  ${If} $0 == "refused"
+    StrCpy $AllUsers ""
+    Abort
+  ${EndIf}
 FunctionEnd
 
 Section "Sweepkit Lumo" SecMain
@@ -240,7 +258,12 @@ Function un.onInit
     ${IfNot} ${Errors}
       StrCpy $1 "$1 /REMOVELOGS"
     ${EndIf}
-    !insertmacro RunAsAdministrator "$INSTDIR\uninstall.exe" "$1" "Removing ${PRODUCT} for everyone"
+    !insertmacro RunAsAdministrator "$INSTDIR\uninstall.exe" "$1" "Removing ${PRODUCT} for everyone" \
+      "Ask an administrator to remove it."
+    ${If} $0 == "refused"
+      SetErrorLevel 740  ; ERROR_ELEVATION_REQUIRED
+      Quit
+    ${EndIf}
     SetShellVarContext all
   ${EndIf}
 FunctionEnd
