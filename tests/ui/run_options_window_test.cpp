@@ -54,69 +54,6 @@ protected:
     std::unique_ptr<RunOptionsWindow> window;
 };
 
-TEST_F(RunOptions, ControlsCarryTheirCaptionsPlacesAndLists) {
-    auto& w = Open();
-    EXPECT_EQ(w.Caption(), "Run Options");
-    struct Case {
-        const Control& control;
-        std::string caption;
-        const Frame* container;
-        int32_t left, top;
-    };
-    const Frame* gene = &w.geneFraSettings;
-    const Frame* ie = &w.Frame1;
-    const Case cases[] = {
-        {w.cmdOk, "OK", nullptr, 1320, 6720}, {w.cmdCancel, "Cancel", nullptr, 2400, 6720},
-        {w.cmdApply, "Apply", nullptr, 3480, 6720}, {w.geneCmdDefault, "Default", nullptr, 5520, 6720},
-        {w.geneChkRunOnStartup, "Run Sweepkit when windows startup", gene, 375, 150},
-        {w.geneChkTurnOffAutoComplete, "Turn off Forms Auto Complete switch", gene, 375, 705},
-        {w.Label1, "Turn off AutoComplete for User names and Passwords on forms. ", gene, 630, 975},
-        {w.advaChkScheduleInterval, "Run clear process every", gene, 375, 1320},
-        {w.advaChkScheduleClock, "Run clear process every day at", gene, 375, 1710},
-        {w.advaChkEnableFileLogging, "Enable file logging", gene, 375, 2145},
-        {w.Label5, "and keep log file(s)", gene, 2010, w.Label5.Top()},
-        {w.Label13, "day(s)", gene, 4245, w.Label13.Top()},
-        {w.Label2, "Log file record the show/clear detail info. Because the log file is so large, recommend  not "
-                   "keep them for a long time. Another way, you can copy it to other path.", gene, 645, 2520},
-        {w.Frame1, "Internet Explorer Protection", gene, 285, 3315},
-        {w.Label3, "Some websites may change your browser's start page and window title for ad, this protection "
-                   "will monitor the changing and prompt message.", ie, 330, 270},
-        {w.geneChkIEMonitor, "Monitor any change for Browser's Start Page or Window Title", ie, 330, 900},
-        {w.Label7, "Start page (Home Page):", ie, 330, 1170}, {w.geneTxtHomePage, "", ie, 330, 1425},
-        {w.Label8, "Window Title:", ie, 330, 1800}, {w.geneTxtWindowTitle, "", ie, 330, 2040},
-        {w.geneCmdUseBlank, "Use Blank", ie, 2520, 2430}, {w.geneCmdApplyToIE, "Apply to IE", ie, 3705, 2430},
-    };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.control.Name());
-        EXPECT_EQ(c.control.Container(), c.container);
-        EXPECT_EQ(c.control.Left(), c.left);
-        EXPECT_EQ(c.control.Top(), c.top);
-        std::string caption;
-        if (auto* b = dynamic_cast<const Button*>(&c.control)) caption = b->Caption();
-        if (auto* l = dynamic_cast<const Label*>(&c.control)) caption = l->Caption();
-        if (auto* k = dynamic_cast<const CheckBox*>(&c.control)) caption = k->Caption();
-        if (auto* f = dynamic_cast<const Frame*>(&c.control)) caption = f->Caption();
-        EXPECT_EQ(caption, c.caption);
-        int32_t roomWidth = c.container ? c.container->Width() : w.ClientWidth();
-        EXPECT_LE(c.control.Left() + c.control.Width(), roomWidth) << "inside its container";
-    }
-    EXPECT_EQ(w.geneFraSettings.Bounds(), (TwipsRect{360, 210, 6105, 6390}));
-    EXPECT_EQ(w.Frame1.Bounds(), (TwipsRect{285, 3315, 5505, 2910}));
-    EXPECT_EQ(w.geneTxtHomePage.Width(), 4875);
-    EXPECT_EQ(w.geneTxtWindowTitle.Width(), 4860);
-    EXPECT_EQ(w.cmdOk.Bounds(), (TwipsRect{1320, 6720, 975, 375}));
-    // The lists read as sentences: "Enable file logging" "and keep log file(s)" [days] "day(s)".
-    EXPECT_LE(w.advaChkEnableFileLogging.Left() + w.advaChkEnableFileLogging.Width(), w.Label5.Left());
-    EXPECT_LE(w.Label5.Left() + w.Label5.Width(), w.advaCmbKeepLogDays.Left());
-    EXPECT_LE(w.advaCmbKeepLogDays.Left() + w.advaCmbKeepLogDays.Width(), w.Label13.Left());
-    EXPECT_LE(w.advaChkScheduleInterval.Left() + w.advaChkScheduleInterval.Width(), w.advaCmbScheduleInterval.Left());
-    EXPECT_EQ(w.advaCmbScheduleInterval.List(0), "15 Minutes");
-    EXPECT_EQ(w.advaCmbScheduleInterval.List(5), "8 Hours");
-    EXPECT_EQ(w.advaCmbKeepLogDays.ListCount(), 5);
-    EXPECT_EQ(w.advaCmbScheduleClock.ListCount(), 24);
-    EXPECT_EQ(w.advaCmbScheduleClock.List(9), "09:00");
-}
-
 TEST_F(RunOptions, OpeningShowsTheSettingsByTheMapping) {
     struct Case {
         int16_t interval;

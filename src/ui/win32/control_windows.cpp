@@ -101,13 +101,14 @@ public:
     using ControlWindow::ControlWindow;
     Button& M() const { return static_cast<Button&>(model_); }
     void Create() override {
-        MakeWindow(L"BUTTON", M().Default() ? BS_DEFPUSHBUTTON : BS_PUSHBUTTON, 0, M().Caption());
+        // Multi-line: a caption too long for one line breaks where the button is tall enough.
+        MakeWindow(L"BUTTON", (M().Default() ? BS_DEFPUSHBUTTON : BS_PUSHBUTTON) | BS_MULTILINE, 0, M().Caption());
     }
     void Mirror(Change what, int32_t) override {
         if (what == Change::Caption)
             SetText(hwnd_, M().Caption());
         else if (what == Change::Value)
-            Send(BM_SETSTYLE, M().Default() ? BS_DEFPUSHBUTTON : BS_PUSHBUTTON, TRUE);
+            Send(BM_SETSTYLE, (M().Default() ? BS_DEFPUSHBUTTON : BS_PUSHBUTTON) | BS_MULTILINE, TRUE);
     }
     void OnCommand(WORD code) override {
         if (code == BN_CLICKED)
@@ -122,7 +123,7 @@ public:
     // Not an automatic box: the model decides the next state and the peer shows it, so a grayed
     // box looks grayed and a click goes through CheckBox::Click like a test's.
     void Create() override {
-        MakeWindow(L"BUTTON", BS_3STATE, 0, M().Caption());
+        MakeWindow(L"BUTTON", BS_3STATE | BS_MULTILINE, 0, M().Caption());
         Mirror(Change::Value, 0);
     }
     void Mirror(Change what, int32_t) override {
