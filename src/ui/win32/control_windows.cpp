@@ -259,18 +259,25 @@ public:
             for (int32_t i = 0; i < M().ListCount(); ++i)
                 Send(LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(Widen(M().List(i)).c_str()));
             Send(LB_SETCURSEL, static_cast<WPARAM>(M().ListIndex()));
+            MeasureAll();
             Send(WM_SETREDRAW, TRUE);
             InvalidateRect(hwnd_, nullptr, TRUE);
             break;
         case Change::ItemAdded:
             Send(LB_INSERTSTRING, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(Widen(M().List(index)).c_str()));
+            Measure({M().List(index)});
             break;
         case Change::ItemRemoved:
+            // The scroll range stays as wide as the widest line seen; measuring every line again
+            // on each removal would cost a long log dearly.
             Send(LB_DELETESTRING, static_cast<WPARAM>(index));
             break;
         case Change::Selection:
             if (!inInput_)
                 Send(LB_SETCURSEL, static_cast<WPARAM>(index));
+            break;
+        case Change::Font:
+            MeasureAll();
             break;
         default:
             break;
@@ -285,7 +292,31 @@ public:
     }
 
 private:
+    void MeasureAll() {
+        widest_ = 0;
+        std::vector<std::string> lines;
+        for (int32_t i = 0; i < M().ListCount(); ++i)
+            lines.push_back(M().List(i));
+        Measure(lines);
+    }
+    // A list box scrolls sideways only as far as it is told: as far as its widest line reaches,
+    // so that a long line can be read to its end.
+    void Measure(const std::vector<std::string>& lines) {
+        HDC dc = GetDC(hwnd_);
+        HGDIOBJ old = SelectObject(dc, reinterpret_cast<HGDIOBJ>(Send(WM_GETFONT)));
+        for (const std::string& line : lines) {
+            std::wstring text = Widen(line);
+            SIZE size{};
+            GetTextExtentPoint32W(dc, text.c_str(), static_cast<int>(text.size()), &size);
+            widest_ = std::max(widest_, static_cast<int>(size.cx));
+        }
+        SelectObject(dc, old);
+        ReleaseDC(hwnd_, dc);
+        Send(LB_SETHORIZONTALEXTENT, static_cast<WPARAM>(widest_ > 0 ? widest_ + Px(90) : 0));
+    }
+
     bool inInput_ = false;
+    int widest_ = 0;
 };
 
 class ComboBoxWindow : public ControlWindow {
