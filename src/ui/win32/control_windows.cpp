@@ -162,14 +162,24 @@ public:
     }
 };
 
+// A frame lower than this (twips) and without a caption is drawn as a separator line.
+constexpr int32_t kSeparatorHeight = 120;
+
 class FrameWindow : public ControlWindow {
 public:
     using ControlWindow::ControlWindow;
     bool IsBackground() const override { return true; }
     // A group box paints only its border and caption; transparent, it is left out of the form's
     // WS_CLIPCHILDREN clipping, so the form paints the inside instead of leaving it unpainted.
+    // A frame without a caption and too low for a box is a separator line: a group box draws
+    // its border half a text line below its top, outside so low a window, so an etched line
+    // stands in for it.
     void Create() override {
-        MakeWindow(L"BUTTON", BS_GROUPBOX, WS_EX_TRANSPARENT, static_cast<Frame&>(model_).Caption());
+        const Frame& frame = static_cast<Frame&>(model_);
+        if (frame.Caption().empty() && frame.Height() < kSeparatorHeight)
+            MakeWindow(L"STATIC", SS_ETCHEDHORZ, 0, {});
+        else
+            MakeWindow(L"BUTTON", BS_GROUPBOX, WS_EX_TRANSPARENT, frame.Caption());
     }
     void Mirror(Change what, int32_t) override {
         if (what == Change::Caption)
