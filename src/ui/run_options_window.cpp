@@ -2,12 +2,14 @@
 // the buttons that store, save, reset and apply them.
 #include "ui/run_options_window.h"
 
+#include <algorithm>
 #include <array>
 #include <initializer_list>
 #include <utility>
 
 #include "base/text.h"
 #include "registry/reg_key.h"
+#include "settings/windows_integration.h"
 #include "ui/main_window.h"
 #include "ui/ui_host.h"
 
@@ -45,6 +47,11 @@ int32_t IntervalEntry(int16_t minutes) {
 }
 
 CheckValue CheckedWhen(bool on) { return on ? CheckValue::Checked : CheckValue::Unchecked; }
+
+// What a user can do when Windows refuses a change to the registry.
+constexpr const char* kRightsAdvice =
+    "Windows did not let Sweepkit Lumo change them in the registry: your user account may not have the right "
+    "to. Ask your administrator for that right, then try again.";
 
 }  // namespace
 
@@ -125,6 +132,11 @@ RunOptionsWindow::RunOptionsWindow(UiHost& host, Application& app, SettingsStore
     cmdCancel.SetCancel(true);
 
     OnLoad = [this] { Form_Load(); };
+    // Cancel and the close box alike leave things as they were before a save that failed.
+    OnUnload = [this](bool&) {
+        if (!failedSteps_.empty())
+            PutBack();
+    };
     cmdApply.OnClick = [this] { cmdApply_Click(); };
     cmdOk.OnClick = [this] { cmdOk_Click(); };
     cmdCancel.OnClick = [this] { cmdCancel_Click(); };
@@ -169,6 +181,8 @@ void RunOptionsWindow::StoreSettings(AppSettings& s) const {
 }
 
 void RunOptionsWindow::Form_Load() {
+    saved_ = app_.settings;
+    savedWindowsSide_ = ReadWindowsSide();
     ShowSettings(app_.settings);
     roots_.RemoveAll();
     for (const PrivacyConfig& pc : app_.ConfigSet())
@@ -180,8 +194,14 @@ bool RunOptionsWindow::Apply() {
     StoreSettings(app_.settings);
     // The store tries every step; what failed is told once, and the configuration is still saved.
     SettingsFailures failures = store_.SaveSystemSettings(app_.settings);
-    if (!failures.empty())
-        Refuse("The settings could not be saved.", DescribeFailures(failures));
+    if (failures.empty()) {
+        saved_ = app_.settings;
+        savedWindowsSide_ = ReadWindowsSide();
+    } else {
+        Refuse("Some of your settings could not be saved.", failures,
+               std::string(kRightsAdvice) + " Cancel puts back the settings you had before.");
+    }
+    failedSteps_ = failures;
 
     PrivacyConfigs& live = app_.ConfigSet();
     int32_t i = 0;
@@ -198,9 +218,52 @@ bool RunOptionsWindow::Apply() {
     return failures.empty();
 }
 
-void RunOptionsWindow::Refuse(const std::string& what, const std::string& why) {
-    std::string text = what + "\r\n\r\n" + why;
+void RunOptionsWindow::Refuse(const std::string& what, const SettingsFailures& failures, const std::string& advice) {
+    // The steps in the program's words; the registry's own texts are for the activity log.
+    std::string text = what + "\r\n\r\nNot done:";
+    for (const SettingsFailure& f : failures)
+        text += "\r\n    " + f.step;
+    text += "\r\n\r\n" + advice;
     Host().MsgBox(text, MsgButtons::OkOnly, MsgIcon::Exclamation, MsgDefault::Button1, kCaption, this);
+}
+
+std::vector<RunOptionsWindow::SavedValue> RunOptionsWindow::ReadWindowsSide() const {
+    const SettingsLocations& where = store_.Locations();
+    std::vector<SavedValue> values;
+    values.push_back({"the start-up entry", where.userRoot, where.runKey, std::string(kStartupValueName), {}});
+    for (std::string_view name : kFormSuggestValues)
+        values.push_back({"\"" + std::string(name) + "\"", where.userRoot, where.browserKey, std::string(name), {}});
+    RegKey key(*app_.platform.registry);
+    for (SavedValue& v : values) {
+        std::optional<RegValue> found = key.GetRegValue(v.name, v.root, v.key);
+        if (found && found->ValueType != rvtNone)
+            v.value = std::move(found);
+    }
+    return values;
+}
+
+void RunOptionsWindow::PutBack() {
+    app_.settings = saved_;
+    SettingsFailures failures = store_.SaveSystemSettings(saved_);
+    // What the failed save could not change was not changed: failing again there is no news.
+    std::erase_if(failures, [this](const SettingsFailure& f) {
+        return std::any_of(failedSteps_.begin(), failedSteps_.end(),
+                           [&](const SettingsFailure& g) { return f.step == g.step; });
+    });
+    // The save above wrote the Windows side from the settings; what was there before goes back
+    // exactly, a value that did not exist included.
+    RegKey key(*app_.platform.registry);
+    for (const SavedValue& v : savedWindowsSide_) {
+        RunSettingsStep(failures, "put back " + v.what, [&] {
+            if (v.value)
+                key.SetRegValue(v.name, v.value->ValueType, v.value->ValueData, v.root, v.key);
+            else if (auto now = key.GetRegValue(v.name, v.root, v.key); now && now->ValueType != rvtNone)
+                key.DeleteRegValue(v.name, v.root, v.key);
+        });
+    }
+    failedSteps_.clear();
+    if (!failures.empty())
+        Refuse("The settings you had before could not all be put back.", failures, kRightsAdvice);
 }
 
 void RunOptionsWindow::cmdApply_Click() { Apply(); }
@@ -235,7 +298,7 @@ void RunOptionsWindow::geneCmdApplyToIE_Click() {
         });
     if (!failures.empty()) {
         // The approved values stay as they were, or the monitor would take them for the browser's.
-        Refuse("The browser's start page and window title could not be set.", DescribeFailures(failures));
+        Refuse("The browser's start page and window title could not be set.", failures, kRightsAdvice);
         return;
     }
 
@@ -247,6 +310,9 @@ void RunOptionsWindow::geneCmdApplyToIE_Click() {
     }
     app_.settings.StartPage = startPage;
     app_.settings.WindowTitle = windowTitle;
+    // Approved here and now, whatever later happens to the other settings of the window.
+    saved_.StartPage = startPage;
+    saved_.WindowTitle = windowTitle;
     RunSettingsStep(failures, "create the settings key", [&] {
         key.SetRegKey(where.vendor, where.settingsRoot, where.settingsParent);
         key.SetRegKey(where.product, where.settingsRoot, where.settingsParent + "\\" + where.vendor);
@@ -256,7 +322,7 @@ void RunOptionsWindow::geneCmdApplyToIE_Click() {
         RunSettingsStep(failures, std::string("write \"") + name + "\"",
                         [&] { key.SetRegValue(name, rvtString, text, where.settingsRoot, where.SettingsKey()); });
     if (!failures.empty())
-        Refuse("The settings could not be saved.", DescribeFailures(failures));
+        Refuse("The approved start page and window title could not be saved.", failures, kRightsAdvice);
 }
 
 RunOptionsWindow& ShowRunOptions(std::unique_ptr<RunOptionsWindow>& slot, Form& owner, Application& app,

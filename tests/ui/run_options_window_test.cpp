@@ -1,8 +1,9 @@
 // The Run Options window, headless, over the in-memory registry and a real configuration file:
-// its layout, the mapping between controls and settings in both directions, and what Apply, OK,
-// Cancel, Default, Use Blank and Apply to IE leave in memory, in the registry and on disk.
+// the mapping between controls and settings in both directions, and what Apply, OK, Cancel,
+// Default, Use Blank and Apply to IE leave in memory, in the registry and on disk.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <optional>
 
@@ -19,6 +20,7 @@ namespace {
 using namespace lumo::testing;
 
 constexpr const char* kBrowserKey = "Software\\Microsoft\\Internet Explorer\\Main";
+constexpr const char* kRunKey = "Software\\Microsoft\\Windows\\CurrentVersion\\Run";
 
 class RunOptions : public ::testing::Test {
 protected:
@@ -37,12 +39,12 @@ protected:
         return ShowRunOptions(window, owner, app, store, mode);
     }
     // A string value's text; none when the value or its key is missing.
-    std::optional<std::string> Value(int32_t root, const char* path, const char* name) {
+    std::optional<std::string> Value(int32_t root, const std::string& path, const char* name) {
         std::optional<RegValue> v = RegKey(registry).GetRegValue(name, root, path);
         return v && v->ValueType != rvtNone ? std::optional(v->ValueDataString()) : std::nullopt;
     }
     std::optional<std::string> Setting(const char* name) {
-        return Value(rkLocalMachine, "Software\\Tallowin\\Sweepkit Lumo", name);
+        return Value(store.Locations().settingsRoot, store.Locations().SettingsKey(), name);
     }
 
     MemoryRegistry registry;
@@ -138,7 +140,7 @@ TEST_F(RunOptions, OkStoresSwitchesAndTextsAndAppliesTheWindowsSide) {
     EXPECT_EQ(s.WindowTitle, "My Browser");
     EXPECT_EQ(Setting("Start Page"), "http://home.example/");
     EXPECT_EQ(Setting("Security Fill Times"), "4") << "settings without a control are saved unchanged";
-    EXPECT_EQ(Value(rkCurrentUser, "Software\\Microsoft\\Windows\\CurrentVersion\\Run", "Sweepkit Lumo"),
+    EXPECT_EQ(Value(rkCurrentUser, kRunKey, "Sweepkit Lumo"),
               "C:\\Lumo\\SweepkitLumo.exe");
     EXPECT_EQ(Value(rkCurrentUser, kBrowserKey, "Use FormSuggest"), "no");
     EXPECT_FALSE(Value(rkCurrentUser, kBrowserKey, "Start Page")) << "OK leaves the browser's own values";
@@ -173,30 +175,56 @@ TEST_F(RunOptions, ApplyTwiceWritesTheSameFileTwiceWithTheHoldSettingsOfTheCopie
     EXPECT_TRUE(host.HandlerFailures().empty());
 }
 
-TEST_F(RunOptions, ASettingsSaveWithoutRightsIsToldOnceAndTheWindowStaysOpen) {
-    // No right to make keys or values under HKEY_LOCAL_MACHINE\Software, as without administrator
-    // rights; the user's own keys stay writable.
-    ASSERT_TRUE(registry.DenyRights(rkLocalMachine, "Software", keyCreateSubKey | keySetValue));
+// Without the right to write the settings key (a standard user's lot where it lies in
+// HKEY_LOCAL_MACHINE), while the user's own keys stay writable.
+TEST_F(RunOptions, AFailedSaveIsToldInPlainWordsAndCancelPutsEverythingBack) {
+    const SettingsLocations& where = store.Locations();
+    RegKey key(registry);
+    key.SetRegValue("Other Program", rvtString, std::string("other.exe"), rkCurrentUser, kRunKey);
+    key.SetRegValue("Use FormSuggest", rvtString, std::string("yes"), rkCurrentUser, kBrowserKey);
+    app.settings.KeepLogDays = 3;
+    ASSERT_TRUE(registry.DenyRights(where.settingsRoot, where.settingsParent, keyCreateSubKey | keySetValue));
     auto& w = Open();
+    w.geneChkRunOnStartup.Click();
     w.geneChkTurnOffAutoComplete.Click();
     w.advaChkScheduleClock.Click();
+    w.advaCmbKeepLogDays.UserSelect(4);
     std::filesystem::remove(config.Path());
     w.cmdOk.Click();
+
     ASSERT_EQ(host.Boxes().size(), 1u);
     const HeadlessHost::ShownBox& box = host.Boxes()[0];
     EXPECT_EQ(box.caption, "Run Options");
     EXPECT_EQ(box.icon, MsgIcon::Exclamation);
-    EXPECT_EQ(box.buttons, MsgButtons::OkOnly);
-    EXPECT_EQ(box.text.rfind("The settings could not be saved.\r\n\r\n", 0), 0u) << box.text;
-    EXPECT_NE(box.text.find("\"Schedule Type\""), std::string::npos) << "it says which steps failed";
+    EXPECT_NE(box.text.find("\"Schedule Type\""), std::string::npos) << "it says what failed: " << box.text;
+    EXPECT_NE(box.text.find("Ask your administrator"), std::string::npos) << "and what to do: " << box.text;
+    EXPECT_TRUE(std::all_of(box.text.begin(), box.text.end(), [](char c) { return c > 0 && c != '*'; }))
+        << "none of the registry's own texts: " << box.text;
     EXPECT_TRUE(w.Loaded());
     // Every step was still tried: the user's own switches were written and the file was saved.
     EXPECT_EQ(Value(rkCurrentUser, kBrowserKey, "FormSuggest Passwords"), "no");
+    EXPECT_EQ(Value(rkCurrentUser, kRunKey, "Sweepkit Lumo"), "C:\\Lumo\\SweepkitLumo.exe");
     EXPECT_TRUE(std::filesystem::exists(config.Path()));
 
-    ASSERT_TRUE(registry.DenyRights(rkLocalMachine, "Software", 0));
-    w.cmdOk.Click();
-    EXPECT_FALSE(w.Loaded()) << "with the rights back OK saves and closes without a word";
+    w.cmdCancel.Click();
+    EXPECT_FALSE(w.Loaded());
+    EXPECT_EQ(host.Boxes().size(), 1u) << "what could not be written was not changed either: no second box";
+    EXPECT_FALSE(app.settings.RunOnStartupWindows || app.settings.TurnOffFormsAutoComplete);
+    EXPECT_EQ(app.settings.ScheduleType, "none");
+    EXPECT_EQ(app.settings.KeepLogDays, 3);
+    EXPECT_FALSE(Value(rkCurrentUser, kRunKey, "Sweepkit Lumo"));
+    EXPECT_EQ(Value(rkCurrentUser, kRunKey, "Other Program"), "other.exe");
+    EXPECT_EQ(Value(rkCurrentUser, kBrowserKey, "Use FormSuggest"), "yes");
+    EXPECT_FALSE(Value(rkCurrentUser, kBrowserKey, "FormSuggest Passwords"));
+    EXPECT_FALSE(Value(rkCurrentUser, kBrowserKey, "FormSuggest PW Ask"));
+
+    // With the rights back, OK saves and closes without a word, and Cancel after it has nothing
+    // to put back.
+    ASSERT_TRUE(registry.DenyRights(where.settingsRoot, where.settingsParent, 0));
+    auto& again = Open();
+    again.advaChkScheduleClock.Click();
+    again.cmdOk.Click();
+    EXPECT_FALSE(again.Loaded());
     EXPECT_EQ(host.Boxes().size(), 1u);
     EXPECT_EQ(Setting("Schedule Type"), "daily");
 }
