@@ -92,7 +92,9 @@ TwipsSize Win32Host::CaptionExtent(const Control& control, int32_t width) const 
     if (control.Kind() == ControlKind::CheckBox)
         needHeight = std::max(needHeight, px(12) + 1);
     // Rounded up, so that the pixels the model's twips give back are never fewer.
-    auto twips = [dpi](int pixels) { return static_cast<int32_t>((static_cast<int64_t>(pixels) * 1440 + dpi - 1) / dpi); };
+    auto twips = [dpi](int pixels) {
+        return static_cast<int32_t>((static_cast<int64_t>(pixels) * 1440 + dpi - 1) / dpi);
+    };
     return {twips(needWidth), twips(needHeight)};
 }
 

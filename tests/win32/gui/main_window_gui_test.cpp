@@ -1,5 +1,6 @@
-// The main window on screen, started as the program starts it: its controls with their captions, a click on Show that fills the list view's status column and the status bar,
-// the schedule timer ticking through the real timer, About showing the program's version.
+// The main window on screen, started as the program starts it: its controls with their captions,
+// a click on Show that fills the list view's status column and the status bar, the schedule timer
+// ticking through the real timer, About showing the program's version.
 #include <gtest/gtest.h>
 
 #include <filesystem>

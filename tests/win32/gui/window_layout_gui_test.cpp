@@ -127,67 +127,63 @@ std::string CaptionProblem(HWND hwnd) {
     return problem;
 }
 
-// What is wrong with the layout of a loaded form, one line per fault.
-std::vector<std::string> LayoutProblems(const Form& form) {
+// A control on screen: its place and the place of what contains it, in the window's client
+// area; controls overlap only within one container.
+struct Piece {
+    std::string name;
+    HWND hwnd;
+    RECT at;
+    RECT room;
+    const void* container;
+};
+
+// What is wrong with a window's layout, one line per fault.
+std::vector<std::string> Problems(const std::vector<Piece>& pieces) {
     std::vector<std::string> problems;
-    HWND window = Win32Host::WindowOf(form);
-    RECT client{};
-    GetClientRect(window, &client);
-    std::vector<const Control*> shown;
-    for (const auto& c : form.Controls())
-        if (Win32Host::WindowOf(*c) && c->Shown())
-            shown.push_back(c.get());
-    auto name = [](const Control& c) {
-        return c.Index() >= 0 ? c.Name() + "(" + std::to_string(c.Index()) + ")" : c.Name();
-    };
-    for (const Control* c : shown) {
-        HWND hwnd = Win32Host::WindowOf(*c);
-        if (std::string p = CaptionProblem(hwnd); !p.empty())
-            problems.push_back(name(*c) + ": " + p);
-        RECT at = PlaceIn(hwnd, window);
-        RECT room = c->Container() ? PlaceIn(Win32Host::WindowOf(*c->Container()), window) : client;
-        if (!Holds(room, at))
-            problems.push_back(name(*c) + " at " + Describe(at) + " is not inside " +
-                               (c->Container() ? c->Container()->Name() : "the window") + " at " + Describe(room));
+    for (const Piece& p : pieces) {
+        if (std::string caption = CaptionProblem(p.hwnd); !caption.empty())
+            problems.push_back(p.name + ": " + caption);
+        if (!Holds(p.room, p.at))
+            problems.push_back(p.name + " at " + Describe(p.at) + " is not inside " + Describe(p.room));
     }
-    for (size_t i = 0; i < shown.size(); ++i)
-        for (size_t j = i + 1; j < shown.size(); ++j) {
-            if (shown[i]->Container() != shown[j]->Container())
-                continue;
-            RECT a = PlaceIn(Win32Host::WindowOf(*shown[i]), window);
-            RECT b = PlaceIn(Win32Host::WindowOf(*shown[j]), window);
-            if (Meet(a, b) && !Holds(a, b) && !Holds(b, a))
-                problems.push_back(name(*shown[i]) + " at " + Describe(a) + " overlaps " + name(*shown[j]) + " at " +
-                                   Describe(b));
+    for (size_t i = 0; i < pieces.size(); ++i)
+        for (size_t j = i + 1; j < pieces.size(); ++j) {
+            const Piece &a = pieces[i], &b = pieces[j];
+            if (a.container == b.container && Meet(a.at, b.at) && !Holds(a.at, b.at) && !Holds(b.at, a.at))
+                problems.push_back(a.name + " at " + Describe(a.at) + " overlaps " + b.name + " at " + Describe(b.at));
         }
     return problems;
 }
 
-// The same checks on a message box, whose controls the system made.
+std::vector<std::string> LayoutProblems(const Form& form) {
+    HWND window = Win32Host::WindowOf(form);
+    RECT client{};
+    GetClientRect(window, &client);
+    std::vector<Piece> pieces;
+    for (const auto& c : form.Controls()) {
+        HWND hwnd = Win32Host::WindowOf(*c);
+        if (!hwnd || !c->Shown())
+            continue;
+        std::string name = c->Index() >= 0 ? c->Name() + "(" + std::to_string(c->Index()) + ")" : c->Name();
+        RECT room = c->Container() ? PlaceIn(Win32Host::WindowOf(*c->Container()), window) : client;
+        pieces.push_back({name, hwnd, PlaceIn(hwnd, window), room, c->Container()});
+    }
+    return Problems(pieces);
+}
+
+// A message box, whose controls the system made.
 std::vector<std::string> BoxProblems(HWND box) {
-    std::vector<std::string> problems;
     RECT client{};
     GetClientRect(box, &client);
-    std::vector<HWND> kids;
+    std::vector<Piece> pieces;
     for (HWND k = GetWindow(box, GW_CHILD); k; k = GetWindow(k, GW_HWNDNEXT)) {
         // A box without an icon keeps an empty icon control, which shows nothing.
-        bool emptyIcon = (GetWindowLongW(k, GWL_STYLE) & SS_TYPEMASK) == SS_ICON && _wcsicmp(ClassOf(k).c_str(), L"Static") == 0 &&
-                         !SendMessageW(k, STM_GETICON, 0, 0);
+        bool emptyIcon = _wcsicmp(ClassOf(k).c_str(), L"Static") == 0 &&
+                         (GetWindowLongW(k, GWL_STYLE) & SS_TYPEMASK) == SS_ICON && !SendMessageW(k, STM_GETICON, 0, 0);
         if (IsWindowVisible(k) && !emptyIcon)
-            kids.push_back(k);
+            pieces.push_back({win32::Narrow(ClassOf(k)) + " \"" + TextOf(k) + "\"", k, PlaceIn(k, box), client, box});
     }
-    for (HWND k : kids) {
-        std::string what = win32::Narrow(ClassOf(k)) + " \"" + TextOf(k) + "\"";
-        if (std::string p = CaptionProblem(k); !p.empty())
-            problems.push_back(what + ": " + p);
-        if (!Holds(client, PlaceIn(k, box)))
-            problems.push_back(what + " is not inside the box");
-    }
-    for (size_t i = 0; i < kids.size(); ++i)
-        for (size_t j = i + 1; j < kids.size(); ++j)
-            if (Meet(PlaceIn(kids[i], box), PlaceIn(kids[j], box)))
-                problems.push_back(TextOf(kids[i]) + " overlaps " + TextOf(kids[j]));
-    return problems;
+    return Problems(pieces);
 }
 
 // Message boxes: a timer of the thread checks each box it finds and presses its default button.
@@ -251,12 +247,9 @@ protected:
     std::vector<std::string> failures;
 };
 
-TEST_F(WindowLayout, RunsAtTheDpiAskedFor) {
-    const char* asked = std::getenv("LUMO_GUI_DPI");
-    EXPECT_EQ(win32::WindowDpi(Win32Host::WindowOf(*main)), asked ? std::atoi(asked) : 96);
-}
-
 TEST_F(WindowLayout, MainWindowAboutAndRunOptions) {
+    const char* asked = std::getenv("LUMO_GUI_DPI");
+    EXPECT_EQ(win32::WindowDpi(Win32Host::WindowOf(*main)), asked ? std::atoi(asked) : 96) << "the DPI asked for";
     ASSERT_FALSE(main->LoadFailure());
     EXPECT_GT(main->lvwPItem.ItemCount(), 15) << "the shipped configuration is listed";
     EXPECT_EQ(LayoutProblems(*main), std::vector<std::string>{});
