@@ -85,8 +85,9 @@ TEST_F(ItemsSettings, LoadLaysOutTheTreeFramesAndBoxesFromTheRootAndPluginsRecor
         const CheckBox& first = *w.plugChkSettings[static_cast<size_t>(j % 10)];
         EXPECT_EQ(box.Top(), first.Top()) << j;
         EXPECT_EQ(box.Left() > first.Left(), j >= 10) << j;
-        if (j % 10 > 0)
+        if (j % 10 > 0) {
             EXPECT_GT(box.Top(), w.plugChkSettings[static_cast<size_t>(j - 1)]->Top()) << j;
+        }
         EXPECT_EQ(box.Caption(), "App " + std::to_string(j));
         EXPECT_EQ(box.Checked(), j % 2 == 0);
     }

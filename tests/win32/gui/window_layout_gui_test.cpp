@@ -111,7 +111,8 @@ std::string CaptionProblem(HWND hwnd) {
                       std::to_string(need.bottom) + " px, has " + std::to_string(area.right - area.left) + "x" +
                       std::to_string(area.bottom - area.top);
     } else if (_wcsicmp(ClassOf(hwnd).c_str(), L"ComboBox") == 0) {
-        COMBOBOXINFO info{sizeof info};
+        COMBOBOXINFO info{};
+        info.cbSize = sizeof info;
         GetComboBoxInfo(hwnd, &info);
         for (LRESULT i = 0, n = SendMessageW(hwnd, CB_GETCOUNT, 0, 0); i < n; ++i) {
             std::wstring entry(static_cast<size_t>(SendMessageW(hwnd, CB_GETLBTEXTLEN, i, 0)) + 1, L'\0');
