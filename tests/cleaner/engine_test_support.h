@@ -33,6 +33,7 @@ public:
 
     bool FileExists(std::string_view path) override { return real_.FileExists(path); }
     bool FolderExists(std::string_view path) override { return real_.FolderExists(path); }
+    bool IsLink(std::string_view path) override { return real_.IsLink(path); }
     bool ListFolder(std::string_view path, std::vector<FolderEntry>& entries) override {
         ++listings[std::string(path)];
         bool ok = real_.ListFolder(path, entries);
@@ -54,7 +55,11 @@ public:
             return FileResult::DeniedOrInUse;
         return real_.RemoveFolder(path);
     }
-    FileResult DeleteFolderTree(std::string_view path) override { return real_.DeleteFolderTree(path); }
+    FileResult DeleteFolderTree(std::string_view path) override {
+        if (refuseFolderRemoval.count(std::string(path)))
+            return FileResult::DeniedOrInUse;
+        return real_.DeleteFolderTree(path);
+    }
     bool CreateFolder(std::string_view path) override { return real_.CreateFolder(path); }
     bool ReplaceAtomically(std::string_view a, std::string_view b) override { return real_.ReplaceAtomically(a, b); }
     std::optional<std::string> ReadFile(std::string_view path) override { return real_.ReadFile(path); }
