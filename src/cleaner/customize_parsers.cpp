@@ -69,11 +69,6 @@ std::string TextOf(std::string_view bytes) {
     return EncodeUtf8(DecodeUtf8(bytes)) == bytes ? std::string(bytes) : FromAnsi(bytes);
 }
 
-class ParseFailure : public std::runtime_error {
-public:
-    using std::runtime_error::runtime_error;
-};
-
 // One call of one operation: the collection it builds and the events it raises.
 class Run {
 public:
@@ -118,9 +113,8 @@ void RecycleFolder(Run& run, const std::string& folder) {
     if (!run.Clear() || run.Stop() || files.IsLink(folder))
         return;
     FileResult r = files.DeleteFolderTree(folder);
-    if (r != FileResult::Deleted && r != FileResult::NotFound && run.ctx.log)
-        run.ctx.log->AppendString(run.ctx.log->DateTimeText() + "--The Recycle Bin folder " + folder +
-                                  " could not be removed (" + Why(r) + ")");
+    if (r != FileResult::Deleted && r != FileResult::NotFound)
+        run.Note("The Recycle Bin folder " + folder + " could not be removed (" + Why(r) + ")");
 }
 
 // The subfolders of a folder, links left out; none when it cannot be listed.
