@@ -191,6 +191,10 @@ TYPED_TEST(FileSystemTest, NothingIsWrittenThroughALink) {
     bool symlink = !ec;
     fs::create_hard_link(this->dir.FsPath("outside/target.txt"), this->dir.FsPath("in/hard.dat"), ec);
     bool hardLink = !ec;
+#ifdef _WIN32
+    // The C runtime counts every file's names as 1: only the Win32 calls can tell a second one.
+    hardLink = hardLink && !std::is_same_v<TypeParam, PortableFileSystem>;
+#endif
     if (!symlink && !hardLink)
         GTEST_SKIP() << "this system makes no links";
     EXPECT_FALSE(this->files.IsLink(plain));
