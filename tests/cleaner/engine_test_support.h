@@ -20,6 +20,7 @@ public:
 
     std::set<std::string> locked;             // held open by another process: deletion denied
     std::set<std::string> refuseFolderRemoval;
+    std::set<std::string> refuseListing;
     std::set<std::string> refuseWriting;
     std::set<std::string> failDeletionQuietly;  // deletion fails with "other failure", file stays
     bool reverseListings = true;  // a listing order no sort would give, to see it is followed
@@ -36,6 +37,10 @@ public:
     bool IsLink(std::string_view path) override { return real_.IsLink(path); }
     bool ListFolder(std::string_view path, std::vector<FolderEntry>& entries) override {
         ++listings[std::string(path)];
+        if (refuseListing.count(std::string(path))) {
+            entries.clear();
+            return false;
+        }
         bool ok = real_.ListFolder(path, entries);
         if (reverseListings)
             std::sort(entries.begin(), entries.end(),

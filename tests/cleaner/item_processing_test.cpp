@@ -221,19 +221,26 @@ TEST_F(Engine, LinksAreRemovedAsLinksAndWhatTheyPointToStays) {
     EXPECT_EQ(dir.Read("outside/sub/also.txt"), "keep me too");
 }
 
-TEST_F(Engine, AFolderThatCannotBeRemovedIsMarkedUnknownAndLoggedAgain) {
+TEST_F(Engine, AFolderThatCannotBeRemovedOrListedIsMarkedUnknownAndLoggedAgain) {
     dir.Write("root/stuck/x.txt", "x");
+    dir.Write("root/closed/y.txt", "y");
     dir.Folder("root/fine");
     files.refuseFolderRemoval = {dir.Path("root/stuck")};
+    files.refuseListing = {dir.Path("root/closed")};
     auto item = MakeItem(pitFolder, {dir.Path("root")});
     Run run = Seek(*item, true);
-    EXPECT_EQ(Describe(*run.values),
-              (std::vector<std::string>{"-1 5 root/stuck", "2 5 root/fine", "2 4 root/stuck/x.txt"}));
-    EXPECT_EQ(log.lines, (std::vector<std::string>{"Delete " + dir.Path("root/stuck"), "Delete " + dir.Path("root/fine"),
-                                                   "Find " + dir.Path("root/stuck/x.txt"),
-                                                   "Unknown " + dir.Path("root/stuck")}));
+    EXPECT_EQ(Describe(*run.values), (std::vector<std::string>{"-1 5 root/stuck", "2 5 root/fine", "-1 5 root/closed",
+                                                               "2 4 root/stuck/x.txt"}));
+    EXPECT_EQ(log.lines, (std::vector<std::string>{
+                             "Delete " + dir.Path("root/stuck"), "Delete " + dir.Path("root/fine"),
+                             "Delete " + dir.Path("root/closed"), "Find " + dir.Path("root/stuck/x.txt"),
+                             "Unknown " + dir.Path("root/stuck"),
+                             "12/25/2006 3:04:05 PM--The folder " + dir.Path("root/closed") +
+                                 " could not be listed; nothing in it was sought",
+                             "Unknown " + dir.Path("root/closed")}));
     EXPECT_TRUE(dir.Exists("root/stuck"));
     EXPECT_FALSE(dir.Exists("root/stuck/x.txt"));
+    EXPECT_TRUE(dir.Exists("root/closed/y.txt"));
 }
 
 TEST_F(Engine, AStopRequestedWhileTheThirdFileIsReportedEndsTheWalk) {
