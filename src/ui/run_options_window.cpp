@@ -320,7 +320,9 @@ void RunOptionsWindow::geneCmdApplyToIE_Click() {
     for (const auto& [name, text] : {std::pair<const char*, const std::string&>{"Start Page", startPage},
                                      std::pair<const char*, const std::string&>{"Window Title", windowTitle}})
         RunSettingsStep(failures, std::string("write \"") + name + "\"",
-                        [&] { key.SetRegValue(name, rvtString, text, where.settingsRoot, where.SettingsKey()); });
+                        [&, name = name, &text = text] {
+                            key.SetRegValue(name, rvtString, text, where.settingsRoot, where.SettingsKey());
+                        });
     if (!failures.empty())
         Refuse("The approved start page and window title could not be saved.", failures, kRightsAdvice);
 }
