@@ -21,6 +21,7 @@
 #include "ui/controls/status_bar.h"
 #include "ui/controls/timer.h"
 #include "ui/controls/tree_view.h"
+#include "ui/run_state.h"
 
 namespace lumo {
 
@@ -64,6 +65,8 @@ public:
     int16_t LastWindowState = 0;
     // True while no run is active.
     bool l_bProcessEnd = true;
+    // The same news for the windows that must not change the set while a run walks it.
+    RunState& Runs() { return runs_; }
 
     // The windows opened from here that live in their own files; the program wires them at
     // start-up. Unset, their buttons do nothing.
@@ -75,6 +78,9 @@ public:
     // that need none) writes nothing.
     SettingsStore* Store() const { return store_; }
     void SetStore(SettingsStore* store) { store_ = store; }
+
+    // The settings were saved elsewhere (Run Options): what shows them here follows.
+    void SettingsChanged();
 
     // The hidden menu holder, created on first use.
     MenuHolder& Menu();
@@ -143,6 +149,7 @@ private:
     std::unique_ptr<PrivacyLog> activityLog_;
     std::unique_ptr<Schedule> schedule_;
     std::exception_ptr loadFailure_;
+    RunState runs_;
 
     int32_t traceCounter_ = 0;
     int64_t diskTotal_ = 0;

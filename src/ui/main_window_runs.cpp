@@ -63,6 +63,7 @@ void MainWindow::SetRunButtons(bool running, bool clearing) {
     tmrSchedule.SetEnabled(!running);
     app_.StopRequested = false;
     l_bProcessEnd = !running;
+    runs_.Set(running);
 }
 
 void MainWindow::cmdShow_Click() {

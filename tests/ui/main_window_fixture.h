@@ -14,6 +14,7 @@
 #include "app/application.h"
 #include "config/temp_folder.h"
 #include "platform/portable/memory_registry.h"
+#include "registry/reg_value.h"
 #include "platform/portable/portable_clock.h"
 #include "platform/portable/portable_file_system.h"
 #include "platform/portable/portable_profile_api.h"
@@ -31,6 +32,11 @@ protected:
     MainWindowTest() : clock(DateTime::FromParts(2024, 5, 17, 9, 30, 0)) {
         std::filesystem::create_directories(dir.path() / "prog");
         std::filesystem::create_directories(dir.path() / "tree");
+        for (int32_t root : {rkLocalMachine, rkCurrentUser}) {  // every registry has these two
+            RegHandle h = 0;
+            registry.CreateKey(RootHandle(root), "Software", keyAllAccess, h);
+            registry.CloseKey(h);
+        }
     }
 
     std::string Prog() const { return (dir.path() / "prog").string(); }

@@ -20,6 +20,7 @@
 #include "registry/reg_value.h"
 #include "settings/settings_store.h"
 #include "ui/main_window.h"
+#include "ui/menu_holder.h"
 
 namespace lumo {
 namespace {
@@ -181,6 +182,66 @@ TEST_F(MainWindowGui, AboutShowsTheProgramsVersion) {
     KillTimer(nullptr, timer);
     EXPECT_EQ(g_aboutVersion, "Version 3.2.19");
     EXPECT_TRUE(IsWindowEnabled(Win32Host::WindowOf(w)));
+}
+
+// The tray icon clicked while a modal window is up. A pop-up menu there (class "#32768") is
+// noted and closed, so that the test goes on even when one opens.
+bool g_menuOpened = false;
+HWND g_holder = nullptr;
+bool g_aboutCameForward = false;
+
+void CALLBACK CloseAnyMenu(HWND, UINT, UINT_PTR, DWORD) {
+    HWND menu = FindWindowW(L"#32768", nullptr);
+    if (menu && IsWindowVisible(menu)) {
+        g_menuOpened = true;
+        EndMenu();
+    }
+}
+
+void CALLBACK ClickTrayUnderAbout(HWND, UINT, UINT_PTR id, DWORD) {
+    HWND about = FindWindowW(L"frmAbout", nullptr);
+    if (!about || !IsWindowVisible(about))
+        return;
+    KillTimer(nullptr, id);
+    SetForegroundWindow(GetWindow(about, GW_OWNER));
+    SendMessageW(g_holder, win32::kTrayMessage, 1, WM_RBUTTONUP);
+    SendMessageW(g_holder, win32::kTrayMessage, 1, WM_LBUTTONDBLCLK);
+    g_aboutCameForward = GetForegroundWindow() == about;
+    PostMessageW(FindWindowExW(about, nullptr, L"Button", L"OK"), BM_CLICK, 0, 0);
+}
+
+TEST_F(MainWindowGui, TheTrayIconUnderAModalWindowOpensNoMenuAndBringsThatWindowForward) {
+    MainWindow& w = Start();
+    HWND main = Win32Host::WindowOf(w);
+    g_holder = Win32Host::WindowOf(w.Menu());
+    ASSERT_NE(g_holder, nullptr);
+    g_menuOpened = false;
+    g_aboutCameForward = false;
+    UINT_PTR watch = SetTimer(nullptr, 0, 50, CloseAnyMenu);
+
+    // Under About, a menu would offer About again (a second modal loop over the form the first
+    // one still uses) and Clear Now (a run whose Stop cannot be reached).
+    UINT_PTR poke = SetTimer(nullptr, 0, 100, ClickTrayUnderAbout);
+    w.cmdAbout.Click();
+    KillTimer(nullptr, poke);
+    EXPECT_FALSE(g_menuOpened) << "a menu opened under About";
+    EXPECT_TRUE(g_aboutCameForward);
+    EXPECT_FALSE(IsIconic(main)) << "a double-click hid the main window under About";
+
+    // Under a message box of the program: the farewell and the refusal to close during a run,
+    // answered here while the icon is clicked.
+    int boxes = 0;
+    host.OnMessageBox = [&](const MessageBoxRequest&) -> std::optional<MsgAnswer> {
+        SendMessageW(g_holder, win32::kTrayMessage, 1, WM_RBUTTONUP);
+        ++boxes;
+        return MsgAnswer::Ok;
+    };
+    w.l_bProcessEnd = false;
+    w.cmdExit.Click();
+    w.l_bProcessEnd = true;
+    KillTimer(nullptr, watch);
+    EXPECT_EQ(boxes, 2);
+    EXPECT_FALSE(g_menuOpened) << "a menu opened under a message box";
 }
 
 }  // namespace
