@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <filesystem>
 #include <memory>
 #include <optional>
@@ -91,6 +92,10 @@ protected:
         if (settings)
             app->settings = *settings;
         window = std::make_unique<MainWindow>(host, *app);
+        window->SetProgressClock([this] { return progressNow; });
+        // Before the window's own handler, which a run subscribes later.
+        traceClock = app->ConfigSet().AppendValue.Subscribe(
+            [this](PrivacyItem&, const PrivacyValuePtr&) { progressNow += progressStep; });
         window->Load();
         return *window;
     }
@@ -106,6 +111,11 @@ protected:
 
     // The settings start-up loads, when a test gives them.
     std::optional<AppSettings> settings;
+    // The clock that paces a run's progress moves this much with each trace: by default every
+    // trace falls in a period of its own, so each one shows.
+    std::chrono::milliseconds progressStep{1000};
+    std::chrono::steady_clock::time_point progressNow{};
+    Subscription traceClock;
 
     TempFolder dir;
     MemoryRegistry registry;
