@@ -151,6 +151,10 @@ int main(int argc, char** argv) {
     std::printf("click to summary    %.3f s\n", Seconds(summary - clicked));
     std::printf("counter repaints    %zu (%.1f a second, shortest gap %.1f ms)\n", g_counterShown.size(),
                 g_counterShown.size() / std::max(Seconds(summary - clicked), 1e-9), minGap * 1000);
+    if (mode == "stop" && stopClicked == Clock::time_point{}) {
+        std::fprintf(stderr, "the run ended before its 1,000th trace: Stop was never clicked\n");
+        return 1;
+    }
     if (mode == "stop") {
         std::printf("stop to summary     %.1f ms\n", Seconds(summary - stopClicked) * 1000);
         if (g_stopTaken != Clock::time_point{})
