@@ -57,6 +57,7 @@ void Program::ConnectWindows() {
 bool Program::Main() {
     app_.SetSpecialParser(&specialParser_);
     InitSpecialFolders(app_.folders, app_.platform.shell, app_.platform.registry);
+    app_.winapp2Places = FindWinapp2Places(app_.folders, app_.platform.shell, app_.platform.system);
     if (app_.platform.files)
         app_.DataFolder = PrepareDataFolder(*app_.platform.files, app_.ProgramFolder, app_.folders.AppDataDir);
     // The store passes over what it cannot read; the defaults stand in for it.
