@@ -56,10 +56,14 @@ public:
     // last read of it found (its records moved into the set).
     Winapp2Places winapp2Places;
     Winapp2Read winapp2;
-    // The winapp2.ini to read: the user's copy in the user's folder, else the one beside the
-    // program; empty when there is none.
+    // The winapp2.ini to read: the user's own copy in %LOCALAPPDATA%\Sweepkit Lumo (even when
+    // the program's folder holds the user's other files), else the one beside the program; empty
+    // when there is none.
     std::string Winapp2File() const {
-        return platform.files ? Winapp2FileToRead(*platform.files, ProgramFolder, UserFolder()) : std::string();
+        if (!platform.files)
+            return {};
+        std::string own = folders.AppDataDir.empty() ? std::string() : JoinPath(folders.AppDataDir, kUserDataFolderName);
+        return Winapp2FileToRead(*platform.files, ProgramFolder, own);
     }
     std::string Winapp2SelectionFile() const { return JoinPath(UserFolder(), kWinapp2SelectionFileName); }
 

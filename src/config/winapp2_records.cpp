@@ -38,28 +38,14 @@ public:
     explicit PathProbe(FileSystem& files) : files_(files) {}
 
     bool Exists(const std::string& path) {
-        if (HasWildcard(path))
-            return !ExpandWildcardPath(files_, path, true).empty();
+        if (!HasWildcard(path))
+            return Listed(path, PathSegments(path).size());
+        // Only a path whose folders up to the first wildcard are there is expanded.
         std::vector<std::string_view> segments = PathSegments(path);
-        std::string folder;
-        size_t first = 0;
-        if (path.size() >= 2 && path[1] == ':' && !segments.empty()) {
-            folder = std::string(segments[0]) + "\\";
-            first = 1;
-        } else if (path.size() >= 2 && (path[0] == '/' || path[0] == '\\') && path[1] != '/' && path[1] != '\\') {
-            folder = path.substr(0, 1);
-        } else {
-            return Direct(path);  // a network path: its shares are not listed
-        }
-        for (size_t i = first; i < segments.size(); ++i) {
-            const Listing& listing = ListingOf(folder);
-            if (!listing.listed)
-                return Direct(path);  // a folder that refuses listing may still be passed through
-            if (!listing.names.count(UpperCase(segments[i])))
-                return false;
-            folder = JoinPath(folder, segments[i]);
-        }
-        return true;
+        size_t literal = 0;
+        while (literal < segments.size() && !HasWildcard(segments[literal]))
+            ++literal;
+        return Listed(path, literal) && !ExpandWildcardPath(files_, path, true).empty();
     }
 
 private:
@@ -80,9 +66,95 @@ private:
 
     bool Direct(const std::string& path) { return files_.FolderExists(path) || files_.FileExists(path); }
 
+    // Whether the first `count` segments of `path` are there, each found in the listing of the
+    // folder above it.
+    bool Listed(const std::string& path, size_t count) {
+        std::vector<std::string_view> segments = PathSegments(path);
+        std::string folder;
+        size_t first = 0;
+        if (path.size() >= 2 && path[1] == ':' && !segments.empty()) {
+            folder = std::string(segments[0]) + "\\";
+            first = 1;
+        } else if (path.size() >= 2 && (path[0] == '/' || path[0] == '\\') && path[1] != '/' && path[1] != '\\') {
+            folder = path.substr(0, 1);
+        } else {
+            return Direct(path);  // a network path: its shares are not listed
+        }
+        for (size_t i = first; i < count && i < segments.size(); ++i) {
+            const Listing& listing = ListingOf(folder);
+            if (!listing.listed) {
+                // A folder that refuses listing may still be passed through: ask for the path itself.
+                const std::string_view last = segments[count - 1];
+                return Direct(path.substr(0, static_cast<size_t>(last.data() - path.data()) + last.size()));
+            }
+            if (!listing.names.count(UpperCase(segments[i])))
+                return false;
+            folder = JoinPath(folder, segments[i]);
+        }
+        return true;
+    }
+
     FileSystem& files_;
     std::unordered_map<std::string, Listing> cache_;
     std::vector<FolderEntry> entries_;
+};
+
+// Existence of registry keys for detection, the same way: the subkeys of each key on the way
+// are listed once, so a thousand entries below HKCU\Software cost one listing. A key with very
+// many subkeys (HKEY_CLASSES_ROOT) is not listed: the path below it is opened instead.
+class KeyProbe {
+public:
+    explicit KeyProbe(RegistryApi& api) : api_(api) {}
+
+    bool Exists(int32_t root, const std::string& path) {
+        std::vector<std::string_view> segments = PathSegments(path);
+        std::string key;
+        for (size_t i = 0; i < segments.size(); ++i) {
+            const Listing& listing = ListingOf(root, key);
+            if (!listing.listed)
+                return Open(root, path);
+            if (!listing.names.count(UpperCase(segments[i])))
+                return false;
+            key += (key.empty() ? "" : "\\") + std::string(segments[i]);
+        }
+        return Open(root, key);
+    }
+
+private:
+    static constexpr uint32_t kMostListed = 2000;
+    struct Listing {
+        bool listed = false;
+        std::unordered_set<std::string> names;  // upper case
+    };
+
+    const Listing& ListingOf(int32_t root, const std::string& key) {
+        auto [at, fresh] = cache_.try_emplace(std::to_string(root) + "\\" + UpperCase(key));
+        if (!fresh)
+            return at->second;
+        registry_access::KeyHandle handle(api_);
+        RegKeyInfo info;
+        if (api_.OpenKey(RootHandle(root), key, keyQueryValue | keyEnumerateSubKeys, handle.Out()) != regOk ||
+            api_.QueryInfoKey(handle.get(), info) != regOk || info.subKeys > kMostListed)
+            return at->second;
+        std::string name;
+        int32_t rc = regOk;
+        for (uint32_t index = 0; (rc = api_.EnumKey(handle.get(), index, name, info.maxSubKeyLen * 2 + 2)) == regOk;
+             ++index)
+            at->second.names.insert(UpperCase(name));
+        // A listing cut short would say that keys are missing: such a key is asked for itself.
+        at->second.listed = rc == regNoMoreItems;
+        if (!at->second.listed)
+            at->second.names.clear();
+        return at->second;
+    }
+
+    bool Open(int32_t root, const std::string& path) {
+        registry_access::KeyHandle key(api_);
+        return api_.OpenKey(RootHandle(root), path, keyQueryValue, key.Out()) == regOk;
+    }
+
+    RegistryApi& api_;
+    std::unordered_map<std::string, Listing> cache_;
 };
 
 // What SpecialDetect stands for: the usual places of each application.
@@ -106,7 +178,10 @@ const std::vector<SpecialPlaces>& SpecialDetections() {
 class Reader {
 public:
     Reader(FileSystem& files, RegistryApi* registry, const Winapp2Places& places)
-        : files_(files), registry_(registry), places_(places), probe_(files) {}
+        : places_(places), probe_(files) {
+        if (registry)
+            keys_.emplace(*registry);
+    }
 
     // Decides one entry; makes its record when it is present (or wanted without detection).
     Winapp2Outcome Decide(const Winapp2Entry& e, bool detect, std::unique_ptr<PrivacyConfig>& record) {
@@ -270,14 +345,9 @@ private:
     bool KeyFound(const std::string& text) {
         int32_t root = 0;
         std::string path;
-        if (!registry_ || !SplitWinapp2Key(text, root, path))
+        if (!keys_ || !SplitWinapp2Key(text, root, path))
             return false;
-        auto [at, fresh] = keys_.try_emplace(std::to_string(root) + "\\" + UpperCase(path));
-        if (fresh) {
-            registry_access::KeyHandle key(*registry_);
-            at->second = registry_->OpenKey(RootHandle(root), path, keyQueryValue, key.Out()) == regOk;
-        }
-        return at->second;
+        return keys_->Exists(root, path);
     }
 
     std::optional<bool> FileFound(const std::string& text) {
@@ -292,11 +362,9 @@ private:
         return false;
     }
 
-    FileSystem& files_;
-    RegistryApi* registry_;
     const Winapp2Places& places_;
     PathProbe probe_;
-    std::unordered_map<std::string, bool> keys_;
+    std::optional<KeyProbe> keys_;
     std::string lastUnknown_;
 };
 
@@ -309,8 +377,8 @@ int32_t Winapp2Read::Count(Winapp2Outcome::State state) const {
     return n;
 }
 
-std::string Winapp2FileToRead(FileSystem& files, std::string_view programFolder, std::string_view dataFolder) {
-    for (std::string_view folder : {dataFolder, programFolder}) {
+std::string Winapp2FileToRead(FileSystem& files, std::string_view programFolder, std::string_view userFolder) {
+    for (std::string_view folder : {userFolder, programFolder}) {
         if (folder.empty())
             continue;
         std::string file = JoinPath(folder, kWinapp2FileName);

@@ -49,9 +49,9 @@ struct Winapp2ReadOptions {
     std::vector<std::string> only;
 };
 
-// The file to read: the user's copy in `dataFolder` (which wins), else the one beside the
+// The file to read: the user's copy in `userFolder` (which wins), else the one beside the
 // program; empty when there is neither.
-std::string Winapp2FileToRead(FileSystem& files, std::string_view programFolder, std::string_view dataFolder);
+std::string Winapp2FileToRead(FileSystem& files, std::string_view programFolder, std::string_view userFolder);
 
 // Reads `file` and decides each entry on this machine: detection through `files` and `registry`
 // (null: registry detections find nothing).

@@ -49,7 +49,8 @@ std::string LumoUsage() {
            "winapp2  says of each entry of winapp2.ini whether it is present on this computer,\n"
            "         absent, or skipped (with the reason and its line)\n"
            "--config FILE   the configuration file (default: PrivacyConfig.dat beside lumo)\n"
-           "--winapp2 FILE  the winapp2.ini to read (default: the user's copy, else the one beside lumo)\n"
+           "--winapp2 FILE  the winapp2.ini to read (default: yours in %LOCALAPPDATA%\\Sweepkit Lumo,\n"
+           "                else the one beside lumo)\n"
            "--only NAME     runs the winapp2.ini entry NAME alone, present or not (repeatable)\n"
            "--log           writes the activity log for this run (folder \"logs\" beside lumo)\n";
 }
@@ -150,9 +151,8 @@ bool LoadRunRecords(Application& app, const LumoOptions& options, std::ostream& 
         configs.RemoveAll();
         const std::string file = options.winapp2File.empty() ? app.Winapp2File() : options.winapp2File;
         if (file.empty()) {
-            err << "lumo: --only names winapp2.ini entries, but there is no winapp2.ini in " << app.UserFolder()
-                << (app.UserFolder() != app.ProgramFolder ? " or " + app.ProgramFolder : std::string())
-                << "; name one with --winapp2 FILE\n";
+            err << "lumo: --only names winapp2.ini entries, but there is no winapp2.ini beside lumo ("
+                << app.ProgramFolder << ") nor in your own folder; name one with --winapp2 FILE\n";
             return false;
         }
         Winapp2ReadOptions wanted;

@@ -92,9 +92,8 @@ int ListLumo(Application& app, const LumoOptions& options, std::ostream& out, st
 int ReportWinapp2(Application& app, const LumoOptions& options, std::ostream& out, std::ostream& err) {
     const std::string file = options.winapp2File.empty() ? app.Winapp2File() : options.winapp2File;
     if (file.empty()) {
-        err << "lumo: there is no winapp2.ini in " << app.UserFolder()
-            << (app.UserFolder() != app.ProgramFolder ? " or " + app.ProgramFolder : std::string())
-            << "; name one: lumo winapp2 FILE\n";
+        err << "lumo: there is no winapp2.ini beside lumo (" << app.ProgramFolder
+            << ") nor in your own folder; name one: lumo winapp2 FILE\n";
         return kLumoConfigError;
     }
     FileSystem* files = app.platform.files;
