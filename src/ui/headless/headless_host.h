@@ -60,8 +60,13 @@ public:
     TrayIcon* CurrentTrayIcon() const { return tray_; }
     const std::string& TrayOwner() const { return trayOwner_; }
 
+    // Measures captions for the layout tests; unset, every caption fits (0 x 0).
+    std::function<TwipsSize(const Control&, int32_t width)> OnCaptionExtent;
+
     int ExitCode() const { return exitCode_; }
-    // `where` of every handler that failed, and the failure's message.
+    // How often the innermost modal window was brought to the front.
+    int ModalFrontings() const { return frontings_; }
+    // `where` of every handler that failed, and the failure's message (the user saw the box).
     const std::vector<std::string>& HandlerFailures() const { return failures_; }
     void SetProgramVersion(VersionNumbers version) { version_ = version; }
 
@@ -77,9 +82,18 @@ public:
     void EndProgram(int exitCode) override;
     bool Ended() const override { return ended_; }
     VersionNumbers ProgramVersion() const override { return version_; }
+    TwipsSize CaptionExtent(const Control& control, int32_t width) const override {
+        return OnCaptionExtent ? OnCaptionExtent(control, width) : TwipsSize{};
+    }
     void HandlerFailed(const std::string& where, std::exception_ptr error) override;
+    void BringModalToFront() override { ++frontings_; }
+    // A stand-in that differs per form: there are no real windows here.
+    uintptr_t WindowHandle(const Form& form) const override {
+        return form.Loaded() ? reinterpret_cast<uintptr_t>(&form) : 0;
+    }
 
 private:
+    int frontings_ = 0;
     std::deque<MsgAnswer> answers_;
     std::vector<ShownBox> boxes_;
     int passes_ = 0;

@@ -101,13 +101,14 @@ public:
     using ControlWindow::ControlWindow;
     Button& M() const { return static_cast<Button&>(model_); }
     void Create() override {
-        MakeWindow(L"BUTTON", M().Default() ? BS_DEFPUSHBUTTON : BS_PUSHBUTTON, 0, M().Caption());
+        // Multi-line: a caption too long for one line breaks where the button is tall enough.
+        MakeWindow(L"BUTTON", (M().Default() ? BS_DEFPUSHBUTTON : BS_PUSHBUTTON) | BS_MULTILINE, 0, M().Caption());
     }
     void Mirror(Change what, int32_t) override {
         if (what == Change::Caption)
             SetText(hwnd_, M().Caption());
         else if (what == Change::Value)
-            Send(BM_SETSTYLE, M().Default() ? BS_DEFPUSHBUTTON : BS_PUSHBUTTON, TRUE);
+            Send(BM_SETSTYLE, (M().Default() ? BS_DEFPUSHBUTTON : BS_PUSHBUTTON) | BS_MULTILINE, TRUE);
     }
     void OnCommand(WORD code) override {
         if (code == BN_CLICKED)
@@ -122,7 +123,7 @@ public:
     // Not an automatic box: the model decides the next state and the peer shows it, so a grayed
     // box looks grayed and a click goes through CheckBox::Click like a test's.
     void Create() override {
-        MakeWindow(L"BUTTON", BS_3STATE, 0, M().Caption());
+        MakeWindow(L"BUTTON", BS_3STATE | BS_MULTILINE, 0, M().Caption());
         Mirror(Change::Value, 0);
     }
     void Mirror(Change what, int32_t) override {
@@ -161,14 +162,24 @@ public:
     }
 };
 
+// A frame lower than this (twips) and without a caption is drawn as a separator line.
+constexpr int32_t kSeparatorHeight = 120;
+
 class FrameWindow : public ControlWindow {
 public:
     using ControlWindow::ControlWindow;
     bool IsBackground() const override { return true; }
     // A group box paints only its border and caption; transparent, it is left out of the form's
     // WS_CLIPCHILDREN clipping, so the form paints the inside instead of leaving it unpainted.
+    // A frame without a caption and too low for a box is a separator line: a group box draws
+    // its border half a text line below its top, outside so low a window, so an etched line
+    // stands in for it.
     void Create() override {
-        MakeWindow(L"BUTTON", BS_GROUPBOX, WS_EX_TRANSPARENT, static_cast<Frame&>(model_).Caption());
+        const Frame& frame = static_cast<Frame&>(model_);
+        if (frame.Caption().empty() && frame.Height() < kSeparatorHeight)
+            MakeWindow(L"STATIC", SS_ETCHEDHORZ, 0, {});
+        else
+            MakeWindow(L"BUTTON", BS_GROUPBOX, WS_EX_TRANSPARENT, frame.Caption());
     }
     void Mirror(Change what, int32_t) override {
         if (what == Change::Caption)
@@ -258,18 +269,25 @@ public:
             for (int32_t i = 0; i < M().ListCount(); ++i)
                 Send(LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(Widen(M().List(i)).c_str()));
             Send(LB_SETCURSEL, static_cast<WPARAM>(M().ListIndex()));
+            MeasureAll();
             Send(WM_SETREDRAW, TRUE);
             InvalidateRect(hwnd_, nullptr, TRUE);
             break;
         case Change::ItemAdded:
             Send(LB_INSERTSTRING, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(Widen(M().List(index)).c_str()));
+            Measure({M().List(index)});
             break;
         case Change::ItemRemoved:
+            // The scroll range stays as wide as the widest line seen; measuring every line again
+            // on each removal would cost a long log dearly.
             Send(LB_DELETESTRING, static_cast<WPARAM>(index));
             break;
         case Change::Selection:
             if (!inInput_)
                 Send(LB_SETCURSEL, static_cast<WPARAM>(index));
+            break;
+        case Change::Font:
+            MeasureAll();
             break;
         default:
             break;
@@ -284,7 +302,31 @@ public:
     }
 
 private:
+    void MeasureAll() {
+        widest_ = 0;
+        std::vector<std::string> lines;
+        for (int32_t i = 0; i < M().ListCount(); ++i)
+            lines.push_back(M().List(i));
+        Measure(lines);
+    }
+    // A list box scrolls sideways only as far as it is told: as far as its widest line reaches,
+    // so that a long line can be read to its end.
+    void Measure(const std::vector<std::string>& lines) {
+        HDC dc = GetDC(hwnd_);
+        HGDIOBJ old = SelectObject(dc, reinterpret_cast<HGDIOBJ>(Send(WM_GETFONT)));
+        for (const std::string& line : lines) {
+            std::wstring text = Widen(line);
+            SIZE size{};
+            GetTextExtentPoint32W(dc, text.c_str(), static_cast<int>(text.size()), &size);
+            widest_ = std::max(widest_, static_cast<int>(size.cx));
+        }
+        SelectObject(dc, old);
+        ReleaseDC(hwnd_, dc);
+        Send(LB_SETHORIZONTALEXTENT, static_cast<WPARAM>(widest_ > 0 ? widest_ + Px(90) : 0));
+    }
+
     bool inInput_ = false;
+    int widest_ = 0;
 };
 
 class ComboBoxWindow : public ControlWindow {
@@ -637,10 +679,10 @@ public:
         case Change::ItemChanged:
             Send(SB_SETTEXTW, static_cast<WPARAM>(index - 1),
                  reinterpret_cast<LPARAM>(Widen(M().Panels(index).text).c_str()));
-            Layout();
+            Layout(index);
             break;
         default:
-            Layout();
+            Layout(0);
             for (int32_t p = 1; p <= M().PanelCount(); ++p)
                 Send(SB_SETTEXTW, static_cast<WPARAM>(p - 1), reinterpret_cast<LPARAM>(Widen(M().Panels(p).text).c_str()));
             Send(SB_SETTEXTW, SB_SIMPLEID, reinterpret_cast<LPARAM>(Widen(M().SimpleText()).c_str()));
@@ -648,36 +690,56 @@ public:
         }
     }
     // Panel widths: a Contents panel is as wide as its text (and its minimum), a None panel
-    // keeps its width, the Spring panels share what is left of the bar.
-    void Layout() {
-        Send(SB_SIMPLE, M().Style() == StatusBarStyle::Simple ? TRUE : FALSE);
+    // keeps its width, the Spring panels share what is left of the bar. A new text measures
+    // its own panel again (`changed`; 0 measures every panel), and the bar is told its simple
+    // mode and its edges only when they changed: either message invalidates the whole bar
+    // (Wine also notifies the form of the mode), and a run sets the panels a few dozen times a
+    // second.
+    void Layout(int32_t changed) {
+        bool simple = M().Style() == StatusBarStyle::Simple;
+        if (changed == 0 || simple != simple_) {
+            Send(SB_SIMPLE, simple ? TRUE : FALSE);
+            simple_ = simple;
+        }
         int32_t count = M().PanelCount();
         if (count == 0)
             return;
-        HDC dc = GetDC(hwnd_);
-        HGDIOBJ oldFont = SelectObject(dc, reinterpret_cast<HGDIOBJ>(Send(WM_GETFONT)));
+        if (changed == 0 || widths_.size() != static_cast<size_t>(count))
+            widths_.assign(static_cast<size_t>(count), -1);
+        if (changed > 0)
+            widths_[static_cast<size_t>(changed - 1)] = -1;
+        HDC dc = nullptr;
+        HGDIOBJ oldFont = nullptr;
         int borders[3] = {};
-        Send(SB_GETBORDERS, 0, reinterpret_cast<LPARAM>(borders));
-        std::vector<int> widths(static_cast<size_t>(count));
         int used = 0, springs = 0;
         for (int32_t p = 1; p <= count; ++p) {
             const Panel& panel = M().Panels(p);
-            int w = Px(panel.width);
-            if (panel.autoSize == PanelAutoSize::Contents) {
-                std::wstring text = Widen(panel.text);
-                SIZE size{};
-                GetTextExtentPoint32W(dc, text.c_str(), static_cast<int>(text.size()), &size);
-                w = size.cx + 4 * borders[2] + 8;
-            } else if (panel.autoSize == PanelAutoSize::Spring) {
-                w = 0;
-                ++springs;
+            int& w = widths_[static_cast<size_t>(p - 1)];
+            if (w < 0) {
+                w = Px(panel.width);
+                if (panel.autoSize == PanelAutoSize::Contents) {
+                    if (!dc) {
+                        dc = GetDC(hwnd_);
+                        oldFont = SelectObject(dc, reinterpret_cast<HGDIOBJ>(Send(WM_GETFONT)));
+                        Send(SB_GETBORDERS, 0, reinterpret_cast<LPARAM>(borders));
+                    }
+                    std::wstring text = Widen(panel.text);
+                    SIZE size{};
+                    GetTextExtentPoint32W(dc, text.c_str(), static_cast<int>(text.size()), &size);
+                    w = size.cx + 4 * borders[2] + 8;
+                } else if (panel.autoSize == PanelAutoSize::Spring) {
+                    w = 0;
+                }
+                w = std::max(w, Px(panel.minWidth));
             }
-            w = std::max(w, Px(panel.minWidth));
-            widths[static_cast<size_t>(p - 1)] = w;
+            if (panel.autoSize == PanelAutoSize::Spring)
+                ++springs;
             used += w;
         }
-        SelectObject(dc, oldFont);
-        ReleaseDC(hwnd_, dc);
+        if (dc) {
+            SelectObject(dc, oldFont);
+            ReleaseDC(hwnd_, dc);
+        }
         RECT client{};
         GetClientRect(hwnd_, &client);
         int spare = std::max(0, static_cast<int>(client.right) - used);
@@ -685,7 +747,7 @@ public:
         int x = 0;
         for (int32_t p = 1; p <= count; ++p) {
             const Panel& panel = M().Panels(p);
-            int w = widths[static_cast<size_t>(p - 1)];
+            int w = widths_[static_cast<size_t>(p - 1)];
             if (panel.autoSize == PanelAutoSize::Spring)
                 w += spare / springs;
             x += w;
@@ -693,8 +755,16 @@ public:
         }
         if (M().Panels(count).autoSize == PanelAutoSize::Spring)
             edges.back() = -1;  // to the bar's end
+        if (changed != 0 && edges == edges_)
+            return;
+        edges_ = edges;
         Send(SB_SETPARTS, static_cast<WPARAM>(count), reinterpret_cast<LPARAM>(edges.data()));
     }
+
+private:
+    bool simple_ = false;
+    std::vector<int> widths_;  // in pixels; -1: to be measured
+    std::vector<int> edges_;   // as the bar last got them
 };
 
 }  // namespace

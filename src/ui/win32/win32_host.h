@@ -30,14 +30,14 @@ public:
     // Asked before a real box is shown; an answer keeps the real box away. Tests answer here,
     // because a real box waits for a user who is not there.
     std::function<std::optional<MsgAnswer>(const MessageBoxRequest&)> OnMessageBox;
-    // Told of every handler failure (the program has nowhere to show them).
+    // Told of every handler failure, before its box is shown.
     std::function<void(const std::string& where, const std::string& message)> OnHandlerFailed;
 
     HINSTANCE Instance() const { return instance_; }
     // The window of a loaded form or of a control that has one; null otherwise.
     static HWND WindowOf(const Form& form);
     static HWND WindowOf(const Control& control);
-    HFONT Font(const FontInfo& font, int dpi);
+    HFONT Font(const FontInfo& font, int dpi) const;
 
     void FormLoading(Form& form) override;
     void ShowForm(Form& form, ShowMode mode, Form* owner) override;
@@ -51,7 +51,10 @@ public:
     void EndProgram(int exitCode) override;
     bool Ended() const override { return ended_; }
     VersionNumbers ProgramVersion() const override;
+    TwipsSize CaptionExtent(const Control& control, int32_t width) const override;
     void HandlerFailed(const std::string& where, std::exception_ptr error) override;
+    void BringModalToFront() override;
+    uintptr_t WindowHandle(const Form& form) const override { return reinterpret_cast<uintptr_t>(WindowOf(form)); }
 
     // For the form windows.
     void TrayMessage(HWND owner, LPARAM event);
@@ -83,7 +86,8 @@ private:
     UINT nextTrayId_ = 1;
     std::vector<TrayEntry> trays_;
     std::vector<Remains> remains_;
-    std::map<std::wstring, HFONT> fonts_;
+    // Made on first use and kept; measuring a caption may make one.
+    mutable std::map<std::wstring, HFONT> fonts_;
     std::vector<Form*> forms_;  // the loaded forms
     // The forms each modal form disabled, to enable again when it goes.
     std::map<Form*, std::vector<Form*>> disabledBy_;

@@ -7,6 +7,7 @@
 #include <fstream>
 #include <set>
 
+#include "config/config_error.h"
 #include "gui_test_support.h"
 #include "ui/controls/button.h"
 #include "ui/controls/check_box.h"
@@ -173,6 +174,23 @@ TEST_F(Win32Gui, ControlsExistWithTheirClassesCaptionsAndPixelPlaces) {
     EXPECT_EQ(normal.lfWeight, FW_NORMAL);
 }
 
+TEST_F(Win32Gui, AListBoxScrollsSidewaysToItsLongestLine) {
+    HWND list = Of(window->lstLog);
+    RECT before{};
+    window->lstLog.AddItem("Windows Recent Documents: 3 item(s)");
+    GetClientRect(list, &before);
+    std::string path = "Cleared: C:\\Users\\someone\\AppData\\Local\\Microsoft\\Windows\\INetCache\\IE\\";
+    window->lstLog.AddItem(path + std::string(60, 'x') + "\\index.dat");
+    RECT after{};
+    GetClientRect(list, &after);
+    EXPECT_GT(SendMessageW(list, LB_GETHORIZONTALEXTENT, 0, 0), before.right);
+    EXPECT_LT(after.bottom, before.bottom) << "the horizontal scroll bar takes its place at the bottom";
+    window->lstLog.Clear();
+    RECT cleared{};
+    GetClientRect(list, &cleared);
+    EXPECT_EQ(cleared.bottom, before.bottom) << "no lines, no scroll bar";
+}
+
 TEST_F(Win32Gui, ModelChangesReachTheWindows) {
     TestWindow& w = *window;
     w.cmdClear.SetCaption("Stop");
@@ -226,12 +244,23 @@ TEST_F(Win32Gui, UserClicksReachTheHandlersButDisabledControlsDoNot) {
     w.cmdShow.SetEnabled(false);
     SendMessageW(Of(w.cmdShow), BM_CLICK, 0, 0);
     EXPECT_EQ(shows, 1);
-    // A handler that fails leaves the window working.
-    w.cmdClear.OnClick = [] { throw std::runtime_error("broken"); };
+    // A handler that fails is shown in one box, and the window goes on working.
+    w.cmdClear.OnClick = [] {
+        throw ConfigError(ceFileAccess, "SaveConfig", "Path/File access error: \"C:\\P.dat\" cannot be replaced");
+    };
+    answers = {MsgAnswer::Ok};
     SendMessageW(Of(w.cmdClear), BM_CLICK, 0, 0);
     ASSERT_EQ(failures.size(), 1u);
-    EXPECT_EQ(failures[0], "frmGuiTest.cmdClear_Click: broken");
+    EXPECT_EQ(failures[0], "frmGuiTest.cmdClear_Click: Path/File access error: \"C:\\P.dat\" cannot be replaced");
+    ASSERT_EQ(boxes.size(), 1u);
+    EXPECT_EQ(boxes[0].rfind("The configuration file could not be read or written.\r\n\r\nPath/File access error: "
+                             "\"C:\\P.dat\" cannot be replaced.\r\n\r\nCheck that",
+                             0),
+              0u)
+        << boxes[0];
     failures.clear();
+    SendMessageW(Of(w.chkLog), BM_CLICK, 0, 0);
+    EXPECT_EQ(checks, 2);
 }
 
 TEST_F(Win32Gui, ChangesMadeByCodeStayQuietEvenWhereWindowsNotifies) {
