@@ -125,13 +125,13 @@ TEST_F(MainTest, MissingConfigurationShowsOneBoxAndLeavesNoWindow) {
 TEST_F(MainTest, Winapp2EntriesChosenEarlierAreRowsAtStartAndItemsSettingsAddsMore) {
     WriteConfig();
     shell.temporary = dir.File("temp");
-    std::ofstream(dir.File("winapp2.ini")) << "; hand-written entries\r\n"
+    std::ofstream(dir.File("winapp2.ini"), std::ios::binary) << "; hand-written entries\r\n"
                                               "[Always One]\r\nLangSecRef=3024\r\nFileKey1=%Temp%|*.tmp\r\n"
                                               "[Chosen Two]\r\nLangSecRef=3021\r\nFileKey1=%Temp%|*.log\r\n"
                                               "[Absent Three]\r\nDetectFile=%Temp%\\NoSuchProgram\\app.exe\r\n"
                                               "FileKey1=%Temp%|*.x\r\n"
                                               "[Broken]\r\nFileKey1\r\n";
-    std::ofstream(dir.File("winapp2 selection.txt")) << "chosen two\r\n";
+    std::ofstream(dir.File("winapp2 selection.txt"), std::ios::binary) << "chosen two\r\n";
     Program program(*app, host, store);
     ASSERT_TRUE(program.Main());
     MainWindow& w = *program.Window();
@@ -143,7 +143,9 @@ TEST_F(MainTest, Winapp2EntriesChosenEarlierAreRowsAtStartAndItemsSettingsAddsMo
         return texts;
     };
     const std::vector<std::string> shipped = rows();
-    EXPECT_EQ(std::count(shipped.begin(), shipped.end(), "Chosen Two"), 1) << "chosen by another letter case";
+    EXPECT_EQ(std::count(shipped.begin(), shipped.end(), "Chosen Two"), 1)
+        << "chosen by another letter case; read " << app->Winapp2File() << ", choice in "
+        << app->Winapp2SelectionFile() << ", " << app->winapp2.Count(Winapp2Outcome::State::Present) << " present";
     EXPECT_EQ(std::count(shipped.begin(), shipped.end(), "Always One"), 0) << "nothing is chosen until the user does";
     EXPECT_EQ(std::count(shipped.begin(), shipped.end(), "Absent Three"), 0);
     bool brokenReported = false;
@@ -163,7 +165,7 @@ TEST_F(MainTest, Winapp2EntriesChosenEarlierAreRowsAtStartAndItemsSettingsAddsMo
     std::vector<std::string> after = rows();
     EXPECT_EQ(after.size(), shipped.size() + 1);
     EXPECT_EQ(std::count(after.begin(), after.end(), "Always One"), 1);
-    std::ifstream choice(dir.File("winapp2 selection.txt"));
+    std::ifstream choice(dir.File("winapp2 selection.txt"), std::ios::binary);
     std::string text((std::istreambuf_iterator<char>(choice)), std::istreambuf_iterator<char>());
     EXPECT_NE(text.find("Always One\r\n"), std::string::npos) << text;
     EXPECT_NE(text.find("Chosen Two\r\n"), std::string::npos) << text;
