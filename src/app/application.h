@@ -11,6 +11,9 @@
 #include "config/data_location.h"
 #include "config/privacy_configs.h"
 #include "config/system_folders.h"
+#include "config/winapp2_places.h"
+#include "config/winapp2_records.h"
+#include "config/winapp2_selection.h"
 #include "platform/file_system.h"
 #include "platform/platform.h"
 #include "settings/app_settings.h"
@@ -49,6 +52,39 @@ public:
     bool StopRequested = false;
     DateTime LastScheduledRun;
 
+    // winapp2.ini: what its variables stand for on this machine (found at start-up), and what the
+    // last read of it found (its records moved into the set).
+    Winapp2Places winapp2Places;
+    Winapp2Read winapp2;
+    // The winapp2.ini to read: the user's own copy in %LOCALAPPDATA%\Sweepkit Lumo (even when
+    // the program's folder holds the user's other files), else the one beside the program; empty
+    // when there is none.
+    std::string Winapp2File() const {
+        if (!platform.files)
+            return {};
+        std::string own = folders.AppDataDir.empty() ? std::string() : JoinPath(folders.AppDataDir, kUserDataFolderName);
+        return Winapp2FileToRead(*platform.files, ProgramFolder, own);
+    }
+    std::string Winapp2SelectionFile() const { return JoinPath(UserFolder(), kWinapp2SelectionFileName); }
+
+    // Reads winapp2.ini (`file`, or the one to read) and appends the records of its present
+    // entries to the set, selected as the user chose. Never fails: what could not be read is in
+    // `winapp2`.
+    void LoadWinapp2(const std::string& file = {}, const Winapp2ReadOptions& options = {}) {
+        winapp2 = Winapp2Read();
+        const std::string chosen = file.empty() ? Winapp2File() : file;
+        if (chosen.empty() || !platform.files)
+            return;
+        winapp2 = ReadWinapp2(*platform.files, platform.registry, winapp2Places, chosen, options);
+        Winapp2Selection selection;
+        selection.Load(*platform.files, Winapp2SelectionFile());
+        for (std::unique_ptr<PrivacyConfig>& record : winapp2.records) {
+            record->Selected = selection.Contains(record->Software);
+            ConfigSet().Add(std::move(record));
+        }
+        winapp2.records.clear();
+    }
+
     // The configuration set, created on first use.
     PrivacyConfigs& ConfigSet() {
         if (!configSet_)
@@ -75,6 +111,7 @@ public:
         ctx.parser = specialParser_;
         ctx.stopRequested = &StopRequested;
         ctx.securityFillTimes = settings.SecurityFillTimes;
+        ctx.protectedFolders = &winapp2Places.protectedFolders;
         return ctx;
     }
 

@@ -42,10 +42,7 @@ std::string Program::FailureText(std::exception_ptr failure) {
 }
 
 void Program::ConnectWindows() {
-    window_->ShowItemsSettings = [this](MainWindow& main) {
-        ShowItemsSettings(itemsSettings_, main, app_.ConfigSet(), app_.ConfigFilePath, [&main] { main.LoadPItem(); },
-                          &main.Runs());
-    };
+    window_->ShowItemsSettings = [this](MainWindow& main) { ShowItemsSettings(itemsSettings_, main); };
     window_->ShowRunOptions = [this](MainWindow& main, ShowMode mode) { ShowRunOptions(runOptions_, main, store_, mode); };
     window_->ShowAbout = [this](MainWindow& main) {
         // An About still open is in its own modal loop: it is brought forward, never replaced
@@ -62,6 +59,7 @@ void Program::ConnectWindows() {
 bool Program::Main() {
     app_.SetSpecialParser(&specialParser_);
     InitSpecialFolders(app_.folders, app_.platform.shell, app_.platform.registry);
+    app_.winapp2Places = FindWinapp2Places(app_.folders, app_.platform.shell, app_.platform.system);
     if (app_.platform.files)
         app_.DataFolder = PrepareDataFolder(*app_.platform.files, app_.ProgramFolder, app_.folders.AppDataDir);
     // The store passes over what it cannot read; the defaults stand in for it.

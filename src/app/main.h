@@ -33,6 +33,7 @@ public:
 
     // The main window once Main has made it; null before, and after a failed start.
     MainWindow* Window() const { return window_.get(); }
+    ItemsSettingsWindow* ItemsSettings() const { return itemsSettings_.get(); }
 
     // "Error <number>: <description>", the start-up failure message.
     static std::string FailureText(std::exception_ptr failure);

@@ -24,6 +24,7 @@
 #include "cleaner/file_clearing.h"
 #include "cleaner/privacy_item.h"
 #include "cleaner/wildcard.h"
+#include "cleaner/winapp2_walks.h"
 #include "platform/file_system.h"
 #include "platform/profile_api.h"
 #include "registry/reg_key.h"
@@ -555,6 +556,8 @@ void ParseItem(PrivacyItem& item, SeekContext& ctx, bool bClearValue) {
     case pitFolder: SeekFolder(w, item); break;
     case pitIniFileItem: SeekIniFileItem(w, item); break;
     case pitCustomize: SeekCustomize(w, item); break;
+    case pitWinapp2Files: SeekWinapp2Files(item, ctx, bClearValue); break;
+    case pitWinapp2Registry: SeekWinapp2Registry(item, ctx, bClearValue); break;
     default: break;  // type 6 and unknown types find nothing
     }
 }

@@ -24,6 +24,10 @@ enum PrivacyItemType : int32_t {
     pitUnused = 6,
     pitIniFileItem = 7,
     pitCustomize = 8,
+    // The items of entries read from winapp2.ini (cleaner/winapp2_walks.h); no word of the
+    // configuration file names them.
+    pitWinapp2Files = 9,
+    pitWinapp2Registry = 10,
 };
 
 class PrivacyItem {

@@ -13,6 +13,7 @@ class ProfileApi;
 class SystemInfo;
 class TraceLog;
 class CustomizeParse;
+class ProtectedFolders;
 
 struct SeekContext {
     RegistryApi* registry = nullptr;
@@ -23,6 +24,9 @@ struct SeekContext {
     CustomizeParse* parser = nullptr;  // the special parser of Customize items
     const bool* stopRequested = nullptr;
     int16_t securityFillTimes = 1;     // overwrite passes for locked files
+    // The folders winapp2.ini entries may not clean, for the folders their wildcards reach; null
+    // refuses drive roots only.
+    const ProtectedFolders* protectedFolders = nullptr;
 
     bool StopRequested() const { return stopRequested && *stopRequested; }
 };

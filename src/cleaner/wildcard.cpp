@@ -5,7 +5,8 @@
 
 namespace lumo {
 
-WildcardPattern::WildcardPattern(std::string_view pattern) {
+WildcardPattern::WildcardPattern(std::string_view pattern, WildcardSyntax syntax) {
+    const bool full = syntax == WildcardSyntax::Full;
     std::u32string p = DecodeUtf8(UpperCase(pattern));
     for (size_t i = 0; i < p.size(); ++i) {
         char32_t c = p[i];
@@ -17,9 +18,9 @@ WildcardPattern::WildcardPattern(std::string_view pattern) {
             if (!tokens_.empty() && tokens_.back().kind == Token::AnyRun)
                 continue;
             t.kind = Token::AnyRun;
-        } else if (c == U'#') {
+        } else if (c == U'#' && full) {
             t.kind = Token::Digit;
-        } else if (c == U'[') {
+        } else if (c == U'[' && full) {
             size_t close = p.find(U']', i + 1);
             if (close == std::u32string::npos) {
                 t.ch = c;  // unclosed: the bracket stands for itself

@@ -9,9 +9,13 @@
 
 namespace lumo {
 
+// Which characters are wildcards: all of the language above, or only * and ? (winapp2.ini
+// patterns, where #, [ and ] are ordinary characters of file names).
+enum class WildcardSyntax { Full, StarAndQuestion };
+
 class WildcardPattern {
 public:
-    explicit WildcardPattern(std::string_view pattern);
+    explicit WildcardPattern(std::string_view pattern, WildcardSyntax syntax = WildcardSyntax::Full);
     bool Matches(std::string_view name) const;
 
 private:

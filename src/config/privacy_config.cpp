@@ -60,6 +60,9 @@ std::unique_ptr<PrivacyConfig> PrivacyConfig::Clone() const {
     for (const PrivacyItem& pi : Items)
         clone->Items.Add(pi.Clone());
     clone->FileLines = FileLines;
+    clone->Origin = Origin;
+    clone->Group = Group;
+    clone->Warning = Warning;
     return clone;
 }
 

@@ -23,6 +23,10 @@ enum SoftwareType : int32_t {
 
 using PrivacyItems = OwningCollection<PrivacyItem>;
 
+// Where a record comes from. The records of winapp2.ini's entries stand beside those of the
+// configuration file but are never written into it: the user's choice of them is kept apart.
+enum class RecordOrigin { ConfigFile, Winapp2 };
+
 class PrivacyConfig {
 public:
     std::string Software;
@@ -32,6 +36,9 @@ public:
     std::string Version;
     PrivacyItems Items;
     std::vector<std::string> FileLines;
+    RecordOrigin Origin = RecordOrigin::ConfigFile;
+    std::string Group;    // winapp2.ini: the group the Applications page lists it under
+    std::string Warning;  // winapp2.ini: shown, with a question, before the record is selected
 
     Event<PrivacyItem&, const PrivacyValuePtr&> AppendValue;
     Event<PrivacyItem&, int32_t> ParseItemFinish;

@@ -11,10 +11,16 @@ namespace lumo {
 
 // Folder numbers as the shell numbers them.
 enum Csidl : int32_t {
+    csidlPersonal = 0x0005,      // the user's documents
     csidlAppData = 0x001A,       // roaming application data
     csidlLocalAppData = 0x001C,  // local (non-roaming) application data
-    csidlProgramFiles = 0x0026,
+    csidlCommonAppData = 0x0023,  // application data of all users (ProgramData)
+    csidlProgramFiles = 0x0026,  // of the program's own kind: "Program Files (x86)" for a 32-bit program on 64-bit Windows
     csidlProfile = 0x0028,
+    csidlProgramFilesX86 = 0x002A,
+    csidlProgramFilesCommon = 0x002B,
+    csidlProgramFilesCommonX86 = 0x002C,
+    csidlCommonDocuments = 0x002E,  // the Public user's documents
 };
 
 class Shell {
@@ -28,6 +34,9 @@ public:
     virtual std::optional<std::string> WindowsFolder() = 0;
     virtual std::optional<std::string> SystemFolder() = 0;
     virtual std::optional<std::string> TemporaryFolder() = 0;
+    // An environment variable of the process; none when it is not set. What no folder number
+    // gives comes from here ("ProgramW6432", the 64-bit Program Files seen from a 32-bit program).
+    virtual std::optional<std::string> EnvironmentVariable(std::string_view name) { return std::nullopt; }
 
     // Opens a document (or a folder, or an address) with its "open" verb; false when the shell
     // refused. `ownerWindow` is the system's handle of the window whose user asked for it (what

@@ -2,9 +2,12 @@
 // node click that swaps the frames, and the save behind OK and Apply.
 #include "ui/items_settings_window.h"
 
+#include <algorithm>
 #include <utility>
 
 #include "app/application.h"
+#include "base/text.h"
+#include "config/winapp2_selection.h"
 #include "ui/failure_text.h"
 #include "ui/main_window.h"
 #include "ui/ui_host.h"
@@ -68,6 +71,19 @@ T& Captioned(T& control, const char* caption) {
     return control;
 }
 
+// The winapp2.ini list inside its frame, and its columns.
+constexpr TwipsRect kWinapp2List{120, 300, 5535, 4755};
+constexpr int32_t kWinapp2NameWidth = 3300;
+constexpr int32_t kWinapp2WarningWidth = 1950;
+
+// Groups as listed: alphabetically, "Other" last.
+bool GroupBefore(const std::string& a, const std::string& b) {
+    bool aOther = EqualsIgnoreCase(a, "Other"), bOther = EqualsIgnoreCase(b, "Other");
+    if (aOther != bOther)
+        return bOther;
+    return UpperCase(a) < UpperCase(b);
+}
+
 // The first word of a node's text: up to its first blank, or the whole text.
 std::string FirstWord(const std::string& text) {
     size_t blank = text.find(' ');
@@ -95,6 +111,9 @@ ItemsSettingsWindow::ItemsSettingsWindow(UiHost& host, PrivacyConfigs& configSet
       cmdCancel(Captioned(Placed(Add<Button>("cmdCancel"), 5520, 5985, 1140, 420), "Cancel")),
       cmdApply(Captioned(Placed(Add<Button>("cmdApply"), 7320, 5985, 1140, 420), "Apply")),
       lblRunGoing(Captioned(Placed(Add<Label>("lblRunGoing"), 240, 5985, 3375, 420), kRunGoingNotice)),
+      w2FraSettings(MakeFrame(*this, "w2FraSettings", "winapp2.ini Entries")),
+      w2LvwEntries(Placed(Add<ListView>("w2LvwEntries", &w2FraSettings), kWinapp2List.left, kWinapp2List.top,
+                          kWinapp2List.width, kWinapp2List.height)),
       configSet_(configSet),
       configFilePath_(std::move(configFilePath)),
       listChanged_(std::move(listChanged)) {
@@ -120,6 +139,12 @@ ItemsSettingsWindow::ItemsSettingsWindow(UiHost& host, PrivacyConfigs& configSet
     plugChkSettings.push_back(&box0);
     plugLblNone.SetVisible(false);
     lblRunGoing.SetVisible(false);
+    w2LvwEntries.SetView(ListViewStyle::Report);
+    w2LvwEntries.SetLabelEdit(LabelEditMode::Manual);
+    w2LvwEntries.SetFullRowSelect(true);
+    w2LvwEntries.SetCheckBoxes(true);
+    w2LvwEntries.AddColumn("Application", kWinapp2NameWidth);
+    w2LvwEntries.AddColumn("Warning", kWinapp2WarningWidth);
 
     cmdOk.SetDefault(true);
     cmdCancel.SetCancel(true);
@@ -132,6 +157,7 @@ ItemsSettingsWindow::ItemsSettingsWindow(UiHost& host, PrivacyConfigs& configSet
     cmdOk.OnClick = [this] { cmdOk_Click(); };
     cmdApply.OnClick = [this] { cmdApply_Click(); };
     cmdCancel.OnClick = [this] { cmdCancel_Click(); };
+    w2LvwEntries.OnItemCheck = [this](ListItem& row) { w2LvwEntries_ItemCheck(row); };
 }
 
 const std::vector<CheckBox*>& ItemsSettingsWindow::CategoryBoxes(int k) const {
@@ -154,7 +180,20 @@ void ItemsSettingsWindow::Form_Load() {
     for (const PrivacyConfig& pc : configSet_)
         if (pc.SoftwareType == stRoot)
             tvwTree.AddNode(nullptr, {}, pc.Software);
-    tvwTree.AddNode(nullptr, {}, "Applications");
+    Node& applications = tvwTree.AddNode(nullptr, {}, "Applications");
+    winapp2Rows_.clear();
+    for (const PrivacyConfig& pc : configSet_)
+        if (pc.Origin == RecordOrigin::Winapp2)
+            winapp2Rows_.push_back({pc.Software, pc.Group.empty() ? "Other" : pc.Group, pc.Warning, pc.Selected});
+    std::stable_sort(winapp2Rows_.begin(), winapp2Rows_.end(), [](const Winapp2Row& a, const Winapp2Row& b) {
+        if (!EqualsIgnoreCase(a.group, b.group))
+            return GroupBefore(a.group, b.group);
+        return UpperCase(a.name) < UpperCase(b.name);
+    });
+    for (const std::string& group : Winapp2Groups())
+        tvwTree.AddNode(&applications, {}, group);
+    if (!applications.Children().empty())
+        applications.SetExpanded(true);
     if (tvwTree.NodeCount() > 0)
         tvwTree.SetSelectedItem(&tvwTree.Nodes(1));
 
@@ -173,7 +212,7 @@ void ItemsSettingsWindow::Form_Load() {
     for (const PrivacyConfig& pc : configSet_) {
         if (pc.SoftwareType == stRoot)
             tmpRoots_.Add(pc.Clone());
-        else if (pc.SoftwareType == stPlugins)
+        else if (pc.SoftwareType == stPlugins && pc.Origin == RecordOrigin::ConfigFile)
             tmpPlugins_.Add(pc.Clone());
     }
     int j = 0;
@@ -182,6 +221,8 @@ void ItemsSettingsWindow::Form_Load() {
     // Without any Plugins record box 0 would stand there with nothing behind it.
     plugChkSettings[0]->SetVisible(j > 0);
     plugLblNone.SetVisible(j == 0);
+    if (j == 0 && !winapp2Rows_.empty())
+        plugLblNone.SetCaption("The winapp2.ini entries are listed by group below Applications.");
 
     if (Node* node = tvwTree.SelectedItem())
         tvwTree_NodeClick(*node);
@@ -209,12 +250,70 @@ void ItemsSettingsWindow::tvwTree_NodeClick(Node& node) {
     lblSettings.SetCaption(node.Text());
     for (Frame* f : Frames())
         f->SetVisible(false);
+    w2FraSettings.SetVisible(false);
+    if (node.Parent()) {
+        // A winapp2.ini group below "Applications".
+        lblSettings.SetCaption(node.Parent()->Text() + ": " + node.Text());
+        ShowWinapp2Group(node.Text());
+        w2FraSettings.SetVisible(true);
+        return;
+    }
     static const char* const kWords[] = {"Windows", "Internet", "Opera", "Netscape", "Mozilla", "Applications"};
     std::string word = FirstWord(node.Text());
     std::array<Frame*, 6> frames = Frames();
     for (size_t i = 0; i < frames.size(); ++i)
         if (word == kWords[i])
             frames[i]->SetVisible(true);
+}
+
+std::vector<std::string> ItemsSettingsWindow::Winapp2Groups() const {
+    std::vector<std::string> groups;
+    for (const Winapp2Row& row : winapp2Rows_)
+        if (groups.empty() || !EqualsIgnoreCase(groups.back(), row.group))
+            groups.push_back(row.group);
+    return groups;
+}
+
+const ItemsSettingsWindow::Winapp2Row* ItemsSettingsWindow::FindWinapp2Row(std::string_view name) const {
+    for (const Winapp2Row& row : winapp2Rows_)
+        if (EqualsIgnoreCase(row.name, name))
+            return &row;
+    return nullptr;
+}
+
+bool ItemsSettingsWindow::Winapp2Chosen(std::string_view name) const {
+    const Winapp2Row* row = FindWinapp2Row(name);
+    return row && row->chosen;
+}
+
+void ItemsSettingsWindow::ShowWinapp2Group(const std::string& group) {
+    w2LvwEntries.ClearItems();
+    for (size_t i = 0; i < winapp2Rows_.size(); ++i) {
+        const Winapp2Row& entry = winapp2Rows_[i];
+        if (!EqualsIgnoreCase(entry.group, group))
+            continue;
+        ListItem& row = w2LvwEntries.AddItem({}, entry.name);
+        row.Tag = std::to_string(i);
+        if (!entry.warning.empty())
+            row.SetSubItem(1, entry.warning);
+        if (entry.chosen)
+            row.SetChecked(true);
+    }
+}
+
+void ItemsSettingsWindow::w2LvwEntries_ItemCheck(ListItem& row) {
+    const size_t at = static_cast<size_t>(std::stoul(row.Tag));
+    if (at >= winapp2Rows_.size())
+        return;
+    Winapp2Row& entry = winapp2Rows_[at];
+    if (row.Checked() && !entry.warning.empty() &&
+        Host().MsgBox("\"" + entry.name + "\" comes with a warning:\n\n" + entry.warning +
+                          "\n\nSelect it anyway?",
+                      MsgButtons::YesNo, MsgIcon::Exclamation, MsgDefault::Button2, Caption(), this) != MsgAnswer::Yes) {
+        row.SetChecked(false);
+        return;
+    }
+    entry.chosen = row.Checked();
 }
 
 void ItemsSettingsWindow::ApplyChoice(PrivacyConfigs& set) {
@@ -241,9 +340,14 @@ void ItemsSettingsWindow::ApplyChoice(PrivacyConfigs& set) {
         }
     }
 
-    for (int32_t p = set.Count(); p >= 1; --p)
-        if (set.item(p).SoftwareType == stPlugins)
+    // winapp2.ini's records are taken out to stay behind the configuration file's own.
+    std::vector<std::unique_ptr<PrivacyConfig>> winapp2;
+    for (int32_t p = set.Count(); p >= 1; --p) {
+        if (set.item(p).Origin == RecordOrigin::Winapp2)
+            winapp2.push_back(set.Take(p));
+        else if (set.item(p).SoftwareType == stPlugins)
             set.Remove(p);
+    }
     // The working records stay with the window for the next Apply; the set gets their copies.
     int32_t bound = tmpPlugins_.Count();
     for (int32_t j = 0; j < bound; ++j) {
@@ -251,9 +355,15 @@ void ItemsSettingsWindow::ApplyChoice(PrivacyConfigs& set) {
         record.Selected = plugChkSettings[static_cast<size_t>(j)]->Value() == CheckValue::Checked;
         set.Add(record.Clone());
     }
+    for (auto record = winapp2.rbegin(); record != winapp2.rend(); ++record) {
+        if (const Winapp2Row* row = FindWinapp2Row((*record)->Software))
+            (*record)->Selected = row->chosen;
+        set.Add(std::move(*record));
+    }
 }
 
 bool ItemsSettingsWindow::Save() {
+    const std::string* savingTo = &configFilePath_;
     try {
         // The choice goes into a copy of the set, and the copy into the file; the set the
         // program runs on takes the choice only once the file holds it, so the list, the runs
@@ -263,10 +373,14 @@ bool ItemsSettingsWindow::Save() {
             saved.Add(pc.Clone());
         ApplyChoice(saved);
         saved.SaveConfig(configFilePath_);
+        if (winapp2Files_) {
+            savingTo = &winapp2ChoiceFile_;
+            SaveWinapp2Selection(*winapp2Files_, winapp2ChoiceFile_, saved);
+        }
         ApplyChoice(configSet_);
     } catch (...) {
         Host().ShowFailure(std::make_exception_ptr(UserFailure(
-                               "The items settings could not be saved to " + configFilePath_ + ".",
+                               "The items settings could not be saved to " + *savingTo + ".",
                                FailureReason(std::current_exception()),
                                "Your choice is still in this window. Check that the file is not read-only or open "
                                "in another program and that you may change its folder, then press OK or Apply "
@@ -315,12 +429,20 @@ ItemsSettingsWindow& ShowItemsSettings(std::unique_ptr<ItemsSettingsWindow>& slo
     return *slot;
 }
 
+ItemsSettingsWindow& ShowItemsSettings(std::unique_ptr<ItemsSettingsWindow>& slot, MainWindow& main) {
+    Application& app = main.App();
+    const bool fresh = !slot || !slot->Loaded();
+    ItemsSettingsWindow& window =
+        ShowItemsSettings(slot, main, app.ConfigSet(), app.ConfigFilePath, [&main] { main.LoadPItem(); }, &main.Runs());
+    if (fresh && app.platform.files)
+        window.KeepWinapp2ChoiceIn(*app.platform.files, app.Winapp2SelectionFile());
+    return window;
+}
+
 std::shared_ptr<std::unique_ptr<ItemsSettingsWindow>> ConnectItemsSettings(MainWindow& main) {
     // The window lives as long as the button's command, that is as long as the main window.
     auto slot = std::make_shared<std::unique_ptr<ItemsSettingsWindow>>();
-    main.ShowItemsSettings = [slot](MainWindow& m) {
-        ShowItemsSettings(*slot, m, m.App().ConfigSet(), m.App().ConfigFilePath, [&m] { m.LoadPItem(); }, &m.Runs());
-    };
+    main.ShowItemsSettings = [slot](MainWindow& m) { ShowItemsSettings(*slot, m); };
     return slot;
 }
 

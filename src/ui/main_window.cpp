@@ -17,6 +17,8 @@ namespace lumo {
 namespace {
 
 const char kCaption[] = "Sweepkit Lumo";
+// How many of winapp2.ini's skipped entries and lines the text log names; lumo lists them all.
+constexpr size_t kWinapp2ReportLines = 10;
 
 // The nine list icons: the kind of row, then what the last run did with it.
 const char* const kIconKeys[] = {"win", "winshow", "windelete", "mie", "mieshow",
@@ -148,6 +150,9 @@ void MainWindow::Form_Load() {
 void MainWindow::ReloadConfig() {
     app_.ConfigFilePath = app_.UserConfigFile();
     app_.ConfigSet().LoadConfig(app_.ConfigFileToLoad(), PlaceholderContext{&app_.folders, app_.platform.registry});
+    app_.LoadWinapp2();
+    for (const std::string& line : Winapp2ReportLines(app_.winapp2, kWinapp2ReportLines))
+        lstLog.AddItem(line);
     LoadPItem();
 }
 

@@ -2,7 +2,9 @@
 // wired, and a configuration that cannot be loaded reported once with no window left.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
+#include <fstream>
 
 #include "app/main.h"
 #include "config/shipped_config.h"
@@ -14,6 +16,7 @@
 #include "registry/reg_key.h"
 #include "settings/settings_store.h"
 #include "ui/headless/headless_host.h"
+#include "ui/items_settings_window.h"
 #include "ui/main_window.h"
 #include "ui/menu_holder.h"
 
@@ -117,6 +120,55 @@ TEST_F(MainTest, MissingConfigurationShowsOneBoxAndLeavesNoWindow) {
     EXPECT_EQ(host.ExitCode(), 1);
     EXPECT_FALSE(host.TrayIconShown());
     EXPECT_EQ(host.FormsShown().size(), 0u);
+}
+
+TEST_F(MainTest, Winapp2EntriesChosenEarlierAreRowsAtStartAndItemsSettingsAddsMore) {
+    WriteConfig();
+    shell.temporary = dir.File("temp");
+    std::ofstream(dir.File("winapp2.ini"), std::ios::binary) << "; hand-written entries\r\n"
+                                              "[Always One]\r\nLangSecRef=3024\r\nFileKey1=%Temp%|*.tmp\r\n"
+                                              "[Chosen Two]\r\nLangSecRef=3021\r\nFileKey1=%Temp%|*.log\r\n"
+                                              "[Absent Three]\r\nDetectFile=%Temp%\\NoSuchProgram\\app.exe\r\n"
+                                              "FileKey1=%Temp%|*.x\r\n"
+                                              "[Broken]\r\nFileKey1\r\n";
+    std::ofstream(dir.File("winapp2 selection.txt"), std::ios::binary) << "chosen two\r\n";
+    Program program(*app, host, store);
+    ASSERT_TRUE(program.Main());
+    MainWindow& w = *program.Window();
+    auto rows = [&w] {
+        std::vector<std::string> texts;
+        for (ListItem& row : w.lvwPItem)
+            if (row.Icon() == "app")
+                texts.push_back(row.Text());
+        return texts;
+    };
+    const std::vector<std::string> shipped = rows();
+    EXPECT_EQ(std::count(shipped.begin(), shipped.end(), "Chosen Two"), 1)
+        << "chosen by another letter case; read " << app->Winapp2File() << ", choice in "
+        << app->Winapp2SelectionFile() << ", " << app->winapp2.Count(Winapp2Outcome::State::Present) << " present";
+    EXPECT_EQ(std::count(shipped.begin(), shipped.end(), "Always One"), 0) << "nothing is chosen until the user does";
+    EXPECT_EQ(std::count(shipped.begin(), shipped.end(), "Absent Three"), 0);
+    bool brokenReported = false;
+    for (int32_t i = 0; i < w.lstLog.ListCount(); ++i)
+        brokenReported = brokenReported || w.lstLog.List(i).find("Broken") != std::string::npos;
+    EXPECT_TRUE(brokenReported) << "the skipped entry is named in the text log";
+
+    w.cmdItemsSettings.Click();
+    ItemsSettingsWindow* items = program.ItemsSettings();
+    ASSERT_NE(items, nullptr);
+    EXPECT_EQ(items->Winapp2Groups(), (std::vector<std::string>{"Applications", "Utilities"}));
+    items->tvwTree.UserClickNode(*items->tvwTree.Roots().back()->Children().back());
+    ASSERT_EQ(items->w2LvwEntries.ItemCount(), 1);
+    items->w2LvwEntries.UserCheckItem(items->w2LvwEntries.Item(1), true);
+    items->cmdOk.Click();
+    ASSERT_TRUE(host.HandlerFailures().empty());
+    std::vector<std::string> after = rows();
+    EXPECT_EQ(after.size(), shipped.size() + 1);
+    EXPECT_EQ(std::count(after.begin(), after.end(), "Always One"), 1);
+    std::ifstream choice(dir.File("winapp2 selection.txt"), std::ios::binary);
+    std::string text((std::istreambuf_iterator<char>(choice)), std::istreambuf_iterator<char>());
+    EXPECT_NE(text.find("Always One\r\n"), std::string::npos) << text;
+    EXPECT_NE(text.find("Chosen Two\r\n"), std::string::npos) << text;
 }
 
 }  // namespace

@@ -50,6 +50,7 @@ public:
     std::optional<std::string> WindowsFolder() override { return inner_.WindowsFolder(); }
     std::optional<std::string> SystemFolder() override { return inner_.SystemFolder(); }
     std::optional<std::string> TemporaryFolder() override { return inner_.TemporaryFolder(); }
+    std::optional<std::string> EnvironmentVariable(std::string_view name) override { return inner_.EnvironmentVariable(name); }
     bool OpenDocument(std::string_view, uintptr_t) override { return true; }
     bool StartCommand(std::string_view command) override {
         commands.emplace_back(command);

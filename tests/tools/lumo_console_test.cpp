@@ -79,6 +79,17 @@ protected:
     }
 
     fs::path tree() const { return scratch.path() / "tree"; }
+
+    // winapp2.ini beside the program: an entry present by its registry key that cleans the tree's
+    // folder a, one absent, one refused, and a line outside any entry.
+    void WriteWinapp2() {
+        WriteBytes((scratch.path() / "winapp2.ini").string(),
+                   "Stray=1\n"
+                   "[Tree *]\nDetect=HKCU\\" + reg.Path("Run") + "\nFileKey1=" + (tree() / "a").string() + "|*.txt\n"
+                   "[Gone *]\nDetect=HKCU\\Software\\SweepkitLumoTests\\nothing here\nFileKey1=" +
+                   (tree() / "b").string() + "|*.*|RECURSE\n"
+                   "[Root *]\nFileKey1=/|*.tmp\n");
+    }
     std::string programPath() const { return (scratch.path() / "lumo.exe").string(); }
 
     // A configuration with two Root records: three traces in the tree's two folders, two
@@ -164,6 +175,10 @@ TEST_F(LumoConsoleTest, BadUsageChangesNothingAndExitsWithTwo) {
         {{"show", "--config"}, "needs a file name"},
         {{"show", "--config="}, "needs a file name"},
         {{"show", "--config", config, "--config", config}, "twice"},
+        {{"show", "--only"}, "needs an entry name"},
+        {{"list", "--yes"}, "unknown argument"},
+        {{"show", "--config", config, "--only", "X"}, "alone"},
+        {{"winapp2", "a.ini", "b.ini"}, "one file"},
     };
     for (const Case& c : cases) {
         Outcome r = Main(c.args);
@@ -180,7 +195,8 @@ TEST_F(LumoConsoleTest, BadUsageChangesNothingAndExitsWithTwo) {
 
     Outcome help = Main({"--help"});
     EXPECT_EQ(help.status, 0);
-    EXPECT_NE(help.out.find("lumo clear [--config FILE] [--log] --yes"), std::string::npos);
+    EXPECT_NE(help.out.find("lumo clear [--config FILE] [--winapp2 FILE] [--only NAME ...] [--log] --yes"),
+              std::string::npos);
 }
 
 TEST_F(LumoConsoleTest, AConfigurationThatCannotBeReadExitsWithOne) {
@@ -260,6 +276,60 @@ TEST_F(LumoConsoleTest, AnInterruptStopsTheRunAtTheNextTraceWithItsTotals) {
     EXPECT_NE(err.str().find("stopped"), std::string::npos);
     EXPECT_FALSE(app.StopRequested) << "reset at the end of the run";
     EXPECT_TRUE(reg.ValueExists("Run", "first")) << "items after the stop are not cleared";
+}
+
+TEST_F(LumoConsoleTest, Winapp2SaysOfEachEntryWhetherItIsPresentAndOnlyRunsNamedEntries) {
+    WriteWinapp2();
+    Outcome r = Main({"winapp2"});
+    ASSERT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(r.out, "present Tree *\n"
+                     "absent Gone *\n"
+                     "skipped Root *: dangerous: FileKey1 names a drive root (/) (line 9)\n"
+                     "skipped line 1: a key before the first entry\n"
+                     "1 lines outside entries skipped, 0 unknown keys ignored\n"
+                     "3 entries: 1 present, 1 absent, 1 skipped\n");
+    EXPECT_EQ(Main({"winapp2", (scratch.path() / "none.ini").string()}).status, 1);
+
+    // Absent here, and run all the same when named; nothing else runs.
+    Outcome show = Main({"show", "--only", "gone *"});
+    ASSERT_EQ(show.status, 0) << show.err;
+    EXPECT_EQ(show.out, "Find Gone * FileKey1: 1 tracks.\n===Find Gone *: 1 tracks. Click \"View Log\" to see detail.\n\n"
+                        "Privacy Items:1\tDisk Space:5.00 K\n");
+    Outcome clear = Main({"clear", "--yes", "--only", "Gone *", "--only", "Tree *"});
+    ASSERT_EQ(clear.status, 0) << clear.err;
+    EXPECT_FALSE(fs::exists(tree() / "b" / "c" / "y.bin"));
+    EXPECT_FALSE(fs::exists(tree() / "a" / "x.txt"));
+    EXPECT_TRUE(reg.ValueExists("Run", "first")) << "the configuration's items did not run";
+
+    for (const char* name : {"Root *", "Nobody *"}) {
+        Outcome refused = Main({"show", "--only", name});
+        EXPECT_EQ(refused.status, 1) << name;
+        EXPECT_EQ(refused.out, "") << name;
+        EXPECT_NE(refused.err.find(name), std::string::npos) << refused.err;
+    }
+}
+
+TEST_F(LumoConsoleTest, ListShowsWhatARunSeeksWithTheUsersWinapp2Selection) {
+    WriteConfig("PrivacyConfig.dat");
+    WriteWinapp2();
+    Outcome unselected = Main({"list"});
+    EXPECT_EQ(unselected.out.find("Tree *"), std::string::npos) << "nothing is selected until the user selects it";
+    WriteBytes((scratch.path() / std::string(kWinapp2SelectionFileName)).string(), "; chosen\r\ntree *\r\n");
+    Outcome r = Main({"list"});
+    ASSERT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(r.out, "Scratch\n"
+                     "    Tree Files: everything below " + tree().string() + "\n"
+                     "    Run List: values of HKEY_CURRENT_USER\\" + reg.Path("Run") + "\n"
+                     "Other Tool\n"
+                     "    Missing Folder: everything below " + (tree() / "missing").string() + "\n"
+                     "Tree * (winapp2.ini, Other)\n"
+                     "    FileKey1: files matching *.txt in " + (tree() / "a").string() + "\n"
+                     "3 records, 4 items\n");
+    Outcome show = Main({"show"});
+    EXPECT_NE(show.out.find("Find Tree * FileKey1: 1 tracks.\n"), std::string::npos) << show.out;
+
+    Outcome version = Main({"--version"});
+    EXPECT_EQ(version.out, "lumo 3.2.19\n");
 }
 
 TEST(RunText, LinesAndKilobytesAsTheWindowWritesThem) {

@@ -8,6 +8,7 @@
 #include <ostream>
 
 #include "app/application.h"
+#include "base/text.h"
 #include "base/registry_error.h"
 #include "cleaner/customize_parsers.h"
 #include "cleaner/run_text.h"
@@ -36,13 +37,22 @@ struct RunTotals {
 }  // namespace
 
 std::string LumoUsage() {
-    return "usage: lumo show [--config FILE] [--log]\n"
-           "       lumo clear [--config FILE] [--log] --yes\n"
+    return "usage: lumo show [--config FILE] [--winapp2 FILE] [--only NAME ...] [--log]\n"
+           "       lumo clear [--config FILE] [--winapp2 FILE] [--only NAME ...] [--log] --yes\n"
+           "       lumo list [--config FILE] [--winapp2 FILE] [--only NAME ...]\n"
+           "       lumo winapp2 [FILE]\n"
+           "       lumo --version\n"
            "\n"
-           "show   finds the traces of the selected privacy items and counts them\n"
-           "clear  finds and removes them; --yes confirms, without it nothing is cleared\n"
-           "--config FILE  the configuration file (default: PrivacyConfig.dat beside lumo)\n"
-           "--log          writes the activity log for this run (folder \"logs\" beside lumo)\n";
+           "show     finds the traces of the selected privacy items and counts them\n"
+           "clear    finds and removes them; --yes confirms, without it nothing is cleared\n"
+           "list     prints every record and item a run would seek, and where\n"
+           "winapp2  says of each entry of winapp2.ini whether it is present on this computer,\n"
+           "         absent, or skipped (with the reason and its line)\n"
+           "--config FILE   the configuration file (default: PrivacyConfig.dat beside lumo)\n"
+           "--winapp2 FILE  the winapp2.ini to read (default: yours in %LOCALAPPDATA%\\Sweepkit Lumo,\n"
+           "                else the one beside lumo)\n"
+           "--only NAME     runs the winapp2.ini entry NAME alone, present or not (repeatable)\n"
+           "--log           writes the activity log for this run (folder \"logs\" beside lumo)\n";
 }
 
 std::optional<LumoOptions> ParseLumoArguments(const std::vector<std::string>& args, std::string& error) {
@@ -52,46 +62,81 @@ std::optional<LumoOptions> ParseLumoArguments(const std::vector<std::string>& ar
         return std::nullopt;
     }
     LumoOptions options;
-    if (args[0] == "--help" || args[0] == "-h" || args[0] == "help")
+    const std::string& command = args[0];
+    if (command == "--help" || command == "-h" || command == "help")
         return std::nullopt;
-    if (args[0] == "clear")
+    if (command == "--version" || command == "version") {
+        options.command = LumoCommand::Version;
+        if (args.size() > 1) {
+            error = "--version takes no arguments";
+            return std::nullopt;
+        }
+        return options;
+    }
+    if (command == "winapp2") {
+        options.command = LumoCommand::Winapp2;
+        if (args.size() > 2) {
+            error = "winapp2 takes one file at most";
+            return std::nullopt;
+        }
+        if (args.size() == 2)
+            options.winapp2File = args[1];
+        return options;
+    }
+    if (command == "clear")
         options.clear = true;
-    else if (args[0] != "show") {
-        error = "unknown command \"" + args[0] + "\"";
+    else if (command == "list")
+        options.command = LumoCommand::List;
+    else if (command != "show") {
+        error = "unknown command \"" + command + "\"";
         return std::nullopt;
     }
-    bool haveConfig = false;
+    // "--name VALUE" or "--name=VALUE"; false with the error set when the value is missing.
+    auto value = [&](size_t& i, const std::string& name, std::string& into) {
+        const std::string& a = args[i];
+        if (a == name && i + 1 < args.size())
+            into = args[++i];
+        else if (a != name)
+            into = a.substr(name.size() + 1);
+        if (into.empty()) {
+            error = name + (name == "--only" ? " needs an entry name" : " needs a file name");
+            return false;
+        }
+        return true;
+    };
+    auto is = [](const std::string& a, const std::string& name) { return a == name || a.rfind(name + "=", 0) == 0; };
+    bool haveConfig = false, haveWinapp2 = false;
     for (size_t i = 1; i < args.size(); ++i) {
         const std::string& a = args[i];
-        if (a == "--yes") {
+        if (a == "--yes" && options.command == LumoCommand::Run) {
             options.confirmed = true;
-        } else if (a == "--log") {
+        } else if (a == "--log" && options.command == LumoCommand::Run) {
             options.log = true;
-        } else if (a == "--config" || a.rfind("--config=", 0) == 0) {
-            if (haveConfig) {
-                error = "--config given twice";
+        } else if (is(a, "--config") || is(a, "--winapp2")) {
+            bool config = is(a, "--config");
+            bool& seen = config ? haveConfig : haveWinapp2;
+            if (seen) {
+                error = std::string(config ? "--config" : "--winapp2") + " given twice";
                 return std::nullopt;
             }
-            if (a == "--config") {
-                if (i + 1 == args.size()) {
-                    error = "--config needs a file name";
-                    return std::nullopt;
-                }
-                options.configFile = args[++i];
-            } else {
-                options.configFile = a.substr(9);
-            }
-            if (options.configFile.empty()) {
-                error = "--config needs a file name";
+            if (!value(i, config ? "--config" : "--winapp2", config ? options.configFile : options.winapp2File))
                 return std::nullopt;
-            }
-            haveConfig = true;
+            seen = true;
+        } else if (is(a, "--only")) {
+            std::string name;
+            if (!value(i, "--only", name))
+                return std::nullopt;
+            options.only.push_back(name);
         } else if (a == "--help" || a == "-h") {
             return std::nullopt;
         } else {
             error = "unknown argument \"" + a + "\"";
             return std::nullopt;
         }
+    }
+    if (haveConfig && !options.only.empty()) {
+        error = "--only runs the named winapp2.ini entries alone: --config has nothing to add";
+        return std::nullopt;
     }
     if (options.clear && !options.confirmed) {
         error = "clear removes traces for good: add --yes to confirm";
@@ -100,20 +145,61 @@ std::optional<LumoOptions> ParseLumoArguments(const std::vector<std::string>& ar
     return options;
 }
 
-int RunLumo(Application& app, const LumoOptions& options, std::ostream& out, std::ostream& err,
-            const std::atomic<bool>* interrupt) {
-    const std::string configFile =
-        options.configFile.empty() ? app.ConfigFileToLoad() : options.configFile;
+bool LoadRunRecords(Application& app, const LumoOptions& options, std::ostream& err) {
     PrivacyConfigs& configs = app.ConfigSet();
+    if (!options.only.empty()) {
+        configs.RemoveAll();
+        const std::string file = options.winapp2File.empty() ? app.Winapp2File() : options.winapp2File;
+        if (file.empty()) {
+            err << "lumo: --only names winapp2.ini entries, but there is no winapp2.ini beside lumo ("
+                << app.ProgramFolder << ") nor in your own folder; name one with --winapp2 FILE\n";
+            return false;
+        }
+        Winapp2ReadOptions wanted;
+        wanted.only = options.only;
+        app.LoadWinapp2(file, wanted);
+        if (!app.winapp2.failure.empty()) {
+            err << "lumo: " << file << " was not read: " << app.winapp2.failure << "\n";
+            return false;
+        }
+        bool runnable = true;
+        for (const std::string& name : options.only) {
+            const Winapp2Outcome* found = nullptr;
+            for (const Winapp2Outcome& o : app.winapp2.outcomes)
+                if (EqualsIgnoreCase(o.name, name))
+                    found = &o;
+            if (!found)
+                err << "lumo: " << file << " has no entry named \"" << name << "\"\n";
+            else if (found->state == Winapp2Outcome::State::Skipped)
+                err << "lumo: the entry \"" << found->name << "\" cannot be run: " << found->why << " (line "
+                    << found->line << ")\n";
+            runnable = runnable && found && found->state != Winapp2Outcome::State::Skipped;
+        }
+        for (PrivacyConfig& pc : configs)
+            pc.Selected = true;
+        return runnable;
+    }
+    const std::string configFile = options.configFile.empty() ? app.ConfigFileToLoad() : options.configFile;
     try {
         configs.LoadConfig(configFile, PlaceholderContext{&app.folders, app.platform.registry});
     } catch (const ConfigError& e) {
         err << "lumo: configuration error in " << configFile << ": " << e.Description << " (" << e.Number << ")\n";
-        return kLumoConfigError;
+        return false;
     } catch (const RegistryError& e) {
         err << "lumo: configuration error in " << configFile << ": " << e.Description << "\n";
-        return kLumoConfigError;
+        return false;
     }
+    app.LoadWinapp2(options.winapp2File);
+    if (!app.winapp2.failure.empty())
+        err << "lumo: " << app.winapp2.file << " was not read: " << app.winapp2.failure << "\n";
+    return true;
+}
+
+int RunLumo(Application& app, const LumoOptions& options, std::ostream& out, std::ostream& err,
+            const std::atomic<bool>* interrupt) {
+    if (!LoadRunRecords(app, options, err))
+        return kLumoConfigError;
+    PrivacyConfigs& configs = app.ConfigSet();
 
     // The activity log: on for this run with --log, and whenever the setting asks for it, as in
     // the window.
@@ -187,6 +273,10 @@ int LumoMain(const std::vector<std::string>& args, Platform platform, const std:
         err << "lumo: " << error << "\n" << LumoUsage();
         return kLumoUsage;
     }
+    if (options->command == LumoCommand::Version) {
+        out << "lumo " << LUMO_VERSION_MAJOR << "." << LUMO_VERSION_MINOR << "." << LUMO_VERSION_PATCH << "\n";
+        return kLumoOk;
+    }
     try {
         // The program's start-up without its window: special folders, then the settings (read
         // only: a console run never changes them), then the run.
@@ -197,11 +287,16 @@ int LumoMain(const std::vector<std::string>& args, Platform platform, const std:
         if (platform.files)
             app.DataFolder = PrepareDataFolder(*platform.files, app.ProgramFolder, app.folders.AppDataDir);
         app.ConfigFilePath = app.UserConfigFile();
+        app.winapp2Places = FindWinapp2Places(app.folders, platform.shell, platform.system);
         SpecialParser parser;
         app.SetSpecialParser(&parser);
         if (platform.registry)
             SettingsStore(*platform.registry, programPath).ReadSystemSettings(app.settings);
-        return RunLumo(app, *options, out, err, interrupt);
+        switch (options->command) {
+        case LumoCommand::List: return ListLumo(app, *options, out, err);
+        case LumoCommand::Winapp2: return ReportWinapp2(app, *options, out, err);
+        default: return RunLumo(app, *options, out, err, interrupt);
+        }
     } catch (const std::exception& e) {
         err << "lumo: " << e.what() << "\n";
         return kLumoConfigError;

@@ -38,6 +38,13 @@ std::optional<std::string> PortableShell::SpecialFolderPath(int32_t csidl) {
     return found->second;
 }
 
+std::optional<std::string> PortableShell::EnvironmentVariable(std::string_view name) {
+    auto found = environment.find(name);
+    if (found == environment.end())
+        return std::nullopt;
+    return found->second;
+}
+
 bool PortableShell::OpenDocument(std::string_view path, uintptr_t ownerWindow) {
     opened.emplace_back(path);
     openedOver.push_back(ownerWindow);

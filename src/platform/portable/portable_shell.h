@@ -20,6 +20,7 @@ public:
     std::optional<std::string> WindowsFolder() override { return windows; }
     std::optional<std::string> SystemFolder() override { return system; }
     std::optional<std::string> TemporaryFolder() override { return temporary; }
+    std::optional<std::string> EnvironmentVariable(std::string_view name) override;
     bool OpenDocument(std::string_view path, uintptr_t ownerWindow = 0) override;
     bool StartCommand(std::string_view commandLine) override;
 
@@ -29,6 +30,9 @@ public:
     std::optional<std::string> windows;
     std::optional<std::string> system;
     std::optional<std::string> temporary;
+    // The environment variables the shell reports (names in the case asked for); none by default,
+    // so a test's machine does not depend on the one the tests run on.
+    std::map<std::string, std::string, std::less<>> environment;
     // What OpenDocument and StartCommand answer.
     bool succeed = true;
 

@@ -64,6 +64,18 @@ std::optional<std::string> Win32Shell::TemporaryFolder() {
     return AskFolder([](wchar_t* b, UINT n) { return static_cast<UINT>(GetTempPathW(n, b)); });
 }
 
+std::optional<std::string> Win32Shell::EnvironmentVariable(std::string_view name) {
+    std::wstring wide = win32::Widen(name);
+    DWORD n = GetEnvironmentVariableW(wide.c_str(), nullptr, 0);
+    if (n == 0)
+        return std::nullopt;
+    std::vector<wchar_t> buffer(n + 1, L'\0');
+    n = GetEnvironmentVariableW(wide.c_str(), buffer.data(), static_cast<DWORD>(buffer.size()));
+    if (n == 0 || n >= buffer.size())
+        return std::nullopt;
+    return FromBuffer(buffer);
+}
+
 bool Win32Shell::OpenDocument(std::string_view path, uintptr_t ownerWindow) {
     std::wstring file = win32::Widen(path);
     HINSTANCE result = ShellExecuteW(reinterpret_cast<HWND>(ownerWindow), L"open", file.c_str(), nullptr, nullptr, SW_SHOWNORMAL);

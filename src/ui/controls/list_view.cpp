@@ -40,6 +40,11 @@ void ListItem::SetSubItem(int32_t index, std::string text) {
 
 void ListItem::EnsureVisible() { owner_.ItemEnsureVisible(*this); }
 
+void ListItem::SetChecked(bool on) {
+    checked_ = on;
+    Changed();
+}
+
 void ListItem::Changed() { owner_.ItemChanged(*this); }
 
 const ColumnHeader& ListView::Column(int32_t index) const {

@@ -45,6 +45,12 @@ public:
     int32_t SubItemCount() const { return static_cast<int32_t>(subItems_.size()); }
     // Brings the row into view.
     void EnsureVisible();
+    // The row's check box, where the list shows check boxes. Quiet: checking from code runs no
+    // event.
+    bool Checked() const { return checked_; }
+    void SetChecked(bool on);
+    // Any value the list's owner keeps with the row (not shown).
+    std::string Tag;
 
 private:
     friend class ListView;
@@ -56,6 +62,7 @@ private:
     std::string icon_;
     std::string smallIcon_;
     std::vector<std::string> subItems_;
+    bool checked_ = false;
     mutable int32_t index_ = 0;
 };
 
@@ -71,6 +78,12 @@ public:
     LabelEditMode LabelEdit() const { return labelEdit_; }
     void SetLabelEdit(LabelEditMode mode) {
         labelEdit_ = mode;
+        Notify(Change::Style);
+    }
+    // A check box in front of every row.
+    bool CheckBoxes() const { return checkBoxes_; }
+    void SetCheckBoxes(bool on) {
+        checkBoxes_ = on;
         Notify(Change::Style);
     }
     bool FullRowSelect() const { return fullRowSelect_; }
@@ -119,6 +132,15 @@ public:
         Fire([&] { if (OnItemClick) OnItemClick(item); }, "ItemClick");
     }
 
+    // The user ticked or cleared a row's check box; the row holds its new state.
+    std::function<void(ListItem&)> OnItemCheck;
+    void UserCheckItem(ListItem& item, bool on) {
+        if (!Usable() || !checkBoxes_ || item.checked_ == on)
+            return;
+        item.checked_ = on;
+        Fire([&] { if (OnItemCheck) OnItemCheck(item); }, "ItemCheck");
+    }
+
     auto begin() { return items_.begin(); }
     auto end() { return items_.end(); }
 
@@ -131,6 +153,7 @@ private:
     ListViewStyle view_ = ListViewStyle::Icon;
     LabelEditMode labelEdit_ = LabelEditMode::Automatic;
     bool fullRowSelect_ = false;
+    bool checkBoxes_ = false;
     ImageList* icons_ = nullptr;
     ImageList* smallIcons_ = nullptr;
     std::vector<ColumnHeader> columns_;

@@ -440,6 +440,12 @@ public:
         lv.pszText = text.data();
         lv.iImage = ImageIndex(item);
         lv.lParam = reinterpret_cast<LPARAM>(&item);
+        if (M().CheckBoxes()) {
+            // The check box is the row's state image: 1 cleared, 2 ticked.
+            lv.mask |= LVIF_STATE;
+            lv.stateMask = LVIS_STATEIMAGEMASK;
+            lv.state = INDEXTOSTATEIMAGEMASK(item.Checked() ? 2 : 1);
+        }
         Send(insert ? LVM_INSERTITEMW : LVM_SETITEMW, 0, reinterpret_cast<LPARAM>(&lv));
         int columns = std::max(M().ColumnCount(), item.SubItemCount() + 1);
         for (int32_t sub = 1; sub < columns; ++sub) {
@@ -459,7 +465,8 @@ public:
                              ~static_cast<LONG_PTR>(LVS_TYPEMASK | LVS_EDITLABELS | LVS_SHAREIMAGELISTS |
                                                     LVS_SHOWSELALWAYS | LVS_SINGLESEL);
             SetWindowLongPtrW(hwnd_, GWL_STYLE, style | static_cast<LONG_PTR>(ViewStyle()));
-            Send(LVM_SETEXTENDEDLISTVIEWSTYLE, LVS_EX_FULLROWSELECT, M().FullRowSelect() ? LVS_EX_FULLROWSELECT : 0);
+            Send(LVM_SETEXTENDEDLISTVIEWSTYLE, LVS_EX_FULLROWSELECT | LVS_EX_CHECKBOXES,
+                 (M().FullRowSelect() ? LVS_EX_FULLROWSELECT : 0) | (M().CheckBoxes() ? LVS_EX_CHECKBOXES : 0));
             RewriteAll();
             break;
         }
@@ -545,6 +552,15 @@ public:
         case LVN_ITEMCHANGED: {
             // The keyboard moves the selection without a click: keep the model's in step, quietly.
             auto* change = reinterpret_cast<NMLISTVIEW*>(header);
+            // A click on a check box, or the space bar, changes the row's state image.
+            if (M().CheckBoxes() && (change->uChanged & LVIF_STATE) &&
+                ((change->uNewState ^ change->uOldState) & LVIS_STATEIMAGEMASK) && change->iItem >= 0 &&
+                change->iItem < M().ItemCount() && (change->uNewState & LVIS_STATEIMAGEMASK)) {
+                // A handler that refuses it (a warning answered No) clears the row again, which
+                // the model mirrors back here.
+                bool on = (change->uNewState & LVIS_STATEIMAGEMASK) == INDEXTOSTATEIMAGEMASK(2);
+                M().UserCheckItem(M().Item(change->iItem + 1), on);
+            }
             if ((change->uChanged & LVIF_STATE) && (change->uNewState & LVIS_SELECTED) &&
                 !(change->uOldState & LVIS_SELECTED) && change->iItem >= 0 && change->iItem < M().ItemCount()) {
                 inInput_ = true;

@@ -4,9 +4,13 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <chrono>
+#include <cstdio>
 #include <filesystem>
+#include <fstream>
 
 #include "app/application.h"
+#include "config/winapp2_selection.h"
 #include "gui_test_support.h"
 #include "platform/portable/memory_registry.h"
 #include "platform/portable/portable_clock.h"
@@ -214,6 +218,93 @@ TEST_F(DialogsGui, RunOptionsOpensFromTheMainWindowWithItsControlsAndOkSavesWhat
     EXPECT_EQ(stored->ValueDataString(), "60");
     EXPECT_TRUE(std::filesystem::exists(ConfigPath())) << "OK saved the configuration file";
     EXPECT_TRUE(boxes.empty());
+    EXPECT_TRUE(failures.empty()) << failures.front();
+}
+
+// The state image of a list row: 1 cleared, 2 ticked.
+int RowCheck(HWND list, int row) {
+    return static_cast<int>((SendMessageW(list, LVM_GETITEMSTATE, row, LVIS_STATEIMAGEMASK) & LVIS_STATEIMAGEMASK) >> 12);
+}
+// Ticks or clears a row's check box as a click on it does.
+void SetRowCheck(HWND list, int row, bool on) {
+    LVITEMW lv{};
+    lv.stateMask = LVIS_STATEIMAGEMASK;
+    lv.state = INDEXTOSTATEIMAGEMASK(on ? 2 : 1);
+    SendMessageW(list, LVM_SETITEMSTATE, row, reinterpret_cast<LPARAM>(&lv));
+}
+
+TEST_F(DialogsGui, Winapp2EntriesAreTickedInTheirGroupsListAndAWarningIsAskedFirst) {
+    {
+        std::ofstream ini(dir.path() / "winapp2.ini", std::ios::binary);
+        ini << "[Risky Entry]\r\nLangSecRef=3025\r\nWarning=Resets your layouts.\r\n"
+               "RegKey1=HKCU\\Software\\LumoGuiTest\\Risky\r\n";
+        for (int i = 0; i < 1500; ++i)
+            ini << "[Bulk " << 10000 + i << "]\r\nLangSecRef=3021\r\nRegKey1=HKCU\\Software\\LumoGuiTest\\Bulk\r\n";
+    }
+    std::vector<MsgAnswer> answers = {MsgAnswer::No, MsgAnswer::Yes};
+    host.OnMessageBox = [&](const MessageBoxRequest& r) -> std::optional<MsgAnswer> {
+        boxes.push_back(r.text);
+        MsgAnswer answer = answers.empty() ? MsgAnswer::No : answers.front();
+        if (!answers.empty())
+            answers.erase(answers.begin());
+        return answer;
+    };
+    MainWindow& m = OpenMain();
+    Click(m.cmdItemsSettings);
+    ASSERT_TRUE(PumpUntil(host, [&] { return *itemsSlot && (*itemsSlot)->Visible(); }));
+    ItemsSettingsWindow& w = **itemsSlot;
+    HWND tree = Win32Host::WindowOf(w.tvwTree);
+    EXPECT_EQ(SendMessageW(tree, TVM_GETCOUNT, 0, 0), 8) << "two groups below Applications";
+
+    // End: the last group, "Windows"; its one entry carries a warning.
+    SetFocus(tree);
+    PostMessageW(tree, WM_KEYDOWN, VK_END, 0);
+    PostMessageW(tree, WM_KEYUP, VK_END, 0);
+    ASSERT_TRUE(PumpUntil(host, [&] { return w.w2FraSettings.Visible(); }));
+    EXPECT_EQ(TextOf(Win32Host::WindowOf(w.lblSettings)), "Applications: Windows");
+    HWND list = Win32Host::WindowOf(w.w2LvwEntries);
+    EXPECT_TRUE(IsWindowVisible(list));
+    ASSERT_EQ(SendMessageW(list, LVM_GETITEMCOUNT, 0, 0), 1);
+    EXPECT_EQ(RowCheck(list, 0), 1);
+    SetRowCheck(list, 0, true);  // answered No
+    PumpFor(host, 100);
+    ASSERT_EQ(boxes.size(), 1u);
+    EXPECT_NE(boxes[0].find("Resets your layouts."), std::string::npos) << boxes[0];
+    EXPECT_EQ(RowCheck(list, 0), 1) << "No clears the box again";
+    EXPECT_FALSE(w.Winapp2Chosen("Risky Entry"));
+    SetRowCheck(list, 0, true);  // answered Yes
+    PumpFor(host, 100);
+    EXPECT_EQ(boxes.size(), 2u);
+    EXPECT_EQ(RowCheck(list, 0), 2);
+    EXPECT_TRUE(w.Winapp2Chosen("Risky Entry"));
+
+    // Up: the "Applications" group of 1,500 entries, in one list that scrolls.
+    auto t0 = std::chrono::steady_clock::now();
+    PostMessageW(tree, WM_KEYDOWN, VK_UP, 0);
+    PostMessageW(tree, WM_KEYUP, VK_UP, 0);
+    ASSERT_TRUE(PumpUntil(host, [&] { return SendMessageW(list, LVM_GETITEMCOUNT, 0, 0) == 1500; }));
+    auto ms = std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - t0).count();
+    std::printf("1,500 entries listed in %lld ms\n", static_cast<long long>(ms));
+    EXPECT_LT(ms, 3000);
+    EXPECT_NE(GetWindowLongPtrW(list, GWL_STYLE) & WS_VSCROLL, 0) << "the list scrolls";
+    SetRowCheck(list, 1499, true);
+    PumpFor(host, 100);
+    EXPECT_EQ(boxes.size(), 2u) << "no warning, no question";
+    EXPECT_TRUE(w.Winapp2Chosen("Bulk 11499"));
+
+    Click(w.cmdOk);
+    ASSERT_TRUE(PumpUntil(host, [&] { return !w.Loaded(); }));
+    Winapp2Selection chosen;
+    ASSERT_TRUE(chosen.Load(files, app->Winapp2SelectionFile()));
+    std::vector<std::string> names = chosen.Names();
+    std::sort(names.begin(), names.end());
+    EXPECT_EQ(names, (std::vector<std::string>{"Bulk 11499", "Risky Entry"}));
+    HWND rows = Win32Host::WindowOf(m.lvwPItem);
+    int listed = 0;
+    for (ListItem& row : m.lvwPItem)
+        listed += row.Text() == "Bulk 11499" || row.Text() == "Risky Entry";
+    EXPECT_EQ(listed, 2) << "the main window lists the chosen entries";
+    EXPECT_EQ(SendMessageW(rows, LVM_GETITEMCOUNT, 0, 0), m.lvwPItem.ItemCount());
     EXPECT_TRUE(failures.empty()) << failures.front();
 }
 
