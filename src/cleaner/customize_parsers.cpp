@@ -11,6 +11,7 @@
 
 #include "base/ansi.h"
 #include "base/text.h"
+#include "cleaner/browser_parsers.h"
 #include "cleaner/file_clearing.h"
 #include "cleaner/seek_context.h"
 #include "platform/file_system.h"
@@ -310,6 +311,8 @@ PrivacyValuesPtr SpecialParser::CallParser(std::string_view sName, const ParserA
     for (const NamedOperation& op : kOperations)
         if (EqualsAsciiNoCase(op.name, sName))
             return (this->*op.operation)(varArgs, ctx);
+    if (BrowserOperation op = FindBrowserParser(sName))
+        return op(*this, varArgs, ctx);
     return nullptr;
 }
 
