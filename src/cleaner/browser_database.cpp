@@ -142,11 +142,9 @@ DatabaseOutcome EditDatabase(BrowserRun& run, const BrowserProfile& profile, con
         } else {
             db.BeginRead();
         }
-        if (write) {
-            std::string check = db.QuickCheck();
-            if (check != "ok")
-                throw DatabaseError(11 /* SQLITE_CORRUPT */, check);
-        }
+        // A damaged database is neither counted nor changed, in a Show as in a Clear.
+        if (std::string check = db.QuickCheck(); check != "ok")
+            throw DatabaseError::Damaged(check);
         std::vector<RowGroup> groups = edit.find(db);
         int32_t status = FoundStatus(run, profileInUse);
         for (const RowGroup& g : groups) {

@@ -20,6 +20,8 @@ void Check(sqlite3* db, int code) {
 
 DatabaseError::DatabaseError(int code, const std::string& message) : std::runtime_error(message), code_(code) {}
 
+DatabaseError DatabaseError::Damaged(const std::string& finding) { return DatabaseError(SQLITE_CORRUPT, finding); }
+
 DatabaseFailure DatabaseError::Failure() const {
     switch (code_ & 0xFF) {
     case SQLITE_BUSY:

@@ -25,6 +25,8 @@ enum class DatabaseFailure {
 class DatabaseError : public std::runtime_error {
 public:
     DatabaseError(int code, const std::string& message);
+    // What an integrity check found, as the error of a damaged database.
+    static DatabaseError Damaged(const std::string& finding);
     int Code() const { return code_; }
     DatabaseFailure Failure() const;
 

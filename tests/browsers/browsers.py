@@ -98,8 +98,11 @@ class Chromium:
         self._in, from_browser = os.pipe()
 
         def wire():
-            os.dup2(to_browser, 3)
-            os.dup2(from_browser, 4)
+            # Through fresh numbers first: a pipe that already sits on 3 or 4 would otherwise be
+            # clobbered, or keep its close-on-exec flag.
+            reading, writing = os.dup(to_browser), os.dup(from_browser)
+            os.dup2(reading, 3)
+            os.dup2(writing, 4)
 
         self.proc = subprocess.Popen(["chromium", *CHROMIUM_FLAGS, "--remote-debugging-pipe",
                                       "--user-data-dir=" + user_data, "about:blank"],
@@ -437,11 +440,13 @@ def hold(which, out):
         proc = subprocess.Popen(["firefox-esr", "--headless", "--no-remote", "--profile", profile, "about:blank"],
                                 stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
         database = os.path.join(profile, "places.sqlite")
-    end = time.time() + 60
+    end = time.time() + 180
     while not held(database):
         if time.time() > end or proc.poll() is not None:
+            status = proc.poll()
             proc.kill()
-            sys.exit(f"{which} did not take its profile")
+            sys.exit(f"{which} did not take its profile " +
+                     ("in 180 s" if status is None else f"(it ended with {status})"))
         time.sleep(0.3)
     print("ready", flush=True)
     sys.stdin.read()
