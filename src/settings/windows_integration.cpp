@@ -5,12 +5,6 @@
 
 namespace lumo {
 
-namespace {
-
-constexpr std::string_view kFormValues[] = {"FormSuggest Passwords", "FormSuggest PW Ask", "Use FormSuggest"};
-
-}  // namespace
-
 std::string StartupCommand(std::string_view programPath) {
     if (programPath.find_first_of(" \t") == std::string_view::npos)
         return std::string(programPath);
@@ -43,7 +37,7 @@ void ApplyStartupEntry(RegKey& rk, const SettingsLocations& where, bool run, std
 
 void ApplyFormsAutoComplete(RegKey& rk, const SettingsLocations& where, bool turnOff, SettingsFailures& failures) {
     const std::string data = turnOff ? "no" : "yes";
-    for (std::string_view name : kFormValues) {
+    for (std::string_view name : kFormSuggestValues) {
         RunSettingsStep(failures, "write \"" + std::string(name) + "\"",
                         [&] { rk.SetRegValue(name, rvtString, data, where.userRoot, where.browserKey); });
     }

@@ -22,8 +22,11 @@ std::string StartupCommand(std::string_view programPath);
 void ApplyStartupEntry(RegKey& rk, const SettingsLocations& where, bool run, std::string_view programPath,
                        SettingsFailures& failures);
 
-// Writes "no" (turn off) or "yes" to "FormSuggest Passwords", "FormSuggest PW Ask" and
-// "Use FormSuggest", each as its own step.
+// The browser's values behind the form AutoComplete switch, under the browser key.
+inline constexpr std::string_view kFormSuggestValues[] = {"FormSuggest Passwords", "FormSuggest PW Ask",
+                                                          "Use FormSuggest"};
+
+// Writes "no" (turn off) or "yes" to each of kFormSuggestValues, each as its own step.
 void ApplyFormsAutoComplete(RegKey& rk, const SettingsLocations& where, bool turnOff, SettingsFailures& failures);
 
 }  // namespace lumo

@@ -81,7 +81,7 @@ ItemsSettingsWindow::ItemsSettingsWindow(UiHost& host, PrivacyConfigs& configSet
       lblCategory(Captioned(Placed(Add<Label>("lblCategory"), 195, 210, 2325, 285), "Category:")),
       tvwTree(Placed(Add<TreeView>("tvwTree"), 240, 600, 2295, 5295)),
       lblSettings(Captioned(Placed(Add<Label>("lblSettings"), 2640, 120, 6015, 375), "General")),
-      shapeSettings(Placed(Add<Shape>("shapeSettings"), 2640, 480, 6015, 5415)),
+      shapeSettings(Placed(Add<Shape>("shapeSettings"), 2640, 510, 6015, 5385)),
       winsFraSettings(MakeFrame(*this, "winsFraSettings", "Windows Settings")),
       inetFraSettings(MakeFrame(*this, "inetFraSettings", "Internet Explorer Settings")),
       operFraSettings(MakeFrame(*this, "operFraSettings", "Opera Settings")),

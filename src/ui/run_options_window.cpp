@@ -2,12 +2,14 @@
 // the buttons that store, save, reset and apply them.
 #include "ui/run_options_window.h"
 
+#include <algorithm>
 #include <array>
 #include <initializer_list>
 #include <utility>
 
 #include "base/text.h"
 #include "registry/reg_key.h"
+#include "settings/windows_integration.h"
 #include "ui/main_window.h"
 #include "ui/ui_host.h"
 
@@ -46,6 +48,11 @@ int32_t IntervalEntry(int16_t minutes) {
 
 CheckValue CheckedWhen(bool on) { return on ? CheckValue::Checked : CheckValue::Unchecked; }
 
+// What a user can do when Windows refuses a change to the registry.
+constexpr const char* kRightsAdvice =
+    "Windows did not let Sweepkit Lumo change them in the registry: your user account may not have the right "
+    "to. Ask your administrator for that right, then try again.";
+
 }  // namespace
 
 RunOptionsWindow::RunOptionsWindow(UiHost& host, Application& app, SettingsStore& store)
@@ -56,25 +63,25 @@ RunOptionsWindow::RunOptionsWindow(UiHost& host, Application& app, SettingsStore
       cmdOk(Captioned(Placed(Add<Button>("cmdOk"), 1320, 6720, 975, 375), "OK")),
       geneFraSettings(Placed(Add<Frame>("geneFraSettings"), 360, 210, 6105, 6390)),
       advaChkEnableFileLogging(Captioned(Placed(Add<CheckBox>("advaChkEnableFileLogging", &geneFraSettings),
-                                                375, 2145, 1620, 285),
+                                                375, 2145, 1620, 255),
                                          "Enable file logging")),
       advaCmbScheduleInterval(
           DropdownList(Placed(Add<ComboBox>("advaCmbScheduleInterval", &geneFraSettings), 2805, 1290, 1455, 315))),
       advaCmbKeepLogDays(
           DropdownList(Placed(Add<ComboBox>("advaCmbKeepLogDays", &geneFraSettings), 3540, 2115, 660, 315))),
       advaChkScheduleClock(Captioned(Placed(Add<CheckBox>("advaChkScheduleClock", &geneFraSettings), 375, 1710,
-                                            2985, 285),
+                                            2985, 255),
                                      "Run clear process every day at")),
       advaChkScheduleInterval(Captioned(Placed(Add<CheckBox>("advaChkScheduleInterval", &geneFraSettings), 375,
-                                               1320, 2400, 285),
+                                               1320, 2400, 255),
                                         "Run clear process every")),
       advaCmbScheduleClock(
           DropdownList(Placed(Add<ComboBox>("advaCmbScheduleClock", &geneFraSettings), 3390, 1680, 975, 315))),
       geneChkTurnOffAutoComplete(Captioned(Placed(Add<CheckBox>("geneChkTurnOffAutoComplete", &geneFraSettings),
-                                                  375, 705, 5415, 285),
+                                                  375, 705, 5415, 255),
                                            "Turn off Forms Auto Complete switch")),
       geneChkRunOnStartup(Captioned(Placed(Add<CheckBox>("geneChkRunOnStartup", &geneFraSettings), 375, 150, 5415,
-                                           285),
+                                           255),
                                     "Run Sweepkit when windows startup")),
       Frame1(Captioned(Placed(Add<Frame>("Frame1", &geneFraSettings), 285, 3315, 5505, 2910),
                        "Internet Explorer Protection")),
@@ -84,10 +91,10 @@ RunOptionsWindow::RunOptionsWindow(UiHost& host, Application& app, SettingsStore
       geneTxtHomePage(Placed(Add<TextBox>("geneTxtHomePage", &Frame1), 330, 1425, 4875, 315)),
       geneCmdUseBlank(Captioned(Placed(Add<Button>("geneCmdUseBlank", &Frame1), 2520, 2430, 1095, 375),
                                 "Use Blank")),
-      geneChkIEMonitor(Captioned(Placed(Add<CheckBox>("geneChkIEMonitor", &Frame1), 330, 900, 4935, 285),
+      geneChkIEMonitor(Captioned(Placed(Add<CheckBox>("geneChkIEMonitor", &Frame1), 330, 900, 4935, 255),
                                  "Monitor any change for Browser's Start Page or Window Title")),
-      Label7(Captioned(Placed(Add<Label>("Label7", &Frame1), 330, 1170, 2415, 255), "Start page (Home Page):")),
-      Label8(Captioned(Placed(Add<Label>("Label8", &Frame1), 330, 1800, 2415, 255), "Window Title:")),
+      Label7(Captioned(Placed(Add<Label>("Label7", &Frame1), 330, 1170, 2415, 240), "Start page (Home Page):")),
+      Label8(Captioned(Placed(Add<Label>("Label8", &Frame1), 330, 1800, 2415, 225), "Window Title:")),
       Label3(Captioned(Placed(Add<Label>("Label3", &Frame1), 330, 270, 4935, 615),
                        "Some websites may change your browser's start page and window title for ad, this "
                        "protection will monitor the changing and prompt message.")),
@@ -125,6 +132,11 @@ RunOptionsWindow::RunOptionsWindow(UiHost& host, Application& app, SettingsStore
     cmdCancel.SetCancel(true);
 
     OnLoad = [this] { Form_Load(); };
+    // Cancel and the close box alike leave things as they were before a save that failed.
+    OnUnload = [this](bool&) {
+        if (!failedSteps_.empty())
+            PutBack();
+    };
     cmdApply.OnClick = [this] { cmdApply_Click(); };
     cmdOk.OnClick = [this] { cmdOk_Click(); };
     cmdCancel.OnClick = [this] { cmdCancel_Click(); };
@@ -169,6 +181,8 @@ void RunOptionsWindow::StoreSettings(AppSettings& s) const {
 }
 
 void RunOptionsWindow::Form_Load() {
+    saved_ = app_.settings;
+    savedWindowsSide_ = ReadWindowsSide();
     ShowSettings(app_.settings);
     roots_.RemoveAll();
     for (const PrivacyConfig& pc : app_.ConfigSet())
@@ -180,8 +194,14 @@ bool RunOptionsWindow::Apply() {
     StoreSettings(app_.settings);
     // The store tries every step; what failed is told once, and the configuration is still saved.
     SettingsFailures failures = store_.SaveSystemSettings(app_.settings);
-    if (!failures.empty())
-        Refuse("The settings could not be saved.", DescribeFailures(failures));
+    if (failures.empty()) {
+        saved_ = app_.settings;
+        savedWindowsSide_ = ReadWindowsSide();
+    } else {
+        Refuse("Some of your settings could not be saved.", failures,
+               std::string(kRightsAdvice) + " Cancel puts back the settings you had before.");
+    }
+    failedSteps_ = failures;
 
     PrivacyConfigs& live = app_.ConfigSet();
     int32_t i = 0;
@@ -198,9 +218,52 @@ bool RunOptionsWindow::Apply() {
     return failures.empty();
 }
 
-void RunOptionsWindow::Refuse(const std::string& what, const std::string& why) {
-    std::string text = what + "\r\n\r\n" + why;
+void RunOptionsWindow::Refuse(const std::string& what, const SettingsFailures& failures, const std::string& advice) {
+    // The steps in the program's words; the registry's own texts are for the activity log.
+    std::string text = what + "\r\n\r\nNot done:";
+    for (const SettingsFailure& f : failures)
+        text += "\r\n    " + f.step;
+    text += "\r\n\r\n" + advice;
     Host().MsgBox(text, MsgButtons::OkOnly, MsgIcon::Exclamation, MsgDefault::Button1, kCaption, this);
+}
+
+std::vector<RunOptionsWindow::SavedValue> RunOptionsWindow::ReadWindowsSide() const {
+    const SettingsLocations& where = store_.Locations();
+    std::vector<SavedValue> values;
+    values.push_back({"the start-up entry", where.userRoot, where.runKey, std::string(kStartupValueName), {}});
+    for (std::string_view name : kFormSuggestValues)
+        values.push_back({"\"" + std::string(name) + "\"", where.userRoot, where.browserKey, std::string(name), {}});
+    RegKey key(*app_.platform.registry);
+    for (SavedValue& v : values) {
+        std::optional<RegValue> found = key.GetRegValue(v.name, v.root, v.key);
+        if (found && found->ValueType != rvtNone)
+            v.value = std::move(found);
+    }
+    return values;
+}
+
+void RunOptionsWindow::PutBack() {
+    app_.settings = saved_;
+    SettingsFailures failures = store_.SaveSystemSettings(saved_);
+    // What the failed save could not change was not changed: failing again there is no news.
+    std::erase_if(failures, [this](const SettingsFailure& f) {
+        return std::any_of(failedSteps_.begin(), failedSteps_.end(),
+                           [&](const SettingsFailure& g) { return f.step == g.step; });
+    });
+    // The save above wrote the Windows side from the settings; what was there before goes back
+    // exactly, a value that did not exist included.
+    RegKey key(*app_.platform.registry);
+    for (const SavedValue& v : savedWindowsSide_) {
+        RunSettingsStep(failures, "put back " + v.what, [&] {
+            if (v.value)
+                key.SetRegValue(v.name, v.value->ValueType, v.value->ValueData, v.root, v.key);
+            else if (auto now = key.GetRegValue(v.name, v.root, v.key); now && now->ValueType != rvtNone)
+                key.DeleteRegValue(v.name, v.root, v.key);
+        });
+    }
+    failedSteps_.clear();
+    if (!failures.empty())
+        Refuse("The settings you had before could not all be put back.", failures, kRightsAdvice);
 }
 
 void RunOptionsWindow::cmdApply_Click() { Apply(); }
@@ -235,7 +298,7 @@ void RunOptionsWindow::geneCmdApplyToIE_Click() {
         });
     if (!failures.empty()) {
         // The approved values stay as they were, or the monitor would take them for the browser's.
-        Refuse("The browser's start page and window title could not be set.", DescribeFailures(failures));
+        Refuse("The browser's start page and window title could not be set.", failures, kRightsAdvice);
         return;
     }
 
@@ -247,6 +310,9 @@ void RunOptionsWindow::geneCmdApplyToIE_Click() {
     }
     app_.settings.StartPage = startPage;
     app_.settings.WindowTitle = windowTitle;
+    // Approved here and now, whatever later happens to the other settings of the window.
+    saved_.StartPage = startPage;
+    saved_.WindowTitle = windowTitle;
     RunSettingsStep(failures, "create the settings key", [&] {
         key.SetRegKey(where.vendor, where.settingsRoot, where.settingsParent);
         key.SetRegKey(where.product, where.settingsRoot, where.settingsParent + "\\" + where.vendor);
@@ -256,7 +322,7 @@ void RunOptionsWindow::geneCmdApplyToIE_Click() {
         RunSettingsStep(failures, std::string("write \"") + name + "\"",
                         [&] { key.SetRegValue(name, rvtString, text, where.settingsRoot, where.SettingsKey()); });
     if (!failures.empty())
-        Refuse("The settings could not be saved.", DescribeFailures(failures));
+        Refuse("The approved start page and window title could not be saved.", failures, kRightsAdvice);
 }
 
 RunOptionsWindow& ShowRunOptions(std::unique_ptr<RunOptionsWindow>& slot, Form& owner, Application& app,

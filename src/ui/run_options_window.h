@@ -4,11 +4,13 @@
 #pragma once
 
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "app/application.h"
 #include "config/privacy_configs.h"
+#include "registry/reg_value.h"
 #include "settings/app_settings.h"
 #include "settings/settings_store.h"
 #include "ui/controls/button.h"
@@ -72,15 +74,33 @@ public:
     void StoreSettings(AppSettings& settings) const;
 
 private:
+    // A value of the Windows side as it stood: none when it did not exist.
+    struct SavedValue {
+        std::string what;  // as the user knows it
+        int32_t root;
+        std::string key;
+        std::string name;
+        std::optional<RegValue> value;
+    };
+
     // Stores, saves the settings and the configuration file. False when the settings store
     // reported a failed step (the user has been told then); a failed configuration save throws.
     bool Apply();
-    // Tells the user, in one box, what could not be done and why.
-    void Refuse(const std::string& what, const std::string& why);
+    // Tells the user, in one box, what could not be changed and what to do about it.
+    void Refuse(const std::string& what, const SettingsFailures& failures, const std::string& advice);
+    // The start-up entry and the form AutoComplete values as they stand now.
+    std::vector<SavedValue> ReadWindowsSide() const;
+    // After a save that failed part-way: the settings, in memory and in the registry, and the
+    // Windows side as they were when the window opened or last saved everything.
+    void PutBack();
 
     Application& app_;
     SettingsStore& store_;
     PrivacyConfigs roots_;
+    AppSettings saved_;
+    std::vector<SavedValue> savedWindowsSide_;
+    // The steps the last Apply could not do; empty after one that saved everything.
+    SettingsFailures failedSteps_;
 };
 
 // Opens the window owned by `owner`. A window still open is brought forward as it is; a closed

@@ -79,6 +79,13 @@ public:
     virtual void EndProgram(int exitCode = 0) = 0;
     virtual bool Ended() const = 0;
 
+    // The outer size `control` needs to show its caption whole in its own font, with what the
+    // control draws around the text (a check box's box, a button's edges): on one line when
+    // `width` is 0, otherwise broken into lines at that outer width (the width then comes back
+    // larger only when a single word is wider). A host without a screen measures nothing and
+    // answers 0 x 0, so every caption fits there.
+    virtual TwipsSize CaptionExtent(const Control& /*control*/, int32_t /*width*/) const { return {}; }
+
     // The program's version as the running program carries it.
     virtual VersionNumbers ProgramVersion() const = 0;
 

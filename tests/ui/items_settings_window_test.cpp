@@ -1,4 +1,4 @@
-// The Items Settings window, headless, on real configuration files: layout, load, node clicks,
+// The Items Settings window, headless, on real configuration files: load, node clicks,
 // and what OK, Apply and Cancel leave in the set and in the file.
 #include <gtest/gtest.h>
 
@@ -47,17 +47,10 @@ TEST_F(ItemsSettings, LoadLaysOutTheTreeFramesAndBoxesFromTheRootAndPluginsRecor
     auto& w = Open(BuiltInRecords(sel) + RecordLines("Mine", "Customs", true, {"One"}) + Apps(12));
     EXPECT_EQ(w.Caption(), "Clear Items Settings");
     EXPECT_EQ(w.lblSettings.Font().name, "Verdana");
-    const std::pair<Control*, TwipsRect> places[] = {
-        {&w.lblCategory, {195, 210, 2325, 285}}, {&w.tvwTree, {240, 600, 2295, 5295}},
-        {&w.lblSettings, {2640, 120, 6015, 375}}, {&w.cmdOk, {3765, 5985, 1140, 420}},
-        {&w.cmdCancel, {5520, 5985, 1140, 420}}, {&w.cmdApply, {7320, 5985, 1140, 420}}};
-    for (const auto& [control, place] : places)
-        EXPECT_EQ(control->Bounds(), place) << control->Name();
     const char* frameCaptions[] = {"Windows Settings", "Internet Explorer Settings", "Opera Settings",
                                    "Netscape Settings", "Mozilla Settings", "Application Settings"};
     for (size_t k = 0; k < 6; ++k) {
         EXPECT_EQ(w.Frames()[k]->Caption(), frameCaptions[k]);
-        EXPECT_EQ(w.Frames()[k]->Bounds(), (TwipsRect{2760, 600, 5775, 5175}));
         EXPECT_EQ(w.Frames()[k]->Visible(), k == 0) << "the first node's frame alone";
     }
     const std::vector<std::string> captions[] = {
@@ -74,8 +67,6 @@ TEST_F(ItemsSettings, LoadLaysOutTheTreeFramesAndBoxesFromTheRootAndPluginsRecor
         for (size_t i = 0; i < boxes.size(); ++i) {
             EXPECT_EQ(boxes[i]->Caption(), captions[k - 1][i]);
             EXPECT_EQ(boxes[i]->Container(), w.Frames()[static_cast<size_t>(k - 1)]);
-            EXPECT_EQ(boxes[i]->Left(), 600);
-            EXPECT_EQ(boxes[i]->Top(), 600 + 600 * static_cast<int32_t>(i));
             bool selected = k != 3 || sel.opera[i];
             EXPECT_EQ(boxes[i]->Checked(), selected) << boxes[i]->Caption();
         }
@@ -91,7 +82,12 @@ TEST_F(ItemsSettings, LoadLaysOutTheTreeFramesAndBoxesFromTheRootAndPluginsRecor
     ASSERT_EQ(w.plugChkSettings.size(), 12u);
     for (int j = 0; j < 12; ++j) {
         const CheckBox& box = *w.plugChkSettings[static_cast<size_t>(j)];
-        EXPECT_EQ(box.Bounds(), (TwipsRect{240 + 2415 * (j / 10), 360 + 450 * (j % 10), 2415, 375})) << j;
+        const CheckBox& first = *w.plugChkSettings[static_cast<size_t>(j % 10)];
+        EXPECT_EQ(box.Top(), first.Top()) << j;
+        EXPECT_EQ(box.Left() > first.Left(), j >= 10) << j;
+        if (j % 10 > 0) {
+            EXPECT_GT(box.Top(), w.plugChkSettings[static_cast<size_t>(j - 1)]->Top()) << j;
+        }
         EXPECT_EQ(box.Caption(), "App " + std::to_string(j));
         EXPECT_EQ(box.Checked(), j % 2 == 0);
     }

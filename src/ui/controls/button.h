@@ -10,6 +10,7 @@ public:
     explicit Button(ControlSite site) : Control(std::move(site), ControlKind::Button) {}
 
     const std::string& Caption() const { return caption_; }
+    std::string CaptionText() const override { return caption_; }
     void SetCaption(std::string caption) {
         caption_ = std::move(caption);
         Notify(Change::Caption);

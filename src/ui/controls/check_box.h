@@ -12,6 +12,7 @@ public:
     explicit CheckBox(ControlSite site) : Control(std::move(site), ControlKind::CheckBox) {}
 
     const std::string& Caption() const { return caption_; }
+    std::string CaptionText() const override { return caption_; }
     void SetCaption(std::string caption) {
         caption_ = std::move(caption);
         Notify(Change::Caption);

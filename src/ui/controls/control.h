@@ -21,6 +21,12 @@ struct TwipsRect {
     bool operator==(const TwipsRect&) const = default;
 };
 
+struct TwipsSize {
+    int32_t width = 0;
+    int32_t height = 0;
+    bool operator==(const TwipsSize&) const = default;
+};
+
 struct FontInfo {
     std::string name;  // empty: the system's dialog font
     double size = 8;   // points
@@ -86,6 +92,9 @@ public:
     Frame* Container() const { return container_; }
 
     const TwipsRect& Bounds() const { return bounds_; }
+    // The text the control shows as its own (button, check box, label, frame); empty for the
+    // kinds whose content is the user's or a list's.
+    virtual std::string CaptionText() const { return {}; }
     int32_t Left() const { return bounds_.left; }
     int32_t Top() const { return bounds_.top; }
     int32_t Width() const { return bounds_.width; }

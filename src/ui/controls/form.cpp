@@ -1,6 +1,7 @@
 // A form's life and size.
 #include "ui/controls/form.h"
 
+#include "ui/controls/caption_fit.h"
 #include "ui/controls/frame.h"
 #include "ui/ui_host.h"
 
@@ -102,6 +103,10 @@ void Form::Load() {
     loaded_ = true;
     host_.FormLoading(*this);
     Fire(OnLoad, "Form_Load");
+    // The captions are final now (Form_Load fills some), and the host measures them in the
+    // window's own fonts.
+    if (loaded_)
+        FitCaptions(*this);
 }
 
 void Form::Show(ShowMode mode, Form* owner) {

@@ -86,7 +86,8 @@ public:
     Form* Owner() const { return owner_; }
     bool Modal() const { return modal_; }
 
-    // Loads the form once (its window is made and OnLoad runs); later calls do nothing.
+    // Loads the form once (its window is made, OnLoad runs, then the layout is fitted to the
+    // captions' real extents); later calls do nothing.
     void Load();
     // Loads the form when needed and shows it through the host. A modal show returns when the
     // form is hidden or unloaded.

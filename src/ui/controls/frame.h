@@ -11,6 +11,7 @@ public:
     explicit Frame(ControlSite site) : Control(std::move(site), ControlKind::Frame) { SetTabStop(false); }
 
     const std::string& Caption() const { return caption_; }
+    std::string CaptionText() const override { return caption_; }
     void SetCaption(std::string caption) {
         caption_ = std::move(caption);
         Notify(Change::Caption);

@@ -60,6 +60,9 @@ public:
     TrayIcon* CurrentTrayIcon() const { return tray_; }
     const std::string& TrayOwner() const { return trayOwner_; }
 
+    // Measures captions for the layout tests; unset, every caption fits (0 x 0).
+    std::function<TwipsSize(const Control&, int32_t width)> OnCaptionExtent;
+
     int ExitCode() const { return exitCode_; }
     // `where` of every handler that failed, and the failure's message.
     const std::vector<std::string>& HandlerFailures() const { return failures_; }
@@ -77,6 +80,9 @@ public:
     void EndProgram(int exitCode) override;
     bool Ended() const override { return ended_; }
     VersionNumbers ProgramVersion() const override { return version_; }
+    TwipsSize CaptionExtent(const Control& control, int32_t width) const override {
+        return OnCaptionExtent ? OnCaptionExtent(control, width) : TwipsSize{};
+    }
     void HandlerFailed(const std::string& where, std::exception_ptr error) override;
 
 private:

@@ -101,13 +101,14 @@ public:
     using ControlWindow::ControlWindow;
     Button& M() const { return static_cast<Button&>(model_); }
     void Create() override {
-        MakeWindow(L"BUTTON", M().Default() ? BS_DEFPUSHBUTTON : BS_PUSHBUTTON, 0, M().Caption());
+        // Multi-line: a caption too long for one line breaks where the button is tall enough.
+        MakeWindow(L"BUTTON", (M().Default() ? BS_DEFPUSHBUTTON : BS_PUSHBUTTON) | BS_MULTILINE, 0, M().Caption());
     }
     void Mirror(Change what, int32_t) override {
         if (what == Change::Caption)
             SetText(hwnd_, M().Caption());
         else if (what == Change::Value)
-            Send(BM_SETSTYLE, M().Default() ? BS_DEFPUSHBUTTON : BS_PUSHBUTTON, TRUE);
+            Send(BM_SETSTYLE, (M().Default() ? BS_DEFPUSHBUTTON : BS_PUSHBUTTON) | BS_MULTILINE, TRUE);
     }
     void OnCommand(WORD code) override {
         if (code == BN_CLICKED)
@@ -122,7 +123,7 @@ public:
     // Not an automatic box: the model decides the next state and the peer shows it, so a grayed
     // box looks grayed and a click goes through CheckBox::Click like a test's.
     void Create() override {
-        MakeWindow(L"BUTTON", BS_3STATE, 0, M().Caption());
+        MakeWindow(L"BUTTON", BS_3STATE | BS_MULTILINE, 0, M().Caption());
         Mirror(Change::Value, 0);
     }
     void Mirror(Change what, int32_t) override {
@@ -161,14 +162,24 @@ public:
     }
 };
 
+// A frame lower than this (twips) and without a caption is drawn as a separator line.
+constexpr int32_t kSeparatorHeight = 120;
+
 class FrameWindow : public ControlWindow {
 public:
     using ControlWindow::ControlWindow;
     bool IsBackground() const override { return true; }
     // A group box paints only its border and caption; transparent, it is left out of the form's
     // WS_CLIPCHILDREN clipping, so the form paints the inside instead of leaving it unpainted.
+    // A frame without a caption and too low for a box is a separator line: a group box draws
+    // its border half a text line below its top, outside so low a window, so an etched line
+    // stands in for it.
     void Create() override {
-        MakeWindow(L"BUTTON", BS_GROUPBOX, WS_EX_TRANSPARENT, static_cast<Frame&>(model_).Caption());
+        const Frame& frame = static_cast<Frame&>(model_);
+        if (frame.Caption().empty() && frame.Height() < kSeparatorHeight)
+            MakeWindow(L"STATIC", SS_ETCHEDHORZ, 0, {});
+        else
+            MakeWindow(L"BUTTON", BS_GROUPBOX, WS_EX_TRANSPARENT, frame.Caption());
     }
     void Mirror(Change what, int32_t) override {
         if (what == Change::Caption)
@@ -258,18 +269,25 @@ public:
             for (int32_t i = 0; i < M().ListCount(); ++i)
                 Send(LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(Widen(M().List(i)).c_str()));
             Send(LB_SETCURSEL, static_cast<WPARAM>(M().ListIndex()));
+            MeasureAll();
             Send(WM_SETREDRAW, TRUE);
             InvalidateRect(hwnd_, nullptr, TRUE);
             break;
         case Change::ItemAdded:
             Send(LB_INSERTSTRING, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(Widen(M().List(index)).c_str()));
+            Measure({M().List(index)});
             break;
         case Change::ItemRemoved:
+            // The scroll range stays as wide as the widest line seen; measuring every line again
+            // on each removal would cost a long log dearly.
             Send(LB_DELETESTRING, static_cast<WPARAM>(index));
             break;
         case Change::Selection:
             if (!inInput_)
                 Send(LB_SETCURSEL, static_cast<WPARAM>(index));
+            break;
+        case Change::Font:
+            MeasureAll();
             break;
         default:
             break;
@@ -284,7 +302,31 @@ public:
     }
 
 private:
+    void MeasureAll() {
+        widest_ = 0;
+        std::vector<std::string> lines;
+        for (int32_t i = 0; i < M().ListCount(); ++i)
+            lines.push_back(M().List(i));
+        Measure(lines);
+    }
+    // A list box scrolls sideways only as far as it is told: as far as its widest line reaches,
+    // so that a long line can be read to its end.
+    void Measure(const std::vector<std::string>& lines) {
+        HDC dc = GetDC(hwnd_);
+        HGDIOBJ old = SelectObject(dc, reinterpret_cast<HGDIOBJ>(Send(WM_GETFONT)));
+        for (const std::string& line : lines) {
+            std::wstring text = Widen(line);
+            SIZE size{};
+            GetTextExtentPoint32W(dc, text.c_str(), static_cast<int>(text.size()), &size);
+            widest_ = std::max(widest_, static_cast<int>(size.cx));
+        }
+        SelectObject(dc, old);
+        ReleaseDC(hwnd_, dc);
+        Send(LB_SETHORIZONTALEXTENT, static_cast<WPARAM>(widest_ > 0 ? widest_ + Px(90) : 0));
+    }
+
     bool inInput_ = false;
+    int widest_ = 0;
 };
 
 class ComboBoxWindow : public ControlWindow {

@@ -37,7 +37,7 @@ HWND Win32Host::WindowOf(const Control& control) {
     return window ? window->Handle() : nullptr;
 }
 
-HFONT Win32Host::Font(const FontInfo& font, int dpi) {
+HFONT Win32Host::Font(const FontInfo& font, int dpi) const {
     std::wstring name = Widen(font.name.empty() ? std::string("MS Shell Dlg") : font.name);
     std::wstring key = name + L"|" + std::to_wstring(font.size) + L"|" + (font.bold ? L"b" : L"") +
                        (font.italic ? L"i" : L"") + L"|" + std::to_wstring(dpi);
@@ -50,6 +50,52 @@ HFONT Win32Host::Font(const FontInfo& font, int dpi) {
                              DEFAULT_PITCH | FF_DONTCARE, name.c_str());
     fonts_[key] = made;
     return made;
+}
+
+TwipsSize Win32Host::CaptionExtent(const Control& control, int32_t width) const {
+    std::wstring text = Widen(control.CaptionText());
+    if (text.empty())
+        return {};
+    auto* window = dynamic_cast<FormWindow*>(control.Parent().Peer());
+    int dpi = window ? window->Dpi() : win32::WindowDpi(nullptr);
+    auto px = [dpi](int at96) { return MulDiv(at96, dpi, 96); };
+    HDC dc = CreateCompatibleDC(nullptr);
+    HGDIOBJ old = SelectObject(dc, Font(control.Font(), dpi));
+    // What each kind draws around its text, in pixels: a push button its edges, the default
+    // button's frame and the focus rectangle; a check box its box and the gap after it; a frame
+    // the stretch of its line before and after the caption. A label draws the text alone.
+    SIZE chrome{};
+    switch (control.Kind()) {
+    case ControlKind::Button: chrome = {px(10), px(6)}; break;
+    case ControlKind::CheckBox: {
+        int zero = 0;
+        GetCharWidth32W(dc, L'0', L'0', &zero);
+        chrome = {px(12) + 1 + std::max(zero / 2, px(3)) + px(4), px(2)};
+        break;
+    }
+    case ControlKind::Frame: chrome = {px(18), 0}; break;
+    default: break;
+    }
+    RECT r{0, 0, 0, 0};
+    UINT flags = DT_CALCRECT | DT_EXPANDTABS;
+    // A frame's caption stays on one line.
+    if (width > 0 && control.Kind() != ControlKind::Frame) {
+        r.right = std::max(1L, static_cast<LONG>(win32::TwipsToPixels(width, dpi) - chrome.cx));
+        flags |= DT_WORDBREAK;
+    } else {
+        flags |= DT_SINGLELINE;
+    }
+    DrawTextW(dc, text.c_str(), static_cast<int>(text.size()), &r, flags);
+    SelectObject(dc, old);
+    DeleteDC(dc);
+    int needWidth = (r.right - r.left) + chrome.cx, needHeight = (r.bottom - r.top) + chrome.cy;
+    if (control.Kind() == ControlKind::CheckBox)
+        needHeight = std::max(needHeight, px(12) + 1);
+    // Rounded up, so that the pixels the model's twips give back are never fewer.
+    auto twips = [dpi](int pixels) {
+        return static_cast<int32_t>((static_cast<int64_t>(pixels) * 1440 + dpi - 1) / dpi);
+    };
+    return {twips(needWidth), twips(needHeight)};
 }
 
 void Win32Host::FormLoading(Form& form) {

@@ -37,7 +37,7 @@ public:
     // The window of a loaded form or of a control that has one; null otherwise.
     static HWND WindowOf(const Form& form);
     static HWND WindowOf(const Control& control);
-    HFONT Font(const FontInfo& font, int dpi);
+    HFONT Font(const FontInfo& font, int dpi) const;
 
     void FormLoading(Form& form) override;
     void ShowForm(Form& form, ShowMode mode, Form* owner) override;
@@ -51,6 +51,7 @@ public:
     void EndProgram(int exitCode) override;
     bool Ended() const override { return ended_; }
     VersionNumbers ProgramVersion() const override;
+    TwipsSize CaptionExtent(const Control& control, int32_t width) const override;
     void HandlerFailed(const std::string& where, std::exception_ptr error) override;
 
     // For the form windows.
@@ -83,7 +84,8 @@ private:
     UINT nextTrayId_ = 1;
     std::vector<TrayEntry> trays_;
     std::vector<Remains> remains_;
-    std::map<std::wstring, HFONT> fonts_;
+    // Made on first use and kept; measuring a caption may make one.
+    mutable std::map<std::wstring, HFONT> fonts_;
     std::vector<Form*> forms_;  // the loaded forms
     // The forms each modal form disabled, to enable again when it goes.
     std::map<Form*, std::vector<Form*>> disabledBy_;

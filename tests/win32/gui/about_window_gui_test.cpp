@@ -42,6 +42,32 @@ TEST(AboutWindowGui, TheProgramCarriesItsIconAndTheNineListIcons) {
     EXPECT_NE(path.find("common-controls_6595b64144ccf1df_6.0."), std::string::npos) << path;
 }
 
+// The pixels of a shown control, border included, that differ from the dialog's face colour.
+int PaintedPixels(HWND control) {
+    RECT r{};
+    GetWindowRect(control, &r);
+    HDC window = GetWindowDC(control);
+    COLORREF face = GetSysColor(COLOR_BTNFACE);
+    int painted = 0;
+    for (int y = 0; y < r.bottom - r.top; ++y)
+        for (int x = 0; x < r.right - r.left; ++x)
+            painted += GetPixel(window, x, y) != face;
+    ReleaseDC(control, window);
+    return painted;
+}
+
+TEST(AboutWindowGui, TheSeparatorLineIsDrawnAcrossTheWindow) {
+    Win32Host host;
+    AboutWindow about(host);
+    about.Show();
+    PumpFor(host, 100);
+    HWND line = Win32Host::WindowOf(about.Frame2);
+    ASSERT_NE(line, nullptr);
+    RECT r{};
+    GetWindowRect(line, &r);
+    EXPECT_GE(PaintedPixels(line), r.right - r.left) << "at least one pixel a column along its length";
+}
+
 void CALLBACK PressOk(HWND, UINT, UINT_PTR id, DWORD) {
     KillTimer(nullptr, id);
     HWND about = FindWindowW(L"frmAbout", nullptr);

@@ -173,6 +173,23 @@ TEST_F(Win32Gui, ControlsExistWithTheirClassesCaptionsAndPixelPlaces) {
     EXPECT_EQ(normal.lfWeight, FW_NORMAL);
 }
 
+TEST_F(Win32Gui, AListBoxScrollsSidewaysToItsLongestLine) {
+    HWND list = Of(window->lstLog);
+    RECT before{};
+    window->lstLog.AddItem("Windows Recent Documents: 3 item(s)");
+    GetClientRect(list, &before);
+    std::string path = "Cleared: C:\\Users\\someone\\AppData\\Local\\Microsoft\\Windows\\INetCache\\IE\\";
+    window->lstLog.AddItem(path + std::string(60, 'x') + "\\index.dat");
+    RECT after{};
+    GetClientRect(list, &after);
+    EXPECT_GT(SendMessageW(list, LB_GETHORIZONTALEXTENT, 0, 0), before.right);
+    EXPECT_LT(after.bottom, before.bottom) << "the horizontal scroll bar takes its place at the bottom";
+    window->lstLog.Clear();
+    RECT cleared{};
+    GetClientRect(list, &cleared);
+    EXPECT_EQ(cleared.bottom, before.bottom) << "no lines, no scroll bar";
+}
+
 TEST_F(Win32Gui, ModelChangesReachTheWindows) {
     TestWindow& w = *window;
     w.cmdClear.SetCaption("Stop");
