@@ -161,7 +161,7 @@ DatabaseOutcome EditDatabase(BrowserRun& run, const BrowserProfile& profile, con
         }
         if (!write || found.empty()) {
             db.Rollback();
-            return profileInUse && run.Clear() ? DatabaseOutcome::NotChanged : DatabaseOutcome::Done;
+            return profileInUse ? DatabaseOutcome::Held : DatabaseOutcome::Done;
         }
         try {
             db.Exec("PRAGMA secure_delete = ON");
@@ -189,7 +189,7 @@ DatabaseOutcome EditDatabase(BrowserRun& run, const BrowserProfile& profile, con
         switch (e.Failure()) {
         case DatabaseFailure::InUse:
             run.NoticeInUse(profile);
-            break;
+            return DatabaseOutcome::Held;
         case DatabaseFailure::Damaged:
             run.Notice("The " + edit.what + " database " + path + " is damaged or not a database (" + e.what() +
                        "); nothing in it was changed");

@@ -91,7 +91,12 @@ struct DatabaseEdit {
 // usual clear of a whole history), the table is emptied in one step rather than row by row.
 void DeleteListedRows(SqliteDatabase& db, const std::string& table, const std::string& idColumn, const std::string& ids);
 
-enum class DatabaseOutcome { Missing, Done, NotChanged };
+enum class DatabaseOutcome {
+    Missing,     // no such database
+    Done,        // found (and, in a clear run, removed)
+    Held,        // the running browser holds it: found where it could be read, nothing changed
+    NotChanged,  // damaged, a link, or the change failed: nothing changed
+};
 
 // Finds the row groups of the database `path` and, in a clear run of a profile that is not in
 // use, removes them in one transaction, then compacts the file (VACUUM) so the removed data is

@@ -251,6 +251,7 @@ PrivacyValuesPtr ParseFirefoxHistory(CustomizeParse& parser, const ParserArgumen
         // Read first: the bookmarked pages are the same before and after the clear.
         std::optional<std::set<std::string>> keep =
             run.Files().FileExists(places) ? BookmarkedPages(places) : std::nullopt;
+        // Icons go only with their pages: not while the pages stay after a failure.
         if (EditDatabase(run, p, places, PlacesEdit(), inUse) == DatabaseOutcome::NotChanged)
             return;
         if (keep)

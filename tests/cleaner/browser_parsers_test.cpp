@@ -10,6 +10,9 @@
 #include <filesystem>
 #include <functional>
 #include <set>
+#ifdef _WIN32
+#include <share.h>
+#endif
 
 #include "cleaner/browser_profiles.h"
 #include "cleaner/customize_parsers.h"
@@ -326,7 +329,29 @@ TEST_F(BrowserParsers, AStopRemovesExactlyTheTracesReportedBeforeIt) {
         EXPECT_EQ(Query(history, "SELECT count(*) FROM urls WHERE url = '" + pv->ValueName + "'"), 0) << pv->ValueName;
 }
 
-#ifndef _WIN32
+#ifdef _WIN32
+// Firefox on Windows holds parent.lock open without sharing while it runs; a lock file left by a
+// browser that is gone holds nothing back.
+TEST_F(BrowserParsers, AProfileWhoseLockFileIsHeldIsNotChanged) {
+    const std::string places = kFirefoxProfile + "/places.sqlite";
+    std::string lock = dir.Write(kFirefoxProfile + "/parent.lock", "");
+    std::string before = Bytes(places);
+    FILE* held = _wfsopen(dir.FsPath(kFirefoxProfile + "/parent.lock").c_str(), L"rb", _SH_DENYRW);
+    ASSERT_NE(held, nullptr);
+    PrivacyValues& whileHeld = Call("ParseFirefoxHistory", true);
+    std::fclose(held);
+    EXPECT_GT(whileHeld.Count(), 0);
+    EXPECT_EQ(Statuses(whileHeld), std::vector<int32_t>(static_cast<size_t>(whileHeld.Count()), vsUnknown));
+    ASSERT_FALSE(whileHeld.Notices().empty());
+    EXPECT_NE(whileHeld.Notices().front().find("is running"), std::string::npos);
+    EXPECT_EQ(Bytes(places), before);
+
+    PrivacyValues& afterwards = Call("ParseFirefoxHistory", true);
+    EXPECT_EQ(afterwards.Count(), whileHeld.Count());
+    EXPECT_EQ(Statuses(afterwards), std::vector<int32_t>(static_cast<size_t>(afterwards.Count()), vsDelete));
+    EXPECT_TRUE(dir.Exists(kFirefoxProfile + "/parent.lock"));
+}
+#else
 TEST_F(BrowserParsers, LinksAreNeitherOpenedNorEntered) {
     ScratchFolder elsewhere;
     const std::string history = kChromeProfile + "/History";
