@@ -168,7 +168,7 @@ DatabaseOutcome EditDatabase(BrowserRun& run, const BrowserProfile& profile, con
             FillDoomed(db, edit.kinds, groups, found.size());
             edit.remove(db);
             db.Commit();
-        } catch (const DatabaseError& e) {
+        } catch (const std::exception& e) {
             db.Rollback();
             for (const PrivacyValuePtr& pv : found)
                 run.Settle(*pv, vsUnknown);
@@ -241,8 +241,10 @@ void ClearProfileFile(BrowserRun& run, const std::string& path, bool profileInUs
         return;  // gone meanwhile
     }
     if (run.Clear() && !profileInUse) {
-        int16_t r = DeleteFileOrFill(files, path, false, 1);
-        pv->ValueStatus = r == 0 ? vsDelete : vsUnknown;
+        if (DeleteFileOrFill(files, path, false, 1) == 0)
+            pv->ValueStatus = vsDelete;
+        else
+            run.Settle(*pv, vsUnknown);  // the file stays: its last line says so
     }
     run.Report(pv);
 }
@@ -274,7 +276,10 @@ void WalkContents(BrowserRun& run, const std::string& folder, bool clear, int32_
         PrivacyValuePtr pv = run.result->AddFile(JoinPath(folder, e.name), e.size, status == vsDelete ? vsFind : status);
         if (clear) {
             FileResult r = files.RemoveFile(pv->Path);
-            pv->ValueStatus = r == FileResult::Deleted || r == FileResult::NotFound ? vsDelete : vsUnknown;
+            if (r == FileResult::Deleted || r == FileResult::NotFound)
+                pv->ValueStatus = vsDelete;
+            else
+                run.Settle(*pv, vsUnknown);
         }
         run.Report(pv);
     }

@@ -48,13 +48,20 @@ void NoteLink(std::vector<std::string>& notes, const std::string& folder) {
     notes.push_back("The folder " + folder + " is a link (symbolic link, junction or mount point) and was not entered");
 }
 
-// The folder of a Firefox profile from its profiles.ini lines.
+// A relative path of profiles.ini ("Profiles/abc.default") with this platform's separators.
 std::string NativePath(std::string_view relative) {
     std::string out(relative);
     for (char& c : out)
         if (c == '/' || c == '\\')
             c = kPathSeparator;
     return out;
+}
+
+bool ClimbsOut(std::string_view relative) {
+    for (const std::string& part : Split(NativePath(relative), std::string(1, kPathSeparator)))
+        if (part == "..")
+            return true;
+    return false;
 }
 
 }  // namespace
@@ -150,7 +157,7 @@ std::vector<BrowserProfile> FirefoxProfiles(FileSystem& files, const std::string
         bool looksAbsolute = s.path[0] == '/' || s.path[0] == '\\' || (s.path.size() > 1 && s.path[1] == ':');
         bool relative = s.relative.value_or(!looksAbsolute);
         // A relative path that climbs out of the Firefox folder is not followed.
-        if (relative && (looksAbsolute || s.path.find("..") != std::string::npos))
+        if (relative && (looksAbsolute || ClimbsOut(s.path)))
             continue;
         BrowserProfile p;
         p.name = s.name.empty() ? s.path : s.name;
