@@ -185,8 +185,8 @@ std::optional<std::set<std::string>> BookmarkedUrls(FileSystem& files, const std
         pending.pop_back();
         if (const JsonValue* url = v->Member("url"); url && url->kind == JsonValue::Kind::String)
             urls.insert(url->text);
-        for (const auto& member : v->members)
-            pending.push_back(&member.second);
+        for (const JsonMember& member : v->members)
+            pending.push_back(&member.value);
         for (const JsonValue& item : v->items)
             pending.push_back(&item);
     }

@@ -75,8 +75,8 @@ private:
             std::string key;
             if (pos_ >= s_.size() || s_[pos_] != '"' || !String(key) || !Take(':'))
                 return false;
-            out.members.emplace_back(std::move(key), JsonValue{});
-            if (!Value(out.members.back().second, depth + 1))
+            out.members.push_back({std::move(key), JsonValue{}});
+            if (!Value(out.members.back().value, depth + 1))
                 return false;
         } while (Take(','));
         return Take('}');

@@ -5,10 +5,11 @@
 #include <optional>
 #include <string>
 #include <string_view>
-#include <utility>
 #include <vector>
 
 namespace lumo {
+
+struct JsonMember;
 
 struct JsonValue {
     enum class Kind { Null, Boolean, Number, String, Array, Object };
@@ -16,10 +17,15 @@ struct JsonValue {
     std::string text;  // a string's text (UTF-8), or a number as written
     bool boolean = false;
     std::vector<JsonValue> items;                              // an array's elements
-    std::vector<std::pair<std::string, JsonValue>> members;    // an object's members, in file order
+    std::vector<JsonMember> members;  // an object's members, in file order
 
     // The member named `key` of an object; null when there is none or this is no object.
     const JsonValue* Member(std::string_view key) const;
+};
+
+struct JsonMember {
+    std::string name;
+    JsonValue value;
 };
 
 // The value `text` holds; none when it is malformed, has anything but blanks after the value,
