@@ -1,5 +1,5 @@
 # Sweepkit Lumo: the two commands of the README, and a few helpers.
-.PHONY: test test-browsers run screenshots deps native win64 win32 dist clean
+.PHONY: test test-browsers run screenshots deps native native-asan fuzz win64 win32 dist clean
 
 test: deps
 	scripts/test-all
@@ -22,6 +22,16 @@ screenshots: deps
 
 native: deps
 	cmake --preset native && cmake --build --preset native && ctest --preset native
+
+native-asan: deps
+	cmake --preset native-asan && cmake --build --preset native-asan && ctest --preset native-asan
+
+# Every fuzz target of tests/fuzz for FUZZ_SECONDS seconds each; a finding fails and leaves its
+# input in build/native-asan/fuzz-findings/.
+FUZZ_SECONDS ?= 60
+fuzz: deps
+	cmake --preset native-asan && cmake --build --preset native-asan
+	FUZZ_SECONDS=$(FUZZ_SECONDS) scripts/fuzz
 
 win64: deps
 	cmake --preset win64 && cmake --build --preset win64 && scripts/wine-ctest build/win64

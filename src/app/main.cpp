@@ -43,12 +43,17 @@ std::string Program::FailureText(std::exception_ptr failure) {
 
 void Program::ConnectWindows() {
     window_->ShowItemsSettings = [this](MainWindow& main) {
-        ShowItemsSettings(itemsSettings_, main, app_.ConfigSet(), app_.ConfigFilePath, [&main] { main.LoadPItem(); });
+        ShowItemsSettings(itemsSettings_, main, app_.ConfigSet(), app_.ConfigFilePath, [&main] { main.LoadPItem(); },
+                          &main.Runs());
     };
-    window_->ShowRunOptions = [this](MainWindow& main, ShowMode mode) {
-        ShowRunOptions(runOptions_, main, app_, store_, mode);
-    };
+    window_->ShowRunOptions = [this](MainWindow& main, ShowMode mode) { ShowRunOptions(runOptions_, main, store_, mode); };
     window_->ShowAbout = [this](MainWindow& main) {
+        // An About still open is in its own modal loop: it is brought forward, never replaced
+        // under that loop.
+        if (about_ && about_->Loaded()) {
+            host_.BringModalToFront();
+            return;
+        }
         about_ = std::make_unique<AboutWindow>(host_);
         about_->Show(ShowMode::Modal, &main);
     };

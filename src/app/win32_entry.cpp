@@ -42,11 +42,9 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
         while (!app.ProgramFolder.empty() && app.ProgramFolder.back() == '\\')
             app.ProgramFolder.pop_back();
 
+        // A handler's failure is shown in a box by the host, which also names the handler in
+        // the debugger output.
         lumo::Win32Host host(instance);
-        // Handlers end silently; the debugger output is the one place their failures show.
-        host.OnHandlerFailed = [](const std::string& where, const std::string& message) {
-            OutputDebugStringW(lumo::win32::Widen(where + ": " + message + "\n").c_str());
-        };
         lumo::SettingsStore store(registry, programPath);
         lumo::Program program(app, host, store);
         if (!program.Main())

@@ -5,6 +5,7 @@
 
 #include <array>
 #include <exception>
+#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
@@ -13,6 +14,7 @@
 #include "base/text.h"
 #include "cleaner/browser_parsers.h"
 #include "cleaner/file_clearing.h"
+#include "cleaner/item_processing.h"
 #include "cleaner/seek_context.h"
 #include "platform/file_system.h"
 #include "platform/system_info.h"
@@ -68,11 +70,6 @@ std::string TextOf(std::string_view bytes) {
     return EncodeUtf8(DecodeUtf8(bytes)) == bytes ? std::string(bytes) : FromAnsi(bytes);
 }
 
-class ParseFailure : public std::runtime_error {
-public:
-    using std::runtime_error::runtime_error;
-};
-
 // One call of one operation: the collection it builds and the events it raises.
 class Run {
 public:
@@ -85,87 +82,40 @@ public:
     PrivacyValuesPtr result;
 
     bool Clear() const { return args.clearValue; }
+    // A free line of the activity log.
+    void Note(const std::string& text) {
+        if (ctx.log)
+            ctx.log->AppendString(ctx.log->DateTimeText() + "--" + text);
+    }
     bool Stop() const { return ctx.StopRequested(); }
     void Report(const PrivacyValuePtr& pv) {
         if (args.item)
             parser.AppendValue(*args.item, pv);
     }
-    // A removal failed after the trace was added: it must not keep a "removed" status, and the
-    // log learns it now.
-    void MarkFailed(const PrivacyValuePtr& pv) {
-        pv->ValueStatus = vsUnknown;
-        if (ctx.log)
-            ctx.log->AppendPrivacyValue(*pv);
-    }
 };
 
-template <class Step>
-void SkipOnFailure(Step&& step) {
-    try {
-        step();
-    } catch (const std::exception&) {
+// The words of a failed removal, for the log.
+const char* Why(FileResult r) {
+    switch (r) {
+    case FileResult::DeniedOrInUse: return "access denied or in use";
+    case FileResult::OtherFailure: return "it is not empty, or the system refused";
+    default: return "unknown";
     }
 }
 
-// The recycle walk: at each level the subfolders, then the files, then each subfolder's
-// contents, removing as it goes when clearing. Links are reported and removed as themselves,
-// never entered. A failing step is skipped.
-void RecycleWalk(Run& run, const std::string& folder) {
-    FileSystem& files = *run.ctx.files;
-    std::vector<FolderEntry> entries;
-    if (!files.ListFolder(folder, entries))
-        return;
-    std::vector<std::pair<PrivacyValuePtr, bool>> subfolders;  // trace, is a link
-    for (const FolderEntry& e : entries) {
-        if (!e.isFolder)
-            continue;
-        if (run.Stop())
-            return;
-        SkipOnFailure([&] {
-            PrivacyValuePtr pv = run.result->AddFolder(JoinPath(folder, e.name), run.Clear() ? vsDelete : vsFind);
-            subfolders.emplace_back(pv, e.isLink);
-            run.Report(pv);
-        });
-    }
-    for (const FolderEntry& e : entries) {
-        if (e.isFolder)
-            continue;
-        if (run.Stop())
-            return;
-        SkipOnFailure([&] {
-            PrivacyValuePtr pv = run.result->AddFile(JoinPath(folder, e.name), e.size, vsFind);
-            if (run.Clear()) {
-                FileResult r = files.RemoveFile(pv->Path);
-                pv->ValueStatus = vsDelete;
-                if (r != FileResult::Deleted && r != FileResult::NotFound)
-                    run.MarkFailed(pv);
-            }
-            run.Report(pv);
-        });
-    }
-    entries = {};
-    for (auto& [pv, isLink] : subfolders) {
-        if (run.Stop())
-            return;
-        SkipOnFailure([&] {
-            if (!isLink)
-                RecycleWalk(run, pv->Path);
-            if (!run.Clear())
-                return;
-            // Refused while anything is left in it, which is then reported already.
-            FileResult r = files.RemoveFolder(pv->Path);
-            if (r != FileResult::Deleted && r != FileResult::NotFound)
-                run.MarkFailed(pv);
-        });
-    }
-}
-
+// One Recycle Bin folder: the walk, then, when clearing, the folder itself with whatever is
+// still in it. A folder that is a link is not entered and stays.
 void RecycleFolder(Run& run, const std::string& folder) {
-    if (run.Stop() || !run.ctx.files->FolderExists(folder))
+    FileSystem& files = *run.ctx.files;
+    if (run.Stop() || !files.FolderExists(folder))
         return;
-    RecycleWalk(run, folder);
-    if (run.Clear() && !run.Stop())
-        run.ctx.files->DeleteFolderTree(folder);
+    std::function<void(const PrivacyValuePtr&)> report = [&run](const PrivacyValuePtr& pv) { run.Report(pv); };
+    WalkFolderWithoutHolds(*run.result, report, run.ctx, folder, run.Clear());
+    if (!run.Clear() || run.Stop() || files.IsLink(folder))
+        return;
+    FileResult r = files.DeleteFolderTree(folder);
+    if (r != FileResult::Deleted && r != FileResult::NotFound)
+        run.Note("The Recycle Bin folder " + folder + " could not be removed (" + Why(r) + ")");
 }
 
 // The subfolders of a folder, links left out; none when it cannot be listed.
@@ -201,7 +151,10 @@ void ProfileFile(Run& run, std::string path, std::optional<int64_t> listedSize, 
                                     : run.result->AddFile(*run.ctx.files, std::move(path), vsFind);
     if (run.Clear()) {
         int16_t r = DeleteFileOrFill(*run.ctx.files, pv->Path, mayFill, run.ctx.securityFillTimes);
-        pv->ValueStatus = r == 0 ? vsDelete : r == 1 ? vsFillBlank : vsUnknown;
+        if (r == 0)
+            pv->ValueStatus = vsDelete;
+        else
+            run.result->Settle(*pv, r == 1 ? vsFillBlank : vsUnknown);  // the file stays: its last line says so
     }
     run.Report(pv);
 }
@@ -301,7 +254,7 @@ bool AddressHistoryFile(Run& run, const std::string& rdf) {
     }
     if (failed)
         for (const PrivacyValuePtr& pv : found)
-            run.MarkFailed(pv);
+            run.result->Settle(*pv, vsUnknown);
     return !failed;
 }
 
@@ -388,8 +341,17 @@ PrivacyValuesPtr SpecialParser::ParseMozillaCacheFiles(const ParserArguments& va
     ForEachProfile(files, varArgs.Element(2), [&](const std::string& profile) {
         std::string cache = JoinPath(profile, "Cache");
         std::vector<FolderEntry> entries;
-        if (!files.FolderExists(cache) || !files.ListFolder(cache, entries))
+        if (!files.FolderExists(cache))
             return true;
+        // A Cache folder that is a link is not entered: its files would lie elsewhere.
+        if (files.IsLink(cache)) {
+            run.Note("The folder " + cache + " is a link (symbolic link, junction or mount point) and was not entered");
+            return true;
+        }
+        if (!files.ListFolder(cache, entries)) {
+            run.Note("The folder " + cache + " could not be listed; nothing in it was sought");
+            return true;
+        }
         for (const FolderEntry& e : entries) {
             if (e.isFolder)
                 continue;

@@ -30,6 +30,12 @@ void SetNameAndValue(PrivacyValue& pv, std::string_view name) {
 
 }  // namespace
 
+void PrivacyValues::Settle(PrivacyValue& pv, int32_t vsValueStatus) {
+    pv.ValueStatus = vsValueStatus;
+    if (log_)
+        log_->AppendPrivacyValue(pv);
+}
+
 PrivacyValuePtr PrivacyValues::AddRegKey(const RegKey& rk, int32_t vsValueStatus, std::string_view sKey) {
     PrivacyValue pv;
     pv.Path = rk.Path;

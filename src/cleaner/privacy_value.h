@@ -81,6 +81,11 @@ public:
     PrivacyValuePtr AddIniFileItem(std::string_view sIniFile, std::string_view sKeyName, std::string_view sValue,
                                    int32_t vsValueStatus = vsNone, std::string_view sKey = {});
 
+    // The handling of a trace of this collection ended otherwise than its log line says (a
+    // removal failed, a folder stays, a file was overwritten): sets its final status and writes
+    // one more line for it, so the last line naming it is true.
+    void Settle(PrivacyValue& pv, int32_t vsValueStatus);
+
     // Appends the given trace object itself, not a copy; writes nothing to the log.
     PrivacyValuePtr AddPrivacyValue(PrivacyValuePtr pv, std::string_view sKey = {},
                                     const std::optional<IndexKey>& Before = std::nullopt,

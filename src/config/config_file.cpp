@@ -103,19 +103,21 @@ void PrivacyConfigs::ReadConfigLines(std::string_view sConfigFileName, const Pla
 
     for (std::string_view physical : SplitLines(bytes)) {
         ++lineNumber;
-        std::string line;
+        std::string deciphered;
         if (enciphered) {
             try {
-                line = Crypt::DeCrypt(TrimSpaces(physical));
+                deciphered = Crypt::DeCrypt(FromAnsi(TrimSpaces(physical)));
             } catch (const ConfigError& e) {
                 throw ConfigError(e.Number, source, e.Description + " in " + Where(fileName, lineNumber));
             }
         } else {
-            line = FromAnsi(TrimSpaces(physical));
+            deciphered = FromAnsi(TrimSpaces(physical));
         }
+        // Blanks around a line count for nothing, here as when the line is written back.
+        const std::string line(TrimSpaces(deciphered));
 
         if (line != kConfigLine && lines)
-            lines->push_back(line);
+            lines->push_back(std::move(deciphered));
         if (CharCount(line) < 3 || StartsWith(line, "--"))
             continue;
 
@@ -178,10 +180,12 @@ void PrivacyConfigs::SaveConfig(std::string_view sConfigFileName) const {
     int32_t recordNumber = 0;
     for (const PrivacyConfig& pc : records_) {
         ++recordNumber;
-        // The first item of each title: two items of one title are both written with its flags.
-        std::unordered_map<std::string_view, const PrivacyItem*> byTitle;
+        // The items of each title in order: the k-th line of a title is written with the flags
+        // of the k-th item of that title.
+        std::unordered_map<std::string_view, std::vector<const PrivacyItem*>> byTitle;
         for (const PrivacyItem& pi : pc.Items)
-            byTitle.emplace(pi.Title, &pi);
+            byTitle[pi.Title].push_back(&pi);
+        std::unordered_map<std::string_view, size_t> linesOfTitle;
         size_t lineNumber = 0;
         for (const std::string& fileLine : pc.FileLines) {
             ++lineNumber;
@@ -194,24 +198,29 @@ void PrivacyConfigs::SaveConfig(std::string_view sConfigFileName) const {
             } else if (StartsWith(line, "Selected:")) {
                 written = std::string("Selected:") + Flag(pc.Selected);
             } else {
-                std::string where = "record " + std::to_string(recordNumber) + " (\"" + pc.Software + "\"), line " +
-                                    std::to_string(lineNumber) + " of its lines";
+                std::string where = "\"" + fileName + "\", record " + std::to_string(recordNumber) + " (\"" +
+                                    pc.Software + "\"), line " + std::to_string(lineNumber) + " of its lines";
                 std::string problem;
                 ItemLine cut = CutItemLine(line, problem);
                 if (!problem.empty())
                     throw ConfigError(ceSubscriptOutOfRange, "SaveConfig",
                                       "Subscript out of range: " + where + ": " + problem);
                 auto found = byTitle.find(cut.header[0]);
-                if (found == byTitle.end())
+                size_t k = found == byTitle.end() ? 0 : linesOfTitle[found->first]++;
+                if (found == byTitle.end() || k >= found->second.size())
                     throw ConfigError(ceNoObject, "SaveConfig",
-                                      "Object variable not set: " + where + ": no item is titled \"" +
-                                          cut.header[0] + "\"");
-                const PrivacyItem& pi = *found->second;
+                                      "Object variable not set: " + where + ": " +
+                                          (k == 0 ? std::string("no item") : "only " + std::to_string(k) + " item(s)") +
+                                          " of the record titled \"" + cut.header[0] + "\"");
+                const PrivacyItem& pi = *found->second[k];
                 cut.header[1] = Flag(pi.Selected);
                 cut.header[2] = Flag(pi.HoldFlag);
                 written = Join(cut.header, "<>") + "><" + cut.parts[1];
                 if (pi.HoldFlag && !pi.HoldSettings.empty())
                     written += "><" + Join(pi.HoldSettings, "<>");
+                // A seek string that ended in blanks ends the line now: they go, as they would
+                // on the next save.
+                written.resize(TrimSpaces(written).size());
             }
             out += Crypt::EnCrypt(written);
             out += "\r\n";
@@ -221,10 +230,11 @@ void PrivacyConfigs::SaveConfig(std::string_view sConfigFileName) const {
     const std::filesystem::path target = PathFromUtf8(fileName);
     const std::filesystem::path temporary = PathFromUtf8(fileName + ".tmp");
     std::error_code ec;
-    if (!WriteWholeFile(temporary, out)) {
+    if (std::error_code failed = WriteWholeFile(temporary, out)) {
         std::filesystem::remove(temporary, ec);
         throw ConfigError(ceFileAccess, "SaveConfig",
-                          "Path/File access error: \"" + fileName + ".tmp\" cannot be written");
+                          "Path/File access error: \"" + fileName + ".tmp\" cannot be written (" + failed.message() +
+                              ")");
     }
     if (std::error_code failed = ReplaceFile(temporary, target)) {
         std::filesystem::remove(temporary, ec);

@@ -8,6 +8,7 @@
 #include <string_view>
 
 #include "base/ansi.h"
+#include "base/text.h"
 
 namespace lumo {
 
@@ -19,9 +20,12 @@ public:
 
     // UTF-8 text to hexadecimal digits, through the ANSI code page.
     static std::string EnCrypt(std::string_view Password) { return EnCryptBytes(ToAnsi(Password)); }
-    // Hexadecimal digits to UTF-8 text. Fewer than 2 characters give "". Throws ConfigError 13
-    // on a pair that is not hexadecimal or a lone digit at the end.
-    static std::string DeCrypt(std::string_view Password) { return FromAnsi(DeCryptBytes(Password)); }
+    // Hexadecimal digits (UTF-8 text) to UTF-8 text. Fewer than 2 characters give "", counted as
+    // characters, not bytes. Throws ConfigError 13 on a pair that is not hexadecimal or a lone
+    // digit at the end.
+    static std::string DeCrypt(std::string_view Password) {
+        return CharCount(Password) < 2 ? std::string() : FromAnsi(DeCryptBytes(Password));
+    }
 
     // The same on raw ANSI bytes, for whatever must keep a file byte for byte. This half has no
     // other dependency, so the build can compile it for the build machine as well.

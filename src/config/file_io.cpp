@@ -2,6 +2,8 @@
 #include "config/file_io.h"
 
 #include <algorithm>
+#include <cerrno>
+#include <cstdio>
 #include <fstream>
 #include <iterator>
 
@@ -28,13 +30,22 @@ ReadResult ReadWholeFile(const fs::path& path, std::string& bytes) {
     return in.bad() ? ReadResult::failed : ReadResult::ok;
 }
 
-bool WriteWholeFile(const fs::path& path, std::string_view bytes) {
-    std::ofstream out(path, std::ios::binary | std::ios::trunc);
-    if (!out)
-        return false;
-    out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-    out.close();
-    return !out.fail();
+std::error_code WriteWholeFile(const fs::path& path, std::string_view bytes) {
+    // Through stdio, whose failures leave their reason in errno.
+    errno = 0;
+#ifdef _WIN32
+    std::FILE* f = ::_wfopen(path.c_str(), L"wb");
+#else
+    std::FILE* f = std::fopen(path.c_str(), "wb");
+#endif
+    auto failure = [] { return std::error_code(errno ? errno : EIO, std::generic_category()); };
+    if (!f)
+        return failure();
+    bool written = std::fwrite(bytes.data(), 1, bytes.size(), f) == bytes.size();
+    std::error_code why = written ? std::error_code() : failure();
+    if (std::fclose(f) != 0 && !why)
+        why = failure();
+    return why;
 }
 
 std::error_code ReplaceFile(const fs::path& source, const fs::path& target) {

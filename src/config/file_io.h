@@ -16,8 +16,8 @@ std::filesystem::path PathFromUtf8(std::string_view utf8);
 enum class ReadResult { ok, notFound, failed };
 ReadResult ReadWholeFile(const std::filesystem::path& path, std::string& bytes);
 
-// Writes `bytes` to `path`, replacing what is there. False on any failure.
-bool WriteWholeFile(const std::filesystem::path& path, std::string_view bytes);
+// Writes `bytes` to `path`, replacing what is there. Empty when written; otherwise why not.
+std::error_code WriteWholeFile(const std::filesystem::path& path, std::string_view bytes);
 
 // Puts `source` in the place of `target` in one step, replacing it even when it is read-only.
 std::error_code ReplaceFile(const std::filesystem::path& source, const std::filesystem::path& target);

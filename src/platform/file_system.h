@@ -1,10 +1,12 @@
 // FileSystem: what the program needs from the file system — existence, one-pass folder listings
 // that never follow links, sizes, forced deletion with a result that says why it failed, folder
-// creation, atomic replace and in-place binary writing. Paths are UTF-8 text.
+// creation, atomic replace and in-place binary writing. Paths are UTF-8 text of any length: no
+// implementation stops at the system's usual path limit (260 on Windows, 4096 on Linux).
 #pragma once
 
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -53,7 +55,7 @@ public:
 };
 
 enum class WriteMode {
-    InPlace,   // an existing file, from offset 0, length kept (bytes beyond what is written stay)
+    InPlace,   // an existing regular file, from offset 0, length kept (bytes beyond what is written stay)
     Append,    // created when missing, positioned at its end
     Create,    // created, or emptied when it exists
 };
@@ -64,9 +66,13 @@ public:
 
     virtual bool FileExists(std::string_view path) = 0;
     virtual bool FolderExists(std::string_view path) = 0;
+    // Whether the path itself is a symbolic link, junction, mount point or other reparse point
+    // (whatever it points to, and whether or not that exists).
+    virtual bool IsLink(std::string_view path) = 0;
 
     // The entries of a folder in the order the system gives, subfolders and files alike, in one
-    // pass; links are reported as links and never followed. False when the folder cannot be read.
+    // pass; links are reported as links and never followed, and an entry that vanished while the
+    // folder was being listed is left out. False when the folder cannot be read.
     virtual bool ListFolder(std::string_view path, std::vector<FolderEntry>& entries) = 0;
 
     // Size in bytes of a file; none when it cannot be read.
@@ -85,10 +91,20 @@ public:
     // failure both stay as they were.
     virtual bool ReplaceAtomically(std::string_view replacement, std::string_view target) = 0;
 
-    // The whole content of a file; none when it cannot be read.
+    // The whole content of a regular file; none when it cannot be read or is no regular file.
     virtual std::optional<std::string> ReadFile(std::string_view path) = 0;
-    // Opens a file for binary writing; null when it cannot be opened.
+    // Opens a file for binary writing; null when it cannot be opened. InPlace and Create never
+    // write through a link: InPlace opens only a regular file with no other name (no link, no
+    // second hard link, no device or pipe), Create refuses a path that is a link.
     virtual std::unique_ptr<FileWriter> OpenForWrite(std::string_view path, WriteMode mode) = 0;
 };
+
+// Deletes the folder `path` and everything in it through `files`' own listing and removal, a
+// level at a time without recursion, so no tree is too deep; links inside are removed as
+// themselves. When an entry of a folder refuses removal and `unlock` is given, it is called with
+// that folder (never with a folder above `path`) and the removal tried once more. The result is
+// that of the folder itself, or the first failure below it.
+FileResult DeleteTreeIteratively(FileSystem& files, std::string_view path,
+                                 const std::function<void(const std::string&)>& unlock);
 
 }  // namespace lumo

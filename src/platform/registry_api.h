@@ -37,6 +37,7 @@ enum RegResult : int32_t {
     regInvalidHandle = 6,
     regInvalidParameter = 87,
     regInsufficientBuffer = 122,
+    regBadPathname = 161,  // a subkey path that starts with a backslash
     regMoreData = 234,
     regNoMoreItems = 259,
     regKeyDeleted = 1018,

@@ -30,8 +30,9 @@ public:
     virtual std::optional<std::string> TemporaryFolder() = 0;
 
     // Opens a document (or a folder, or an address) with its "open" verb; false when the shell
-    // refused.
-    virtual bool OpenDocument(std::string_view path) = 0;
+    // refused. `ownerWindow` is the system's handle of the window whose user asked for it (what
+    // the shell shows goes over that window), 0 for none.
+    virtual bool OpenDocument(std::string_view path, uintptr_t ownerWindow = 0) = 0;
     // Starts a command line and returns at once; false when it could not be started.
     virtual bool StartCommand(std::string_view commandLine) = 0;
 };

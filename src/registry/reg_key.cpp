@@ -202,11 +202,11 @@ bool RegKey::DeleteRegKey(bool bDeep, int32_t rktRootKey, std::string_view sKeyP
                     throw RegistryError(kErrorNumber, std::string(kKeySource), std::string(kDeleteRefused));
             }
         }
-        if (api_->DeleteKey(RootHandle(root), path) != regOk)
-            throw RegistryError(kErrorNumber, std::string(kKeySource), std::string(kDeleteRefused));
+        if (int32_t rc = api_->DeleteKey(RootHandle(root), path); rc != regOk)
+            throw RegistryError(kErrorNumber, std::string(kKeySource), std::string(kDeleteRefused), rc);
         return true;
     } catch (const RegistryError& e) {
-        throw RegistryError(e.Number, e.Source, std::string(kDeleteFailed) + "\r\n" + e.Description);
+        throw RegistryError(e.Number, e.Source, std::string(kDeleteFailed) + "\r\n" + e.Description, e.SystemError);
     } catch (const std::exception& e) {
         throw RegistryError(kErrorNumber, std::string(kKeySource), std::string(kDeleteFailed) + "\r\n" + e.what());
     }
@@ -235,7 +235,7 @@ int32_t RegKey::SetRegKey(std::string_view sSubKeyName, int32_t rktRootKey, std:
         rc = parent.Close();
     }
     parent.Close();
-    throw RegistryError(kErrorNumber, std::string(kKeySource), "rc = " + std::to_string(rc) + "\r\n");
+    throw RegistryError(kErrorNumber, std::string(kKeySource), "rc = " + std::to_string(rc) + "\r\n", rc);
 }
 
 int32_t RegKey::SetRegValue(std::string_view sValueName, int32_t rvtValueType, const RegData& vData,
@@ -245,9 +245,9 @@ int32_t RegKey::SetRegValue(std::string_view sValueName, int32_t rvtValueType, c
     std::string_view path = own ? std::string_view(Path) : sKeyPath;
     const std::string source(kValueSource);
     KeyHandle key(*api_);
-    if (api_->CreateKey(RootHandle(root), path, keySetValue, key.Out()) != regOk) {
+    if (int32_t created = api_->CreateKey(RootHandle(root), path, keySetValue, key.Out()); created != regOk) {
         key.Close();
-        throw RegistryError(kErrorNumber, source, "\r\n * " + std::string(kCreateValueFailed));
+        throw RegistryError(kErrorNumber, source, "\r\n * " + std::string(kCreateValueFailed), created);
     }
     int32_t rc;
     if (rvtValueType == rvtString) {
@@ -271,7 +271,7 @@ int32_t RegKey::SetRegValue(std::string_view sValueName, int32_t rvtValueType, c
     key.Close();
     // A refused write is a failure, never a reported success.
     if (rc != regOk)
-        throw RegistryError(kErrorNumber, source, "\r\n * Set RegValue failed! rc = " + std::to_string(rc));
+        throw RegistryError(kErrorNumber, source, "\r\n * Set RegValue failed! rc = " + std::to_string(rc), rc);
     return 0;
 }
 

@@ -87,13 +87,22 @@ private:
     std::unique_ptr<RegValues> subValues_;
 };
 
-// Insertion-ordered collections of keys and values. Add takes the caller's object over (a move).
-// Items keep their address while they are in the collection, so the reference Add returns stays
-// good when more items are added.
+// Insertion-ordered collections of keys and values. Add takes the caller's object over (a move)
+// only when it succeeds: a key already present throws CollectionError and leaves the caller's
+// object as it was. Items keep their address while they are in the collection, so the reference
+// Add returns stays good when more items are added.
+// Throws before anything is moved when `key` is already in `items`.
+template <class T>
+void RefuseTaken(const OwningCollection<T>& items, std::string_view key) {
+    if (!key.empty() && items.Contains(key))
+        throw CollectionError("key \"" + std::string(key) + "\" is already in the collection");
+}
+
 class RegKeys {
 public:
     using iterator = OwningCollection<RegKey>::iterator;
     RegKey& Add(RegKey&& rk, std::string_view sKey = {}) {
+        RefuseTaken(items_, sKey);
         return items_.Add(std::make_unique<RegKey>(std::move(rk)), sKey);
     }
     RegKey& item(const IndexKey& vntIndexKey) { return items_.item(vntIndexKey); }
@@ -110,6 +119,7 @@ class RegValues {
 public:
     using iterator = OwningCollection<RegValue>::iterator;
     RegValue& Add(RegValue&& rv, std::string_view sKey = {}) {
+        RefuseTaken(items_, sKey);
         return items_.Add(std::make_unique<RegValue>(std::move(rv)), sKey);
     }
     RegValue& item(const IndexKey& vntIndexKey) { return items_.item(vntIndexKey); }

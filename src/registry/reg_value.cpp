@@ -39,7 +39,7 @@ RegData ParseValueData(const std::vector<uint8_t>& buffer, int32_t type) {
             return std::vector<uint8_t>(buffer.begin(), buffer.begin() + static_cast<std::ptrdiff_t>(end));
         }
     } catch (const RegistryError& e) {
-        throw RegistryError(e.Number, e.Source, "parseValueData failed!\r\n" + e.Description);
+        throw RegistryError(e.Number, e.Source, "parseValueData failed!\r\n" + e.Description, e.SystemError);
     } catch (const std::exception& e) {
         throw RegistryError(kErrorNumber, "RegKey", std::string("parseValueData failed!\r\n") + e.what());
     }
@@ -47,9 +47,10 @@ RegData ParseValueData(const std::vector<uint8_t>& buffer, int32_t type) {
 
 bool DeleteValue(RegistryApi& api, int32_t rootKey, std::string_view keyPath, std::string_view valueName) {
     KeyHandle key(api);
-    if (api.OpenKey(RootHandle(rootKey), keyPath, keySetValue, key.Out()) != regOk) {
+    if (int32_t opened = api.OpenKey(RootHandle(rootKey), keyPath, keySetValue, key.Out()); opened != regOk) {
         key.Close();
-        throw RegistryError(kErrorNumber, std::string(kValueSource), "\r\n * " + std::string(kQueryValueFailed));
+        throw RegistryError(kErrorNumber, std::string(kValueSource), "\r\n * " + std::string(kQueryValueFailed),
+                            opened);
     }
     int32_t rc = api.DeleteValue(key.get(), valueName);
     key.Close();
@@ -57,7 +58,7 @@ bool DeleteValue(RegistryApi& api, int32_t rootKey, std::string_view keyPath, st
     // reported success.
     if (rc != regOk && rc != regFileNotFound)
         throw RegistryError(kErrorNumber, std::string(kValueSource),
-                            "\r\n * Delete RegValue failed! rc = " + std::to_string(rc));
+                            "\r\n * Delete RegValue failed! rc = " + std::to_string(rc), rc);
     return true;
 }
 

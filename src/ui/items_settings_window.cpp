@@ -5,6 +5,7 @@
 #include <utility>
 
 #include "app/application.h"
+#include "ui/failure_text.h"
 #include "ui/main_window.h"
 #include "ui/ui_host.h"
 
@@ -93,6 +94,7 @@ ItemsSettingsWindow::ItemsSettingsWindow(UiHost& host, PrivacyConfigs& configSet
       cmdOk(Captioned(Placed(Add<Button>("cmdOk"), 3765, 5985, 1140, 420), "OK")),
       cmdCancel(Captioned(Placed(Add<Button>("cmdCancel"), 5520, 5985, 1140, 420), "Cancel")),
       cmdApply(Captioned(Placed(Add<Button>("cmdApply"), 7320, 5985, 1140, 420), "Apply")),
+      lblRunGoing(Captioned(Placed(Add<Label>("lblRunGoing"), 240, 5985, 3375, 420), kRunGoingNotice)),
       configSet_(configSet),
       configFilePath_(std::move(configFilePath)),
       listChanged_(std::move(listChanged)) {
@@ -117,6 +119,7 @@ ItemsSettingsWindow::ItemsSettingsWindow(UiHost& host, PrivacyConfigs& configSet
     box0.Move(kPluginBox0.left, kPluginBox0.top, kPluginBox0.width, kPluginBox0.height);
     plugChkSettings.push_back(&box0);
     plugLblNone.SetVisible(false);
+    lblRunGoing.SetVisible(false);
 
     cmdOk.SetDefault(true);
     cmdCancel.SetCancel(true);
@@ -214,9 +217,9 @@ void ItemsSettingsWindow::tvwTree_NodeClick(Node& node) {
             frames[i]->SetVisible(true);
 }
 
-void ItemsSettingsWindow::Save() {
+void ItemsSettingsWindow::ApplyChoice(PrivacyConfigs& set) {
     for (int k = 1; k <= kBuiltInCategories; ++k) {
-        PrivacyConfig& pc = configSet_.item(k);
+        PrivacyConfig& pc = set.item(k);
         bool any = false;
         const std::vector<CheckBox*>& boxes = CategoryBoxes(k);
         for (size_t i = 0; i < boxes.size(); ++i) {
@@ -234,44 +237,80 @@ void ItemsSettingsWindow::Save() {
         for (const PrivacyItem& copyItem : copy.Items) {
             ++j;
             if (copyItem.HoldFlag)
-                configSet_.item(i).Items.item(j).HoldSettings = copyItem.HoldSettings;
+                set.item(i).Items.item(j).HoldSettings = copyItem.HoldSettings;
         }
     }
 
-    for (int32_t p = configSet_.Count(); p >= 1; --p)
-        if (configSet_.item(p).SoftwareType == stPlugins)
-            configSet_.Remove(p);
+    for (int32_t p = set.Count(); p >= 1; --p)
+        if (set.item(p).SoftwareType == stPlugins)
+            set.Remove(p);
     // The working records stay with the window for the next Apply; the set gets their copies.
     int32_t bound = tmpPlugins_.Count();
     for (int32_t j = 0; j < bound; ++j) {
         PrivacyConfig& record = tmpPlugins_.item(j + 1);
         record.Selected = plugChkSettings[static_cast<size_t>(j)]->Value() == CheckValue::Checked;
-        configSet_.Add(record.Clone());
+        set.Add(record.Clone());
     }
+}
 
-    configSet_.SaveConfig(configFilePath_);
+bool ItemsSettingsWindow::Save() {
+    try {
+        // The choice goes into a copy of the set, and the copy into the file; the set the
+        // program runs on takes the choice only once the file holds it, so the list, the runs
+        // and the file never disagree after a failure.
+        PrivacyConfigs saved;
+        for (const PrivacyConfig& pc : configSet_)
+            saved.Add(pc.Clone());
+        ApplyChoice(saved);
+        saved.SaveConfig(configFilePath_);
+        ApplyChoice(configSet_);
+    } catch (...) {
+        Host().ShowFailure(std::make_exception_ptr(UserFailure(
+                               "The items settings could not be saved to " + configFilePath_ + ".",
+                               FailureReason(std::current_exception()),
+                               "Your choice is still in this window. Check that the file is not read-only or open "
+                               "in another program and that you may change its folder, then press OK or Apply "
+                               "again; Cancel leaves the items as they were.")),
+                           this);
+        return false;
+    }
+    return true;
 }
 
 void ItemsSettingsWindow::cmdApply_Click() {
-    Save();
-    if (listChanged_)
+    if (Save() && listChanged_)
         listChanged_();
 }
 
 void ItemsSettingsWindow::cmdOk_Click() {
-    Save();
+    if (!Save())
+        return;
     if (listChanged_)
         listChanged_();
     Unload();
+}
+
+void ItemsSettingsWindow::FollowRuns(RunState& runs) {
+    runsChanged_ = runs.Changed.Subscribe([this](bool running) { SetRunGoing(running); });
+    SetRunGoing(runs.Running());
+}
+
+void ItemsSettingsWindow::SetRunGoing(bool running) {
+    cmdOk.SetEnabled(!running);
+    cmdApply.SetEnabled(!running);
+    lblRunGoing.SetVisible(running);
 }
 
 void ItemsSettingsWindow::cmdCancel_Click() { Unload(); }
 
 ItemsSettingsWindow& ShowItemsSettings(std::unique_ptr<ItemsSettingsWindow>& slot, Form& owner,
                                        PrivacyConfigs& configSet, const std::string& configFilePath,
-                                       std::function<void()> listChanged) {
-    if (!slot || !slot->Loaded())
+                                       std::function<void()> listChanged, RunState* runs) {
+    if (!slot || !slot->Loaded()) {
         slot = std::make_unique<ItemsSettingsWindow>(owner.Host(), configSet, configFilePath, std::move(listChanged));
+        if (runs)
+            slot->FollowRuns(*runs);
+    }
     slot->Show(ShowMode::Modeless, &owner);
     return *slot;
 }
@@ -280,7 +319,7 @@ std::shared_ptr<std::unique_ptr<ItemsSettingsWindow>> ConnectItemsSettings(MainW
     // The window lives as long as the button's command, that is as long as the main window.
     auto slot = std::make_shared<std::unique_ptr<ItemsSettingsWindow>>();
     main.ShowItemsSettings = [slot](MainWindow& m) {
-        ShowItemsSettings(*slot, m, m.App().ConfigSet(), m.App().ConfigFilePath, [&m] { m.LoadPItem(); });
+        ShowItemsSettings(*slot, m, m.App().ConfigSet(), m.App().ConfigFilePath, [&m] { m.LoadPItem(); }, &m.Runs());
     };
     return slot;
 }

@@ -16,6 +16,7 @@
 #include "ui/controls/image.h"
 #include "ui/controls/label.h"
 #include "ui/controls/tree_view.h"
+#include "ui/run_state.h"
 
 namespace lumo {
 
@@ -46,6 +47,8 @@ public:
     Button& cmdOk;
     Button& cmdCancel;
     Button& cmdApply;
+    // Says, while a run goes on, why OK and Apply are off.
+    Label& lblRunGoing;
 
     std::vector<CheckBox*> winsChkSettings;
     std::vector<CheckBox*> inetChkSettings;
@@ -64,6 +67,9 @@ public:
     const PrivacyConfigs& pcsTmpRoots() const { return tmpRoots_; }
     const PrivacyConfigs& pcsTmpPlugins() const { return tmpPlugins_; }
 
+    // OK and Apply follow `runs`: off, with the notice, while a run walks the set.
+    void FollowRuns(RunState& runs);
+
     void Form_Load();
     void tvwTree_NodeClick(Node& node);
     void cmdOk_Click();
@@ -71,8 +77,14 @@ public:
     void cmdCancel_Click();
 
 private:
-    // Writes the choices into the set and saves the file; throws at the first failure.
-    void Save();
+    // Writes the choice into `set`: the selection of the built-in items and records, the hold
+    // settings of the working copies, the Plugins records at the end. Throws when the set does
+    // not have the records and items the boxes stand for.
+    void ApplyChoice(PrivacyConfigs& set);
+    // Saves the choice into the file and then into the set; on any failure the set and the file
+    // stay as they were, the user is told in one box, and the result is false.
+    bool Save();
+    void SetRunGoing(bool running);
     void AddPluginBox(int j, const PrivacyConfig& record);
 
     PrivacyConfigs& configSet_;
@@ -80,13 +92,15 @@ private:
     std::function<void()> listChanged_;
     PrivacyConfigs tmpRoots_;
     PrivacyConfigs tmpPlugins_;
+    Subscription runsChanged_;
 };
 
 // Opens the window modeless, owned by `owner`. A window still open is brought forward as it is;
-// a closed one is made afresh, so every opening loads the set as it stands then.
+// a closed one is made afresh, so every opening loads the set as it stands then. With `runs`,
+// OK and Apply wait for the end of a run.
 ItemsSettingsWindow& ShowItemsSettings(std::unique_ptr<ItemsSettingsWindow>& slot, Form& owner,
                                        PrivacyConfigs& configSet, const std::string& configFilePath,
-                                       std::function<void()> listChanged);
+                                       std::function<void()> listChanged, RunState* runs = nullptr);
 
 // Makes the main window's "Items Settings" button open this window on the application's set,
 // and rebuild the main window's list after OK and Apply. Returns where the window is kept.

@@ -218,9 +218,14 @@ void MainWindow::cmdExit_Click() {
 std::string MainWindow::HelpFilePath() const { return JoinPath(app_.ProgramFolder, "SweepkitHelp.chm"); }
 
 void MainWindow::cmdHelp_Click() {
-    // Whatever the shell answers is its own report; the window adds nothing.
+    // Whatever the shell answers is its own report, shown over this window.
     if (app_.platform.shell)
-        app_.platform.shell->OpenDocument(HelpFilePath());
+        app_.platform.shell->OpenDocument(HelpFilePath(), Host().WindowHandle(*this));
+}
+
+void MainWindow::SettingsChanged() {
+    if (menu_)
+        menu_->SetMarksFromSettings();
 }
 
 void MainWindow::cmdAbout_Click() {

@@ -4,6 +4,7 @@
 // headless tests run the same code the program runs.
 #pragma once
 
+#include <chrono>
 #include <cstdint>
 #include <exception>
 #include <functional>
@@ -21,6 +22,7 @@
 #include "ui/controls/status_bar.h"
 #include "ui/controls/timer.h"
 #include "ui/controls/tree_view.h"
+#include "ui/run_state.h"
 
 namespace lumo {
 
@@ -40,6 +42,15 @@ public:
     // The outer size the window keeps, in twips.
     static constexpr int32_t kOuterWidth = 7695;
     static constexpr int32_t kOuterHeight = 7365;
+    // How often, at most, a run lets the message loop run and shows its progress: a few dozen
+    // times a second, so that Stop is taken at once and the counters move, while the time goes to
+    // the run and not to repainting the status bar once per trace.
+    static constexpr std::chrono::milliseconds kProgressPeriod{33};
+    // Where showing the progress is slow (each new panel text repaints the status bar at once,
+    // and a loaded display server makes that slow), it waits this many times its own last cost,
+    // so it never takes more than about a fifth of a run; the message loop keeps its period.
+    static constexpr int kProgressCostShare = 5;
+    using ProgressClock = std::function<std::chrono::steady_clock::time_point()>;
 
     MainWindow(UiHost& host, Application& app);
     ~MainWindow() override;
@@ -64,6 +75,8 @@ public:
     int16_t LastWindowState = 0;
     // True while no run is active.
     bool l_bProcessEnd = true;
+    // The same news for the windows that must not change the set while a run walks it.
+    RunState& Runs() { return runs_; }
 
     // The windows opened from here that live in their own files; the program wires them at
     // start-up. Unset, their buttons do nothing.
@@ -75,6 +88,12 @@ public:
     // that need none) writes nothing.
     SettingsStore* Store() const { return store_; }
     void SetStore(SettingsStore* store) { store_ = store; }
+
+    // The settings were saved elsewhere (Run Options): what shows them here follows.
+    void SettingsChanged();
+
+    // The clock that paces a run's progress; tests set their own.
+    void SetProgressClock(ProgressClock clock) { progressClock_ = std::move(clock); }
 
     // The hidden menu holder, created on first use.
     MenuHolder& Menu();
@@ -136,6 +155,8 @@ private:
     void StartRunLog();
     void EndRunLog();
     void SetRunButtons(bool running, bool clearing);
+    // Panels and the item's row.
+    void ShowProgress(PrivacyItem& pi, const PrivacyValue& pv);
 
     Application& app_;
     SettingsStore* store_ = nullptr;
@@ -143,6 +164,11 @@ private:
     std::unique_ptr<PrivacyLog> activityLog_;
     std::unique_ptr<Schedule> schedule_;
     std::exception_ptr loadFailure_;
+    RunState runs_;
+    ProgressClock progressClock_ = [] { return std::chrono::steady_clock::now(); };
+    // When the run in progress lets the message loop run next, and shows its progress next.
+    std::chrono::steady_clock::time_point nextPass_;
+    std::chrono::steady_clock::time_point nextProgress_;
 
     int32_t traceCounter_ = 0;
     int64_t diskTotal_ = 0;

@@ -1,6 +1,7 @@
 // The main window's side of a Show or Clear run: the run button that turns into "Stop", the
 // live progress in the list, the status bar and the text log, the totals, the question before
 // clearing and the offer to open the activity log.
+#include <algorithm>
 #include <exception>
 
 #include "app/application.h"
@@ -63,6 +64,7 @@ void MainWindow::SetRunButtons(bool running, bool clearing) {
     tmrSchedule.SetEnabled(!running);
     app_.StopRequested = false;
     l_bProcessEnd = !running;
+    runs_.Set(running);
 }
 
 void MainWindow::cmdShow_Click() {
@@ -121,6 +123,8 @@ void MainWindow::RunPrivacy(bool bRefreshValue, bool bOmitSelected, bool bClearV
     iconSuffix_ = bClearValue ? "delete" : (bRefreshValue ? "show" : "");
     traceCounter_ = 0;
     diskTotal_ = 0;
+    // The first trace shows at once.
+    nextPass_ = nextProgress_ = std::chrono::steady_clock::time_point::min();
 
     PrivacyConfigs& set = app_.ConfigSet();
     pcsAppendValue_ = set.AppendValue.Subscribe(
@@ -161,16 +165,31 @@ void MainWindow::RunPrivacy(bool bRefreshValue, bool bOmitSelected, bool bClearV
 }
 
 void MainWindow::DisplayValue(PrivacyItem& pi, const PrivacyValue& pv) {
-    sbrStatus.SetPanelText(1, pi.Software + "\\" + pi.Title);
     ++traceCounter_;
-    sbrStatus.SetPanelText(2, std::to_string(traceCounter_));
     diskTotal_ += pv.Size;
+    // At most once a period; the traces between are counted, and the end of the run shows the
+    // totals exactly.
+    std::chrono::steady_clock::time_point now = progressClock_();
+    if (now < nextPass_)
+        return;
+    nextPass_ = now + kProgressPeriod;
+    bool show = now >= nextProgress_;
+    if (show)
+        ShowProgress(pi, pv);
+    // The moments in a run at which the window repaints and a click on "Stop" is taken.
+    Host().DoEvents();
+    if (show)
+        nextProgress_ = now + std::max<std::chrono::steady_clock::duration>(
+                                  kProgressPeriod, (progressClock_() - now) * kProgressCostShare);
+}
+
+void MainWindow::ShowProgress(PrivacyItem& pi, const PrivacyValue& pv) {
+    sbrStatus.SetPanelText(1, pi.Software + "\\" + pi.Title);
+    sbrStatus.SetPanelText(2, std::to_string(traceCounter_));
     sbrStatus.SetPanelText(3, KiloBytes(diskTotal_));
     sbrStatus.SetPanelText(4, pv.Value);
     if (ListItem* row = FindPItem(pi.Software, pi.Title); row && lvwPItem.SelectedItem() != row)
         lvwPItem.SetSelectedItem(row);
-    // The one moment in a run at which the window repaints and a click on "Stop" is taken.
-    Host().DoEvents();
 }
 
 void MainWindow::DisplayItemFinish(PrivacyItem& pi, int32_t lTotalCount) {

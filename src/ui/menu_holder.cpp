@@ -64,8 +64,8 @@ MenuHolder::MenuHolder(UiHost& host, MainWindow& main)
       main_(main) {
     SetCaption("menu");
     trayIcon.ToolTip = kCaption;
-    trayIcon.OnRightClick = [this] { Fire([this] { PopupMenu(menuSysTray); }, "trayIcon_RightClick"); };
-    trayIcon.OnDoubleClick = [this] { Fire([this] { menuSTShowSweepkit_Click(); }, "trayIcon_DblClick"); };
+    trayIcon.OnRightClick = [this] { Fire([this] { trayIcon_RightClick(); }, "trayIcon_RightClick"); };
+    trayIcon.OnDoubleClick = [this] { Fire([this] { trayIcon_DblClick(); }, "trayIcon_DblClick"); };
     WireCommands();
     // The tray menu shows its marks, and ApplySettings reads them: they start as the truth.
     SetMarksFromSettings();
@@ -102,7 +102,31 @@ void MenuHolder::WireCommands() {
     menuAbout.OnClick = [this] { menuAbout_Click(); };
     menuSTAbout.OnClick = [this] { menuAbout_Click(); };
     menuSTShowSweepkit.OnClick = [this] { menuSTShowSweepkit_Click(); };
-    // "Run Options..." and "Item Settings..." of the tray menu have no command.
+    // As the main window's buttons: modeless, owned by the main window.
+    menuSTRunOptions.OnClick = [this] { main_.cmdRunOptions_Click(); };
+    menuSTItemSettings.OnClick = [this] { main_.cmdItemsSettings_Click(); };
+}
+
+// The icon stands outside every window: while a modal window of the program is up it acts as
+// the disabled main window would, and only brings that window forward. Otherwise a command
+// chosen there would run under the modal window (a second About over the first one, a clear
+// run whose Stop cannot be reached).
+void MenuHolder::trayIcon_RightClick() {
+    if (Host().ModalUp()) {
+        Host().BringModalToFront();
+        return;
+    }
+    // The settings may have changed since the marks were set (Run Options, the monitor).
+    SetMarksFromSettings();
+    PopupMenu(menuSysTray);
+}
+
+void MenuHolder::trayIcon_DblClick() {
+    if (Host().ModalUp()) {
+        Host().BringModalToFront();
+        return;
+    }
+    menuSTShowSweepkit_Click();
 }
 
 void MenuHolder::SetMarksFromSettings() {
@@ -156,10 +180,19 @@ bool MenuHolder::IdleOrRefuse(const std::string& title) {
 }
 
 void MenuHolder::Apply(bool runOnStartup, bool autoComplete, bool monitor, bool scheduleType, bool fileLogging) {
-    // The store passes over the steps that fail, as a menu toggle expects; the marks stay.
-    if (SettingsStore* store = main_.Store())
-        store->ApplySettings(main_.App().settings, *this,
-                             SettingsToApply{runOnStartup, autoComplete, monitor, scheduleType, fileLogging});
+    SettingsStore* store = main_.Store();
+    if (!store)
+        return;
+    // The store passes over the steps that fail and the setting holds for this session; what
+    // could not be stored is said, once.
+    SettingsFailures failures = store->ApplySettings(
+        main_.App().settings, *this, SettingsToApply{runOnStartup, autoComplete, monitor, scheduleType, fileLogging});
+    if (!failures.empty())
+        Host().MsgBox("The setting is used until Sweepkit Lumo closes, but it could not be stored for the next "
+                      "start.\r\n\r\n" +
+                          DescribeFailures(failures) +
+                          "\r\n\r\nYour account may not have the right to change the program's settings key.",
+                      MsgButtons::OkOnly, MsgIcon::Exclamation, MsgDefault::Button1, kCaption);
 }
 
 void MenuHolder::menuReloadConfig_Click() {
@@ -281,8 +314,9 @@ void MenuHolder::menuAddCustom_Click() {
 }
 
 void MenuHolder::menuContents_Click() {
+    // Over the main window, as its Help button: the holder is never on screen.
     if (main_.App().platform.shell)
-        main_.App().platform.shell->OpenDocument(main_.HelpFilePath());
+        main_.App().platform.shell->OpenDocument(main_.HelpFilePath(), Host().WindowHandle(main_));
 }
 
 void MenuHolder::menuAbout_Click() {

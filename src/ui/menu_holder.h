@@ -107,6 +107,8 @@ public:
     void menuContents_Click();
     void menuAbout_Click();
     void menuSTShowSweepkit_Click();
+    void trayIcon_RightClick();
+    void trayIcon_DblClick();
 
     // The path of today's activity log.
     std::string TodayLogPath() const;

@@ -106,12 +106,15 @@ RunOptionsWindow::RunOptionsWindow(UiHost& host, Application& app, SettingsStore
                        "not keep them for a long time. Another way, you can copy it to other path.")),
       Label1(Captioned(Placed(Add<Label>("Label1", &geneFraSettings), 630, 975, 5415, 255),
                        "Turn off AutoComplete for User names and Passwords on forms. ")),
+      lblRunGoing(Captioned(Placed(Add<Label>("lblRunGoing"), 360, 7215, 6105, 285), kRunGoingNotice)),
       app_(app),
       store_(store) {
     SetCaption(kCaption);
     SetBorder(BorderStyle::FixedDialog);
     SetMinMaxButtons(false, false);
-    SetClientSize(6825, 7335);
+    // A line below the buttons for the notice of a run going on.
+    SetClientSize(6825, 7620);
+    lblRunGoing.SetVisible(false);
 
     for (const char* text : kIntervalTexts)
         advaCmbScheduleInterval.AddItem(text);
@@ -194,6 +197,8 @@ bool RunOptionsWindow::Apply() {
     StoreSettings(app_.settings);
     // The store tries every step; what failed is told once, and the configuration is still saved.
     SettingsFailures failures = store_.SaveSystemSettings(app_.settings);
+    if (OnSettingsSaved)
+        OnSettingsSaved();
     if (failures.empty()) {
         saved_ = app_.settings;
         savedWindowsSide_ = ReadWindowsSide();
@@ -262,6 +267,8 @@ void RunOptionsWindow::PutBack() {
         });
     }
     failedSteps_.clear();
+    if (OnSettingsSaved)
+        OnSettingsSaved();
     if (!failures.empty())
         Refuse("The settings you had before could not all be put back.", failures, kRightsAdvice);
 }
@@ -274,6 +281,17 @@ void RunOptionsWindow::cmdOk_Click() {
 }
 
 void RunOptionsWindow::cmdCancel_Click() { Unload(); }
+
+void RunOptionsWindow::FollowRuns(RunState& runs) {
+    runsChanged_ = runs.Changed.Subscribe([this](bool running) { SetRunGoing(running); });
+    SetRunGoing(runs.Running());
+}
+
+void RunOptionsWindow::SetRunGoing(bool running) {
+    cmdOk.SetEnabled(!running);
+    cmdApply.SetEnabled(!running);
+    lblRunGoing.SetVisible(running);
+}
 
 void RunOptionsWindow::geneCmdDefault_Click() { ShowSettings(AppSettings{}); }
 
@@ -320,7 +338,9 @@ void RunOptionsWindow::geneCmdApplyToIE_Click() {
     for (const auto& [name, text] : {std::pair<const char*, const std::string&>{"Start Page", startPage},
                                      std::pair<const char*, const std::string&>{"Window Title", windowTitle}})
         RunSettingsStep(failures, std::string("write \"") + name + "\"",
-                        [&] { key.SetRegValue(name, rvtString, text, where.settingsRoot, where.SettingsKey()); });
+                        [&, name = name, &text = text] {
+                            key.SetRegValue(name, rvtString, text, where.settingsRoot, where.SettingsKey());
+                        });
     if (!failures.empty())
         Refuse("The approved start page and window title could not be saved.", failures, kRightsAdvice);
 }
@@ -337,11 +357,20 @@ RunOptionsWindow& ShowRunOptions(std::unique_ptr<RunOptionsWindow>& slot, Form& 
     return *slot;
 }
 
+RunOptionsWindow& ShowRunOptions(std::unique_ptr<RunOptionsWindow>& slot, MainWindow& owner, SettingsStore& store,
+                                 ShowMode mode) {
+    if (slot && slot->Loaded())
+        return ShowRunOptions(slot, static_cast<Form&>(owner), owner.App(), store, mode);
+    slot = std::make_unique<RunOptionsWindow>(owner.Host(), owner.App(), store);
+    slot->FollowRuns(owner.Runs());
+    slot->OnSettingsSaved = [&owner] { owner.SettingsChanged(); };
+    slot->Show(mode, &owner);
+    return *slot;
+}
+
 std::shared_ptr<std::unique_ptr<RunOptionsWindow>> ConnectRunOptions(MainWindow& main, SettingsStore& store) {
     auto slot = std::make_shared<std::unique_ptr<RunOptionsWindow>>();
-    main.ShowRunOptions = [slot, &store](MainWindow& m, ShowMode mode) {
-        ShowRunOptions(*slot, m, m.App(), store, mode);
-    };
+    main.ShowRunOptions = [slot, &store](MainWindow& m, ShowMode mode) { ShowRunOptions(*slot, m, store, mode); };
     return slot;
 }
 

@@ -3,6 +3,7 @@
 // the Root records back and saves the configuration file.
 #pragma once
 
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -20,6 +21,7 @@
 #include "ui/controls/label.h"
 #include "ui/controls/list_box.h"
 #include "ui/controls/text_box.h"
+#include "ui/run_state.h"
 
 namespace lumo {
 
@@ -56,6 +58,14 @@ public:
     Label& Label5;
     Label& Label2;
     Label& Label1;
+    // Says, while a run goes on, why OK and Apply are off.
+    Label& lblRunGoing;
+
+    // Told after every save of the settings (the tray's check marks follow them).
+    std::function<void()> OnSettingsSaved;
+    // OK and Apply follow `runs`: off, with the notice, while a run walks the configuration set
+    // whose hold settings they write back.
+    void FollowRuns(RunState& runs);
 
     // The private copies of the live set's Root records, made at opening.
     const PrivacyConfigs& Roots() const { return roots_; }
@@ -94,6 +104,8 @@ private:
     // Windows side as they were when the window opened or last saved everything.
     void PutBack();
 
+    void SetRunGoing(bool running);
+
     Application& app_;
     SettingsStore& store_;
     PrivacyConfigs roots_;
@@ -101,12 +113,17 @@ private:
     std::vector<SavedValue> savedWindowsSide_;
     // The steps the last Apply could not do; empty after one that saved everything.
     SettingsFailures failedSteps_;
+    Subscription runsChanged_;
 };
 
 // Opens the window owned by `owner`. A window still open is brought forward as it is; a closed
 // one is made afresh. A modal opening returns when the window has closed.
 RunOptionsWindow& ShowRunOptions(std::unique_ptr<RunOptionsWindow>& slot, Form& owner, Application& app,
                                  SettingsStore& store, ShowMode mode = ShowMode::Modeless);
+// The same, owned by the main window: OK and Apply wait for its runs, and what it shows of the
+// settings follows every save.
+RunOptionsWindow& ShowRunOptions(std::unique_ptr<RunOptionsWindow>& slot, MainWindow& owner, SettingsStore& store,
+                                 ShowMode mode);
 
 // Makes the main window's "Run Options" button (modeless) and the Preferences command (modal)
 // open this window, saving through `store`, which must outlive the main window. Returns where

@@ -11,6 +11,7 @@
 #include "platform/file_system.h"
 #include "registry/reg_key.h"
 #include "settings/settings_store.h"
+#include "ui/failure_text.h"
 #include "ui/ui_host.h"
 
 namespace lumo {
@@ -43,9 +44,31 @@ void Schedule::tmrSchedule_Timer() {
         return;
     TickGuard guard(tickRunning_);
     if (app_.settings.MonitorStartPage)
-        MonitorStartPage();
-    CheckSchedule();
-    DeleteOldLogs();
+        RunDuty(monitorFailure_, [this] { MonitorStartPage(); });
+    RunDuty(scheduleFailure_, [this] { CheckSchedule(); });
+    RunDuty(logsFailure_, [this] { DeleteOldLogs(); });
+}
+
+void Schedule::RunDuty(std::optional<std::string>& lastShown, const std::function<void()>& duty) {
+    try {
+        duty();
+        lastShown.reset();
+    } catch (...) {
+        // A failure that stays (a key the user may not change) would otherwise come back every tick.
+        std::exception_ptr error = std::current_exception();
+        std::string text = FailureText(error);
+        if (lastShown != text) {
+            lastShown = text;
+            host_.ShowFailure(error);
+        }
+    }
+}
+
+bool Schedule::SameAsApproved(std::string_view approvedPage, std::string_view approvedTitle,
+                              std::string_view currentPage, std::string_view currentTitle) {
+    if (currentPage != approvedPage)
+        return false;
+    return currentTitle == approvedTitle || (TrimSpaces(approvedTitle).empty() && TrimSpaces(currentTitle).empty());
 }
 
 std::string Schedule::MonitorQuestion(std::string_view approvedPage, std::string_view approvedTitle,
@@ -70,25 +93,48 @@ void Schedule::MonitorStartPage() {
     std::string currentPage = BrowserText(key, where, "Start Page");
     std::string currentTitle = BrowserText(key, where, "Window Title");
     AppSettings& s = app_.settings;
-    if (currentPage == s.StartPage && currentTitle == s.WindowTitle)
+    if (SameAsApproved(s.StartPage, s.WindowTitle, currentPage, currentTitle)) {
+        // Put right: a later change to the same values is a new change and asked about.
+        answered_.reset();
         return;
+    }
+    // The user has answered for exactly these values already: whatever came of it, the same
+    // question is not asked again.
+    Answered now{s.StartPage, s.WindowTitle, currentPage, currentTitle};
+    if (answered_ == now)
+        return;
+    answered_ = now;
 
     MsgAnswer answer = host_.MsgBox(MonitorQuestion(s.StartPage, s.WindowTitle, currentPage, currentTitle),
                                     MsgButtons::YesNo, MsgIcon::Exclamation, MsgDefault::Button1, "Monitor Message");
     if (answer == MsgAnswer::Yes) {
-        key.SetRegValue("Start Page", rvtString, s.StartPage, where.userRoot, where.browserKey);
-        if (TrimSpaces(s.WindowTitle).empty())
-            key.DeleteRegValue("Window Title", where.userRoot, where.browserKey);
-        else
-            key.SetRegValue("Window Title", rvtString, s.WindowTitle, where.userRoot, where.browserKey);
+        try {
+            key.SetRegValue("Start Page", rvtString, s.StartPage, where.userRoot, where.browserKey);
+            if (TrimSpaces(s.WindowTitle).empty())
+                key.DeleteRegValue("Window Title", where.userRoot, where.browserKey);
+            else
+                key.SetRegValue("Window Title", rvtString, s.WindowTitle, where.userRoot, where.browserKey);
+        } catch (...) {
+            throw UserFailure("The browser's start page and window title could not be put back.",
+                              FailureReason(std::current_exception()),
+                              "Your account may not have the right to change the browser's settings. You are not "
+                              "asked again about these values; set the start page in the browser itself.");
+        }
     } else {
         s.StartPage = currentPage;
         s.WindowTitle = currentTitle;
-        key.SetRegKey(where.vendor, where.settingsRoot, where.settingsParent);
-        key.SetRegKey(where.product, where.settingsRoot, where.settingsParent + "\\" + where.vendor);
-        RegKey settings(*app_.platform.registry, where.settingsRoot, where.SettingsKey());
-        settings.SetRegValue("Start Page", rvtString, s.StartPage);
-        settings.SetRegValue("Window Title", rvtString, s.WindowTitle);
+        try {
+            key.SetRegKey(where.vendor, where.settingsRoot, where.settingsParent);
+            key.SetRegKey(where.product, where.settingsRoot, where.settingsParent + "\\" + where.vendor);
+            RegKey settings(*app_.platform.registry, where.settingsRoot, where.SettingsKey());
+            settings.SetRegValue("Start Page", rvtString, s.StartPage);
+            settings.SetRegValue("Window Title", rvtString, s.WindowTitle);
+        } catch (...) {
+            throw UserFailure("The new start page and window title are watched until Sweepkit Lumo closes, but "
+                              "they could not be stored for the next start.",
+                              FailureReason(std::current_exception()),
+                              "Your account may not have the right to change the program's settings key.");
+        }
     }
 }
 
@@ -105,8 +151,14 @@ bool Schedule::RunDue(std::string_view scheduleType, int16_t interval, int16_t c
 
 void Schedule::CheckSchedule() {
     const AppSettings& s = app_.settings;
-    if (!RunDue(s.ScheduleType, s.ScheduleInterval, s.ScheduleClock, app_.LastScheduledRun,
-                app_.platform.clock->Now()))
+    DateTime now = app_.platform.clock->Now();
+    // A clock set back (by hand, or at the end of daylight saving) would leave the elapsed time
+    // negative for as long as it was set back: the interval starts afresh from now instead.
+    if (s.ScheduleType == "interval" && now.WholeMinutes() < app_.LastScheduledRun.WholeMinutes()) {
+        app_.LastScheduledRun = now;
+        return;
+    }
+    if (!RunDue(s.ScheduleType, s.ScheduleInterval, s.ScheduleClock, app_.LastScheduledRun, now))
         return;
     startClearRun_();
     // After the run, that is after its summary was closed.

@@ -1,6 +1,8 @@
 // The button rules every host shares.
 #include "ui/ui_host.h"
 
+#include "ui/failure_text.h"
+
 namespace lumo {
 
 std::vector<MsgAnswer> ButtonAnswers(MsgButtons buttons) {
@@ -31,6 +33,11 @@ std::optional<MsgAnswer> CancelAnswer(MsgButtons buttons) {
     case MsgButtons::YesNo: break;
     }
     return std::nullopt;
+}
+
+void UiHost::ShowFailure(std::exception_ptr error, const Form* owner) {
+    ShowMessageBox({FailureText(error), MsgButtons::OkOnly, MsgIcon::Exclamation, MsgDefault::Button1, "Sweepkit Lumo",
+                    owner});
 }
 
 }  // namespace lumo

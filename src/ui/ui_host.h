@@ -89,9 +89,40 @@ public:
     // The program's version as the running program carries it.
     virtual VersionNumbers ProgramVersion() const = 0;
 
-    // A handler of a user's action failed; `where` names it (cmdOk_Click). Handlers end silently,
-    // so this is the only trace the failure leaves.
+    // A handler of a user's action failed; `where` names it (cmdOk_Click). The handler ends
+    // there and the program goes on; the host shows the failure (ShowFailure) and keeps `where`
+    // for whoever looks into it.
     virtual void HandlerFailed(const std::string& where, std::exception_ptr error) = 0;
+    // One box that tells the user what failed, why and what to do.
+    void ShowFailure(std::exception_ptr error, const Form* owner = nullptr);
+
+    // Whether a modal window of the program is up: a modal form or a message box. Meanwhile
+    // nothing outside it may act, the notification-area icon included.
+    bool ModalUp() const { return !modals_.empty(); }
+    // The innermost modal form; null when none is up or the innermost is a message box.
+    const Form* ModalForm() const { return modals_.empty() ? nullptr : modals_.back(); }
+    // Brings the innermost modal window (form or message box) to the front.
+    virtual void BringModalToFront() = 0;
+
+    // The system's handle of a loaded form's window, for the calls that take an owner window;
+    // 0 when it has none.
+    virtual uintptr_t WindowHandle(const Form& form) const = 0;
+
+protected:
+    // Marks a modal loop or a message box (`form` null) for as long as it lives.
+    class ModalScope {
+    public:
+        ModalScope(UiHost& host, const Form* form) : host_(host) { host_.modals_.push_back(form); }
+        ~ModalScope() { host_.modals_.pop_back(); }
+        ModalScope(const ModalScope&) = delete;
+        ModalScope& operator=(const ModalScope&) = delete;
+
+    private:
+        UiHost& host_;
+    };
+
+private:
+    std::vector<const Form*> modals_;
 };
 
 }  // namespace lumo

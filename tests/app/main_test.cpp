@@ -84,8 +84,13 @@ TEST_F(MainTest, StartsWithFoldersSettingsAndAShownWindow) {
     EXPECT_TRUE(host.Boxes().empty());
     EXPECT_FALSE(host.Ended());
 
-    host.OnModal = [](Form& form) { form.Unload(); };
+    host.OnModal = [&](Form& form) {
+        // About again from the menu while the first one's modal loop runs: that one comes forward.
+        w->Menu().menuSTAbout.Click();
+        form.Unload();
+    };
     w->cmdAbout.Click();
+    EXPECT_EQ(host.ModalFrontings(), 1);
     w->cmdItemsSettings.Click();
     w->cmdRunOptions.Click();
     std::vector<std::string> shown;

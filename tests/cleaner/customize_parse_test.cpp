@@ -216,6 +216,9 @@ TEST_F(Parsers, ProfileFilesDeletedOrOverwrittenWhenLocked) {
         EXPECT_EQ(events.size(), c.scan.size() + c.clear.size()) << c.parser;
     }
     EXPECT_EQ(dir.Read("P/a/x/history.dat"), std::string(25000, '\0'));
+    // The files that stay end their log with what became of them.
+    for (auto [word, file] : {std::pair{"Fill blank ", "P/a/x/history.dat"}, std::pair{"Unknown ", "P/b/y/Cache/c1"}})
+        EXPECT_EQ(std::count(log.lines.begin(), log.lines.end(), word + dir.Path(file)), 1) << file;
     EXPECT_EQ(files.inPlaceOpens.size(), 2u) << "two overwrite passes";
     EXPECT_EQ(Describe(*Call("ParseMozillaCacheFiles", false, dir.Path("P"))), (std::vector<std::string>{"1 P/b/y/Cache/c1"}));
     for (const char* gone : {"P/b/y/history.dat", "P/b/y/cookies.txt", "P/b/y/Cache/c2"})
@@ -302,6 +305,7 @@ TEST_F(RecycleBin, WithoutTheUsersSidNoRecyclerFolderIsTouched) {
 
 TEST_F(RecycleBin, AFileThatStaysIsNotReportedDeleted) {
     files.failDeletionQuietly.insert(dir.Path("C/Recycler/" + sid + "/Dc1/inner.txt"));
+    files.refuseFolderRemoval.insert(dir.Path("D/Recycled"));
     auto found = Call("ParseRecycleBin", true);
     std::vector<std::string> expected = Expected(vsDelete, true);
     expected[0] = "-1 C/Recycler/" + sid + "/Dc1";  // its removal failed: the file was still in it
@@ -309,6 +313,8 @@ TEST_F(RecycleBin, AFileThatStaysIsNotReportedDeleted) {
     EXPECT_EQ(Describe(*found), expected);
     EXPECT_EQ(events[2]->ValueStatus, vsUnknown) << "events carry the final status";
     EXPECT_EQ(std::count(log.lines.begin(), log.lines.end(), "Unknown " + found->item(3)->Path), 1);
+    EXPECT_EQ(log.lines.back(), "12/25/2006 3:04:05 PM--The Recycle Bin folder " + dir.Path("D/Recycled") +
+                                    " could not be removed (access denied or in use)");
 }
 
 TEST_F(Parsers, AutoCompleteStoresThroughTheParser) {

@@ -20,6 +20,7 @@ public:
 
     std::set<std::string> locked;             // held open by another process: deletion denied
     std::set<std::string> refuseFolderRemoval;
+    std::set<std::string> refuseListing;
     std::set<std::string> refuseWriting;
     std::set<std::string> failDeletionQuietly;  // deletion fails with "other failure", file stays
     bool reverseListings = true;  // a listing order no sort would give, to see it is followed
@@ -33,8 +34,13 @@ public:
 
     bool FileExists(std::string_view path) override { return real_.FileExists(path); }
     bool FolderExists(std::string_view path) override { return real_.FolderExists(path); }
+    bool IsLink(std::string_view path) override { return real_.IsLink(path); }
     bool ListFolder(std::string_view path, std::vector<FolderEntry>& entries) override {
         ++listings[std::string(path)];
+        if (refuseListing.count(std::string(path))) {
+            entries.clear();
+            return false;
+        }
         bool ok = real_.ListFolder(path, entries);
         if (reverseListings)
             std::sort(entries.begin(), entries.end(),
@@ -54,7 +60,11 @@ public:
             return FileResult::DeniedOrInUse;
         return real_.RemoveFolder(path);
     }
-    FileResult DeleteFolderTree(std::string_view path) override { return real_.DeleteFolderTree(path); }
+    FileResult DeleteFolderTree(std::string_view path) override {
+        if (refuseFolderRemoval.count(std::string(path)))
+            return FileResult::DeniedOrInUse;
+        return real_.DeleteFolderTree(path);
+    }
     bool CreateFolder(std::string_view path) override { return real_.CreateFolder(path); }
     bool ReplaceAtomically(std::string_view a, std::string_view b) override { return real_.ReplaceAtomically(a, b); }
     std::optional<std::string> ReadFile(std::string_view path) override { return real_.ReadFile(path); }

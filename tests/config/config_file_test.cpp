@@ -8,6 +8,7 @@
 #include "config/privacy_configs.h"
 #include "platform/portable/memory_registry.h"
 #include "registry/reg_key.h"
+#include "config_description.h"
 #include "temp_folder.h"
 
 namespace lumo {
@@ -249,13 +250,17 @@ INSTANTIATE_TEST_SUITE_P(
                 {"[Config]", "Software:S", "A<>1<>1<>Folder><x><keep"},
                 [](PrivacyConfigs& s) { Item(s, 1, 1).HoldFlag = false; },
                 {"[Config]", "Software:S", "A<>1<>0<>Folder><x"}},
-        Rewrite{"SameTitleTakesTheFirstItemsFlags",
-                {"[Config]", "Software:S", "A<>0<>0<>File><x", "A<>0<>0<>File><y"},
+        Rewrite{"EachLineOfATitleTakesItsOwnItemsFlags",
+                {"[Config]", "Software:S", "A<>0<>0<>File><x", "B<>0<>0<>File><z", "A<>0<>0<>File><y"},
                 [](PrivacyConfigs& s) {
                     Item(s, 1, 1).Selected = true;
-                    Item(s, 1, 2).HoldFlag = true;
+                    Item(s, 1, 3).HoldFlag = true;
                 },
-                {"[Config]", "Software:S", "A<>1<>0<>File><x", "A<>1<>0<>File><y"}},
+                {"[Config]", "Software:S", "A<>1<>0<>File><x", "B<>0<>0<>File><z", "A<>0<>1<>File><y"}},
+        Rewrite{"BlanksAroundLinesCountForNothing",
+                {"  [Config] ", " Software:S", " Selected:1 ", "  A<>0<>0<>File><x ><dropped", " -- note "},
+                [](PrivacyConfigs& s) { Item(s, 1, 1).Selected = true; },
+                {"[Config]", "Software:S", "Selected:1", "A<>1<>0<>File><x", "-- note"}},
         Rewrite{"IrregularItemKeepsItsSeekString",
                 {"[Config]", "Software:S",
                  "A<>1<>0<>File><%HKEY_CURRENT_USER<>Software\\Missing<>V%\\x<>*.tmp"},
@@ -330,6 +335,7 @@ TEST_P(SaveConfigFailure, LeavesTheFileIntact) {
     } catch (const ConfigError& e) {
         EXPECT_EQ(e.Number, GetParam().number);
         EXPECT_NE(e.Description.find("\"S\""), std::string::npos) << e.Description;
+        EXPECT_NE(e.Description.find(file), std::string::npos) << "names the file: " << e.Description;
     }
     EXPECT_EQ(ReadBytes(file), original);
     EXPECT_FALSE(std::filesystem::exists(file + ".tmp"));
@@ -340,7 +346,9 @@ INSTANTIATE_TEST_SUITE_P(
     ::testing::Values(
         BadSave{"UnknownTitle", [](PrivacyConfigs& s) { s.item(1).Items.item(1).Title = "B"; }, 91},
         BadSave{"NoSeparator", [](PrivacyConfigs& s) { s.item(1).FileLines.push_back("A<>1<>0<>File"); }, 9},
-        BadSave{"ShortHeader", [](PrivacyConfigs& s) { s.item(1).FileLines.push_back("A<>1><x"); }, 9}),
+        BadSave{"ShortHeader", [](PrivacyConfigs& s) { s.item(1).FileLines.push_back("A<>1><x"); }, 9},
+        BadSave{"MoreLinesOfATitleThanItems",
+                [](PrivacyConfigs& s) { s.item(1).FileLines.push_back("A<>1<>0<>File><y"); }, 91}),
     [](const ::testing::TestParamInfo<BadSave>& info) { return std::string(info.param.what); });
 
 TEST(SaveConfig, ReplacesAReadOnlyFileAndAStaleTemporaryFile) {
@@ -368,6 +376,7 @@ TEST(SaveConfig, UnwritableFolderFailsWithoutLeavingAnything) {
     } catch (const ConfigError& e) {
         EXPECT_EQ(e.Number, 75);
         EXPECT_NE(e.Description.find(file), std::string::npos);
+        EXPECT_NE(e.Description.find("(No such file or directory)"), std::string::npos) << "and why: " << e.Description;
     }
     EXPECT_FALSE(std::filesystem::exists(dir.path() / "no such folder"));
 }
@@ -387,6 +396,36 @@ TEST(SaveConfig, AFailedReplaceRemovesTheTemporaryFile) {
     }
     EXPECT_TRUE(std::filesystem::is_directory(file));
     EXPECT_FALSE(std::filesystem::exists(file + ".tmp"));
+}
+
+// Any file that loads saves; the saved file loads to the same records and items; saving that
+// again gives the same bytes. The files are the kinds a fuzzer found breaking it.
+TEST(ConfigFile, EveryFileThatLoadsRoundTrips) {
+    const std::vector<Lines> files = {
+        kTwoRecords,
+        {"[Config]", "Software:S", "A<>1<>0<>File><x", "A<>0<>1<>File><y><h", "A<>1<>1<>File><z"},
+        {"[Config]", "Software:S", " Item<>1<>0<>File><x", "Item <>0<>0<>File><y"},
+        {"[Config]", "Software:S", "A<>1<>0<>File><x  ><dropped", "B<>1<>1<>File><y ><h1<> <>h2 "},
+        {" -- c", "  ", "[Config]", "Selected:1 ", "Software: S ", "A<>1<>0<>File><"},
+        {"[Config]", "Software:S", "A<>1<>0<>File><x><y><z", "Caf\xC3\xA9 \xC3\xBF<>1<>0<>File><%windowsdir%"},
+    };
+    SpecialFolders folders;
+    folders.WindowsDir = "C:\\WINDOWS";
+    for (const Lines& lines : files) {
+        TempFolder dir;
+        std::string file = dir.File("PrivacyConfig.dat"), first = dir.File("first.dat"), second = dir.File("second.dat");
+        WriteBytes(file, Enciphered(lines));
+        PrivacyConfigs set, again;
+        set.LoadConfig(file, {&folders, nullptr});
+        for (PrivacyConfig& pc : set)
+            for (PrivacyItem& pi : pc.Items)
+                pi.Selected = !pi.Selected;
+        ASSERT_NO_THROW(set.SaveConfig(first)) << lines.back();
+        ASSERT_NO_THROW(again.LoadConfig(first, {&folders, nullptr})) << lines.back();
+        EXPECT_EQ(testing::DescribeConfig(again), testing::DescribeConfig(set));
+        again.SaveConfig(second);
+        EXPECT_EQ(ReadBytes(second), ReadBytes(first)) << lines.back();
+    }
 }
 
 TEST(RefreshPluginsConfig, ReadsPlainLinesAndKeepsNoLines) {

@@ -66,10 +66,11 @@ TEST(Crypt, DecipheringAcceptsLowerCaseDigits) {
 TEST(Crypt, ShortTextDeciphersToNothing) {
     EXPECT_EQ(Crypt::DeCrypt(""), "");
     EXPECT_EQ(Crypt::DeCrypt("8"), "");
+    EXPECT_EQ(Crypt::DeCrypt("\xC3\xA9"), "") << "one character of two bytes is still fewer than 2 characters";
 }
 
 TEST(Crypt, MalformedDigitsFailWithTypeMismatch) {
-    for (std::string bad : {"8DG8", "8D 8", "8DB8C", "+1"}) {
+    for (std::string bad : {"8DG8", "8D 8", "8DB8C", "+1", "\xC3\xA9\xC3\xA9"}) {
         try {
             Crypt::DeCrypt(bad);
             ADD_FAILURE() << "accepted " << bad;

@@ -181,11 +181,47 @@ TYPED_TEST(FileSystemTest, LinksAreListedAsLinksAndRemovedWithoutTheirTarget) {
     EXPECT_EQ(this->dir.Read("outside/keep.txt"), "precious");
 }
 
+// The locked index.dat rule overwrites a file in place: never through a link or a second hard
+// link, whose bytes belong to a file elsewhere.
+TYPED_TEST(FileSystemTest, NothingIsWrittenThroughALink) {
+    std::string target = this->dir.Write("outside/target.txt", "precious");
+    std::string plain = this->dir.Write("in/plain.dat", "mine");
+    std::error_code ec;
+    fs::create_symlink(this->dir.FsPath("outside/target.txt"), this->dir.FsPath("in/link.dat"), ec);
+    bool symlink = !ec;
+    fs::create_hard_link(this->dir.FsPath("outside/target.txt"), this->dir.FsPath("in/hard.dat"), ec);
+    bool hardLink = !ec;
+#ifdef _WIN32
+    // The C runtime counts every file's names as 1: only the Win32 calls can tell a second one.
+    hardLink = hardLink && !std::is_same_v<TypeParam, PortableFileSystem>;
+#endif
+    if (!symlink && !hardLink)
+        GTEST_SKIP() << "this system makes no links";
+    EXPECT_FALSE(this->files.IsLink(plain));
+    EXPECT_FALSE(this->files.IsLink(this->dir.Path("in")));
+    EXPECT_FALSE(this->files.IsLink(this->dir.Path("in/missing")));
+    EXPECT_NE(this->files.OpenForWrite(plain, WriteMode::InPlace), nullptr) << "a file with one name is written";
+    for (auto [made, name] : {std::pair{symlink, "in/link.dat"}, std::pair{hardLink, "in/hard.dat"}}) {
+        if (!made)
+            continue;
+        std::string path = this->dir.Path(name);
+        EXPECT_EQ(this->files.IsLink(path), name == std::string("in/link.dat")) << name;
+        EXPECT_EQ(this->files.OpenForWrite(path, WriteMode::InPlace), nullptr) << name;
+    }
+    if (symlink)
+        EXPECT_EQ(this->files.OpenForWrite(this->dir.Path("in/link.dat"), WriteMode::Create), nullptr);
+    EXPECT_EQ(this->dir.Read("outside/target.txt"), "precious");
+    EXPECT_EQ(this->files.ReadFile(this->dir.Path("in")), std::nullopt) << "a folder is no file to read";
+}
+
 TYPED_TEST(FileSystemTest, DeleteFolderTreeTakesEverythingReadOnlyIncluded) {
     this->dir.Write("tree/a/b/c/deep.txt", "x");
     this->dir.Write("tree/a/ro.txt", "x");
+    this->dir.Write("tree/ro-folder/inside.txt", "x");
     this->dir.Folder("tree/empty");
     fs::permissions(this->dir.FsPath("tree/a/ro.txt"), fs::perms::owner_write, fs::perm_options::remove);
+    fs::permissions(this->dir.FsPath("tree/ro-folder"), fs::perms::owner_write | fs::perms::group_write | fs::perms::others_write,
+                    fs::perm_options::remove);
     EXPECT_EQ(this->files.DeleteFolderTree(this->dir.Path("tree")), FileResult::Deleted);
     EXPECT_FALSE(this->dir.Exists("tree"));
     EXPECT_EQ(this->files.DeleteFolderTree(this->dir.Path("tree")), FileResult::NotFound);

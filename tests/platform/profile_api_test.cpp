@@ -88,6 +88,8 @@ TYPED_TEST(ProfileApiTest, SectionReadsGiveTheSystemsBytesAndCounts) {
         // the first header form the section with the empty name.
         {"top=1\n[ s ]\na=1\n[s\nb=2\n[s]x\nc=3\n", "s", 100, 11, "a=1\0[s\0b=2\0\0"s},
         {"top=1\n[ s ]\na=1\n", "", 100, 6, "top=1\0\0"s},
+        // A zero byte ends a name; a line that holds nothing before it is no entry.
+        {"[s]\na=1\n\0\n\0junk\nb=2\n"s, "s", 100, 8, "a=1\0b=2\0\0"s},
     };
     for (const Case& c : cases) {
         std::string file = this->NewFile(c.file);
@@ -114,6 +116,8 @@ TYPED_TEST(ProfileApiTest, WritesRewriteTheFileInTheSystemsForm) {
         {"[s]\na=1\n[t]\nx=1\n[s]\nb=2\n", "s", "b", "2", "[s]\r\na=1\r\nb=2\r\n[t]\r\nx=1\r\n[s]\r\nb=2\r\n"},
         {"[s]\na=1\nb=2", "s", "a", "", "[s]\r\na=\r\nb=2\r\n"},
         {"top=1\n[ s ]\na=1\n[s\nb=2\n[s]x\nc=3\n", "s", "a", "", "top=1\r\n[s]\r\na=\r\n[s\r\nb=2\r\n[s]\r\nc=3\r\n"},
+        // A key written twice in one section: only its first entry is reached.
+        {"[s]\nk=1\nk=2\n", "s", "K", "", "[s]\r\nk=\r\nk=2\r\n"},
         // Nothing changes: the file is left exactly as it was.
         {"[s]\na=1\nb=2", "s", "b", "2", "[s]\na=1\nb=2"},
     };

@@ -61,6 +61,11 @@ TYPED_TEST(RegistryApiTest, MissingKeysAndValuesAreNotFound) {
     EXPECT_EQ(this->Open("k\\absent\\deeper", keyRead, h), regFileNotFound);
     EXPECT_EQ(this->api().DeleteKey(RootHandle(testing::TestRegistry::kRoot), this->reg.Path("absent")),
               regFileNotFound);
+    // A path that starts with a backslash is refused as such, not taken from the root.
+    EXPECT_EQ(this->api().OpenKey(RootHandle(testing::TestRegistry::kRoot), "\\" + this->reg.Path("k"), keyRead, h),
+              regBadPathname);
+    EXPECT_EQ(this->api().CreateKey(RootHandle(testing::TestRegistry::kRoot), "\\" + this->reg.Path("k"), keyRead, h),
+              regBadPathname);
 
     Opened k = this->MustOpen("k", keyAllAccess);
     uint32_t type = 77, size = 16;

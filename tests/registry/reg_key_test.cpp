@@ -61,6 +61,25 @@ TEST(RegKeyInit, NameIsTheLastComponentAndIsSetOnlyOnce) {
     EXPECT_EQ(empty.Name, "Y") << "an empty path leaves the name to a later initialisation";
 }
 
+TEST(RegCollections, AnAddRefusedForItsKeyLeavesTheCallersObjectWhole) {
+    MemoryRegistry api;
+    RegKeys keys;
+    keys.Add(RegKey(api, kRoot, "Software\\A"), "k");
+    RegKey second(api, kRoot, "Software\\B");
+    EXPECT_THROW(keys.Add(std::move(second), "k"), CollectionError);
+    EXPECT_EQ(second.Path, "Software\\B");
+    EXPECT_EQ(keys.Count(), 1);
+
+    RegValues values;
+    RegValue first(api), other(api);
+    first.Init(kRoot, "K", "one", rvtString, std::string("1"));
+    other.Init(kRoot, "K", "two", rvtString, std::string("2"));
+    values.Add(std::move(first), "v");
+    EXPECT_THROW(values.Add(std::move(other), "v"), CollectionError);
+    EXPECT_EQ(other.ValueName, "two");
+    EXPECT_EQ(values.Count(), 1);
+}
+
 TEST(RegKeyTransRootKey, MatchesTheSevenNamesExactly) {
     struct Case {
         const char* name;

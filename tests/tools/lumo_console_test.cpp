@@ -299,7 +299,7 @@ public:
     std::optional<std::string> WindowsFolder() override { return real_.WindowsFolder(); }
     std::optional<std::string> SystemFolder() override { return real_.SystemFolder(); }
     std::optional<std::string> TemporaryFolder() override { return temp_; }
-    bool OpenDocument(std::string_view) override { return false; }
+    bool OpenDocument(std::string_view, uintptr_t) override { return false; }
     bool StartCommand(std::string_view) override { return false; }
 
 private:

@@ -2,9 +2,12 @@
 // bookkeeping of lists, trees, panels and menus that the windows and the backends rely on.
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <stdexcept>
 
 #include "base/collection.h"
+#include "base/registry_error.h"
+#include "config/config_error.h"
 #include "ui/controls/button.h"
 #include "ui/controls/check_box.h"
 #include "ui/controls/frame.h"
@@ -139,16 +142,39 @@ TEST_F(ControlModel, CheckBoxClickChecksUncheckedAndGrayedBoxesAndUnchecksChecke
     }
 }
 
-TEST_F(ControlModel, AFailingHandlerEndsSilentlyAndTheHostLearnsWhere) {
-    auto& cmd = Make<Button>("cmdOk");
+TEST_F(ControlModel, AFailingHandlerIsShownInPlainWordsAndTheProgramGoesOn) {
+    struct Case {
+        std::function<void()> fail;
+        const char* text;  // the box: what failed, why, what to do
+    };
+    const Case cases[] = {
+        {[] { throw ConfigError(ceFileAccess, "SaveConfig", "Path/File access error: \"C:\\P.dat\" cannot be written"); },
+         "The configuration file could not be read or written.\r\n\r\nPath/File access error: \"C:\\P.dat\" cannot "
+         "be written.\r\n\r\nCheck that the file is not read-only or open in another program and that you may change "
+         "its folder, then try again."},
+        {[] { throw RegistryError(100, "RegValue", "\r\n * Set RegValue failed! rc = 5"); },
+         "A registry key could not be read or changed.\r\n\r\nAccess was denied (error 5).\r\n\r\nYour account may "
+         "not have the right to change it; try again as a user who has, or leave that setting as it is."},
+        {[] { throw RegistryError(100, "RegValue", "\r\n * \xe5\x88\x9b"); },
+         "A registry key could not be read or changed.\r\n\r\nThe registry refused the change.\r\n\r\nYour account "
+         "may not have the right to change it; try again as a user who has, or leave that setting as it is."},
+        {[] { throw 42; },
+         "Sweepkit Lumo could not finish what you asked for.\r\n\r\nThe cause is not known.\r\n\r\nTry again. If it "
+         "keeps failing, close Sweepkit Lumo and start it again."},
+    };
     auto& chk = Make<CheckBox>("plugChkSettings", nullptr, 3);
-    cmd.OnClick = [] { throw std::runtime_error("disk full"); };
-    chk.OnClick = [] { throw 42; };
-    EXPECT_NO_THROW(cmd.Click());
-    EXPECT_NO_THROW(chk.Click());
-    EXPECT_EQ(host.HandlerFailures(), (std::vector<std::string>{"frmTest.cmdOk_Click: disk full",
-                                                                "frmTest.plugChkSettings(3)_Click: unknown failure"}));
-    EXPECT_EQ(chk.Value(), CheckValue::Checked) << "the click itself happened";
+    for (const Case& c : cases) {
+        host.ClearBoxes();
+        chk.OnClick = c.fail;
+        EXPECT_NO_THROW(chk.Click());
+        ASSERT_EQ(host.Boxes().size(), 1u);
+        EXPECT_EQ(host.Boxes()[0].text, c.text);
+        EXPECT_EQ(host.Boxes()[0].icon, MsgIcon::Exclamation);
+        EXPECT_EQ(host.Boxes()[0].caption, "Sweepkit Lumo");
+    }
+    EXPECT_EQ(host.HandlerFailures().back(), "frmTest.plugChkSettings(3)_Click: unknown failure")
+        << "the handler's name is kept for whoever looks into it, not shown";
+    EXPECT_EQ(chk.Value(), CheckValue::Unchecked) << "the clicks themselves happened";
 }
 
 TEST_F(ControlModel, PlacesAddUpThroughNestedFramesAndFramesHideWhatTheyHold) {

@@ -1,6 +1,7 @@
 // Both settings windows as the main window opens them: Items Settings modeless from its button,
 // rebuilding the main list after Apply and OK; Run Options modeless from its button and modal
-// from Preferences with the schedule timer stopped while it is open.
+// from Preferences with the schedule timer stopped while it is open; OK and Apply of both off
+// while a run walks the set.
 #include <gtest/gtest.h>
 
 #include "items_settings_test_config.h"
@@ -82,6 +83,52 @@ TEST_F(SettingsWindowsFromMain, RunOptionsOpensModelessFromItsButtonAndModalFrom
     EXPECT_TRUE(modal);
     EXPECT_TRUE(timerStopped);
     EXPECT_TRUE(main.tmrSchedule.Enabled()) << "the timer runs again once the window is closed";
+    EXPECT_TRUE(host.HandlerFailures().empty());
+}
+
+TEST_F(SettingsWindowsFromMain, OkAndApplyOfBothWindowsWaitForTheEndOfARun) {
+    MakeFile("tool/a.tmp", 5);
+    WriteConfig(BuiltInRecords() + testing::Lines{"[Config]", "Software:Tool", "Type:Plugins", "Selected:1",
+                                                  "Files<>1<>0<>Folder><" + Tree("tool")});
+    MainWindow& main = Open();
+    SettingsStore store(registry, "C:\\Lumo\\SweepkitLumo.exe");
+    auto itemsSlot = ConnectItemsSettings(main);
+    auto optionsSlot = ConnectRunOptions(main, store);
+    main.cmdItemsSettings.Click();  // open before the run
+    ItemsSettingsWindow& items = **itemsSlot;
+    const std::string file = JoinPath(Prog(), "PrivacyConfig.dat");
+    const std::string before = testing::ReadBytes(file);
+
+    std::vector<bool> usableDuringRun;
+    host.OnDoEvents = [&](int) {
+        main.cmdRunOptions.Click();  // opened while the run goes on
+        RunOptionsWindow& options = **optionsSlot;
+        // Unselecting the record the run is walking, then every way to write it into the set.
+        items.plugChkSettings[0]->Click();
+        for (Button* b : {&items.cmdOk, &items.cmdApply, &options.cmdOk, &options.cmdApply}) {
+            usableDuringRun.push_back(b->Usable());
+            b->Click();
+        }
+        EXPECT_TRUE(items.lblRunGoing.Shown());
+        EXPECT_TRUE(options.lblRunGoing.Shown());
+        EXPECT_EQ(items.lblRunGoing.Caption(), "OK and Apply are off while a Show or Clear run is going.");
+    };
+    main.cmdShow.Click();
+    host.OnDoEvents = nullptr;
+
+    EXPECT_EQ(usableDuringRun, std::vector<bool>(4, false));
+    EXPECT_EQ(Panel(2), "1") << "the walk of the Tool record went to its end";
+    EXPECT_EQ(testing::ReadBytes(file), before);
+    EXPECT_TRUE(app->ConfigSet().item(6).Selected);
+    EXPECT_TRUE(items.Loaded());
+
+    RunOptionsWindow& options = **optionsSlot;
+    EXPECT_FALSE(items.lblRunGoing.Shown());
+    EXPECT_FALSE(options.lblRunGoing.Shown());
+    ASSERT_TRUE(items.cmdOk.Usable() && options.cmdOk.Usable());
+    items.cmdOk.Click();
+    EXPECT_FALSE(app->ConfigSet().item(6).Selected) << "the choice made during the run is saved after it";
+    EXPECT_FALSE(items.Loaded());
     EXPECT_TRUE(host.HandlerFailures().empty());
 }
 

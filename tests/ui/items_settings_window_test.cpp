@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <filesystem>
 
 #include "items_settings_test_config.h"
 #include "ui/headless/headless_host.h"
@@ -181,20 +182,74 @@ TEST_F(ItemsSettings, WithoutApplicationsTheFrameSaysSoAndSaveBindsNothing) {
     EXPECT_EQ(config->SoftwareInFile().back(), "Mine");
 }
 
-TEST_F(ItemsSettings, ASaveThatFailsStopsSilentlyBeforeTheFileAndLeavesTheWindowOpen) {
-    Lines lines = BuiltInRecords();  // Mozilla loses its fourth item: four boxes, three items
-    lines.erase(std::find(lines.begin(), lines.end(), "Cookies<>1<>0<>Folder><C:\\Mozilla\\4"));
+struct SaveFailureCase {
+    const char* name;
+    bool shortOfItems;   // Mozilla has three items for its four boxes: the load stops too
+    const char* block;   // what stands in the way of the file: "tmp" (a folder where the temporary
+                         // file goes), "target" (a folder where the file is), or nothing
+    const char* reason;  // part of the reason the box gives
+};
+
+class ItemsSettingsSaveFailure : public ItemsSettings, public ::testing::WithParamInterface<SaveFailureCase> {};
+
+TEST_P(ItemsSettingsSaveFailure, IsToldInOneBoxAndLeavesTheSetTheFileAndTheChoiceAsTheyWere) {
+    const SaveFailureCase& c = GetParam();
+    Lines lines = BuiltInRecords();
+    if (c.shortOfItems)
+        lines.erase(std::find(lines.begin(), lines.end(), "Cookies<>1<>0<>Folder><C:\\Mozilla\\4"));
     auto& w = Open(lines + PluginLines("App", true));
+    const std::string path = config->Path();
     std::string before = config->Bytes();
+    if (std::string(c.block) == "tmp") {
+        std::filesystem::create_directories(path + ".tmp/inside");
+    } else if (std::string(c.block) == "target") {
+        std::filesystem::remove(path);
+        std::filesystem::create_directories(path + "/inside");
+    }
+    size_t boxesBefore = host.Boxes().size();
     w.winsChkSettings[0]->Click();
+    w.plugChkSettings[0]->Click();
     w.cmdOk.Click();
-    EXPECT_EQ(host.HandlerFailures().size(), 2u) << "the load and the save stop there";
-    EXPECT_TRUE(host.Boxes().empty());
-    EXPECT_TRUE(w.Loaded());
+
+    ASSERT_EQ(host.Boxes().size(), boxesBefore + 1) << "one box for the failed OK";
+    const auto& box = host.Boxes().back();
+    EXPECT_EQ(box.text.rfind("The items settings could not be saved to " + path + ".", 0), 0u) << box.text;
+    EXPECT_NE(box.text.find(c.reason), std::string::npos) << box.text;
+    EXPECT_NE(box.text.find("press OK or Apply again"), std::string::npos) << box.text;
+    EXPECT_EQ(box.caption, "Sweepkit Lumo");
+    EXPECT_EQ(box.icon, MsgIcon::Exclamation);
+    EXPECT_EQ(box.owner, "frmItemsSettings");
+
+    EXPECT_TRUE(w.Loaded()) << "the window stays open";
+    EXPECT_EQ(w.winsChkSettings[0]->Value(), CheckValue::Unchecked) << "with the user's choice in it";
+    if (!c.shortOfItems)
+        EXPECT_EQ(w.plugChkSettings[0]->Value(), CheckValue::Unchecked);
+    EXPECT_TRUE(config->set.item(1).Items.item(1).Selected) << "the set keeps what the file holds";
+    EXPECT_TRUE(config->set.item(6).Selected);
+    EXPECT_EQ(SoftwareInSet().size(), 6u);
     EXPECT_EQ(rebuilds, 0);
-    EXPECT_EQ(config->Bytes(), before);
-    EXPECT_FALSE(config->set.item(1).Items.item(1).Selected) << "steps before the failure stay done";
+    if (std::string(c.block) != "target")
+        EXPECT_EQ(config->Bytes(), before);
+    EXPECT_FALSE(std::filesystem::is_regular_file(path + ".tmp"));
+
+    if (c.shortOfItems)
+        return;
+    // Once the way is clear, the same choice is saved by the same window.
+    std::filesystem::remove_all(std::string(c.block) == "tmp" ? path + ".tmp" : path);
+    w.cmdOk.Click();
+    EXPECT_FALSE(w.Loaded());
+    EXPECT_FALSE(config->set.item(1).Items.item(1).Selected);
+    EXPECT_EQ(config->Plain().at(6), "Recent Documents<>0<>0<>Folder><C:\\Recent");
+    EXPECT_EQ(rebuilds, 1);
+    EXPECT_TRUE(host.HandlerFailures().empty());
 }
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, ItemsSettingsSaveFailure,
+    ::testing::Values(SaveFailureCase{"temporary_file_refused", false, "tmp", "cannot be written"},
+                      SaveFailureCase{"replace_refused", false, "target", "cannot be replaced"},
+                      SaveFailureCase{"fewer_items_than_boxes", true, "", "is not in the collection"}),
+    [](const auto& info) { return std::string(info.param.name); });
 
 }  // namespace
 }  // namespace lumo

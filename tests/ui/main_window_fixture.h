@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <filesystem>
 #include <memory>
 #include <optional>
@@ -14,6 +15,7 @@
 #include "app/application.h"
 #include "config/temp_folder.h"
 #include "platform/portable/memory_registry.h"
+#include "registry/reg_value.h"
 #include "platform/portable/portable_clock.h"
 #include "platform/portable/portable_file_system.h"
 #include "platform/portable/portable_profile_api.h"
@@ -31,6 +33,11 @@ protected:
     MainWindowTest() : clock(DateTime::FromParts(2024, 5, 17, 9, 30, 0)) {
         std::filesystem::create_directories(dir.path() / "prog");
         std::filesystem::create_directories(dir.path() / "tree");
+        for (int32_t root : {rkLocalMachine, rkCurrentUser}) {  // every registry has these two
+            RegHandle h = 0;
+            registry.CreateKey(RootHandle(root), "Software", keyAllAccess, h);
+            registry.CloseKey(h);
+        }
     }
 
     std::string Prog() const { return (dir.path() / "prog").string(); }
@@ -85,6 +92,10 @@ protected:
         if (settings)
             app->settings = *settings;
         window = std::make_unique<MainWindow>(host, *app);
+        window->SetProgressClock([this] { return progressNow; });
+        // Before the window's own handler, which a run subscribes later.
+        traceClock = app->ConfigSet().AppendValue.Subscribe(
+            [this](PrivacyItem&, const PrivacyValuePtr&) { progressNow += progressStep; });
         window->Load();
         return *window;
     }
@@ -100,6 +111,11 @@ protected:
 
     // The settings start-up loads, when a test gives them.
     std::optional<AppSettings> settings;
+    // The clock that paces a run's progress moves this much with each trace: by default every
+    // trace falls in a period of its own, so each one shows.
+    std::chrono::milliseconds progressStep{1000};
+    std::chrono::steady_clock::time_point progressNow{};
+    Subscription traceClock;
 
     TempFolder dir;
     MemoryRegistry registry;

@@ -81,6 +81,54 @@ TEST_F(MainWindowRunTest, ShowFillsStatusesLogAndSummaryAndClearsNothing) {
     EXPECT_EQ(w.lvwPItem.SelectedItem(), &w.lvwPItem.Item(1)) << "the run ends on the first row";
 }
 
+struct PacingCase {
+    const char* name;
+    int displayCostMs;  // what a repaint of the new progress costs (a slow display server)
+    int minDisplayGapMs;
+};
+
+class MainWindowPacingTest : public MainWindowRunTest, public ::testing::WithParamInterface<PacingCase> {};
+
+TEST_P(MainWindowPacingTest, ProgressShowsAFewDozenTimesASecondStopIsTakenAndTheEndShowsEveryTrace) {
+    const PacingCase& c = GetParam();
+    for (int i = 0; i < 40; ++i)
+        MakeFile("temp/more" + std::to_string(i) + ".tmp", 10);
+    progressStep = std::chrono::milliseconds(10);  // a trace every 10 ms
+    MainWindow& w = OpenStandard();
+    using Ms = std::chrono::milliseconds;
+    std::vector<std::chrono::steady_clock::time_point> passes, displays;
+    std::vector<std::string> counters;
+    std::string shown;
+    host.OnDoEvents = [&](int) {
+        passes.push_back(progressNow);
+        if (Panel(2) != shown) {
+            shown = Panel(2);
+            displays.push_back(progressNow);
+            counters.push_back(shown);
+            progressNow += Ms(c.displayCostMs);
+        }
+    };
+    w.cmdShow.Click();
+
+    ASSERT_GE(displays.size(), 2u);
+    for (size_t i = 1; i < displays.size(); ++i)
+        EXPECT_GE(displays[i] - displays[i - 1], Ms(c.minDisplayGapMs)) << i;
+    for (size_t i = 1; i < passes.size(); ++i)
+        EXPECT_LE(passes[i] - passes[i - 1], Ms(33 + 10 + c.displayCostMs)) << "a click on Stop waits no longer";
+    if (c.displayCostMs == 0)
+        EXPECT_EQ(std::vector<std::string>(counters.begin(), counters.begin() + 3), (std::vector<std::string>{"1", "5", "9"}))
+            << "the first trace at once, then one every 33 ms, counting the traces between";
+    EXPECT_EQ(Panel(1), "ALL");
+    EXPECT_EQ(Panel(2), "43") << "the end shows the exact totals";
+    EXPECT_EQ(Panel(3), "1,235.97 K");
+    EXPECT_EQ(Panel(4), "");
+    EXPECT_EQ(LastBox().text, "Privacy Items:43\tDisk Space:1,235.97 K");
+}
+
+INSTANTIATE_TEST_SUITE_P(Cases, MainWindowPacingTest,
+                         ::testing::Values(PacingCase{"quick_display", 0, 33}, PacingCase{"slow_display", 20, 100}),
+                         [](const auto& info) { return std::string(info.param.name); });
+
 TEST_F(MainWindowRunTest, ClearAsksFirstAndNoChangesNothing) {
     MainWindow& w = OpenStandard();
     host.QueueAnswer(MsgAnswer::No);
@@ -276,6 +324,7 @@ TEST_F(MainWindowRunTest, DiskTotalIsNotLimitedTo32Bits) {
     PrivacyValue big;
     big.Size = int64_t{3} * 1000 * 1000 * 1000;
     w.DisplayValue(pi, big);
+    progressNow += std::chrono::seconds(1);
     w.DisplayValue(pi, big);
     EXPECT_EQ(w.DiskTotal(), int64_t{6} * 1000 * 1000 * 1000);
     EXPECT_EQ(Panel(3), "6,000,000.00 K");

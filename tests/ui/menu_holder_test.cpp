@@ -261,24 +261,108 @@ TEST_F(MenuHolderTest, PreferencesStopsTheTimerWhileItsWindowIsOpen) {
     EXPECT_TRUE(w.tmrSchedule.Running());
 }
 
-TEST_F(MenuHolderTest, HelpAboutAndExitCommands) {
+TEST_F(MenuHolderTest, HelpAboutSettingsWindowsAndExitCommands) {
     MainWindow& w = OpenStandard();
     MenuHolder& m = w.Menu();
     int abouts = 0;
     w.ShowAbout = [&](MainWindow&) { ++abouts; };
+    std::vector<std::string> opened;
+    w.ShowItemsSettings = [&](MainWindow&) { opened.push_back("items"); };
+    w.ShowRunOptions = [&](MainWindow&, ShowMode mode) {
+        opened.push_back(mode == ShowMode::Modal ? "options modal" : "options modeless");
+    };
     m.menuAbout.Click();
     m.menuSTAbout.Click();
     EXPECT_EQ(abouts, 2);
     m.menuContents.Click();
     m.menuFAQ.Click();
-    EXPECT_EQ(shell.opened, (std::vector<std::string>(2, JoinPath(Prog(), "SweepkitHelp.chm"))));
+    w.cmdHelp.Click();
+    EXPECT_EQ(shell.opened, (std::vector<std::string>(3, JoinPath(Prog(), "SweepkitHelp.chm"))));
+    ASSERT_NE(host.WindowHandle(w), 0u);
+    EXPECT_EQ(shell.openedOver, (std::vector<uintptr_t>(3, host.WindowHandle(w))))
+        << "the help opens over the main window, from its button and from the menu";
     m.menuSTRunOptions.Click();
     m.menuSTItemSettings.Click();
+    EXPECT_EQ(opened, (std::vector<std::string>{"options modeless", "items"})) << "as the main window's buttons";
     EXPECT_TRUE(host.Boxes().empty());
     m.menuSTExit.Click();
     EXPECT_TRUE(host.Ended());
     EXPECT_FALSE(w.Loaded());
 }
+
+TEST_F(MenuHolderTest, TrayMarksFollowTheSettingsBeforeTheMenuOpens) {
+    MainWindow& w = OpenStandard();
+    SettingsStore store(registry, "C:\\Lumo\\SweepkitLumo.exe");
+    w.SetStore(&store);
+    MenuHolder& m = w.Menu();
+    ASSERT_FALSE(m.menuSTFileLogging.Checked());
+    // Saved elsewhere meanwhile (Run Options): logging on, daily schedule.
+    app->settings.EnableFileLogging = true;
+    app->settings.ScheduleType = "daily";
+    std::vector<bool> shown;
+    host.OnPopupMenu = [&](Form&, MenuItem& menu) {
+        shown = {m.menuSTFileLogging.Checked(), m.menuSTScheduleDaily.Checked(), m.menuSTScheduleInterval.Checked()};
+        menu.Find("menuSTFileLogging")->Click();
+    };
+    host.CurrentTrayIcon()->RightClick();
+    EXPECT_EQ(shown, (std::vector<bool>{true, true, false}));
+    EXPECT_FALSE(app->settings.EnableFileLogging) << "the click turns off what is on, not the other way";
+    AppSettings stored;
+    store.LoadSystemSettings(stored);
+    EXPECT_FALSE(stored.EnableFileLogging);
+
+    // A toggle whose write is refused says so once; the setting holds for the session.
+    registry.FailNext(MemoryRegistry::Op::SetValue, 5);
+    host.OnPopupMenu = [&](Form&, MenuItem& menu) { menu.Find("menuSTMonitor")->Click(); };
+    host.CurrentTrayIcon()->RightClick();
+    EXPECT_TRUE(app->settings.MonitorStartPage);
+    ASSERT_EQ(host.Boxes().size(), 1u);
+    EXPECT_EQ(LastBox().text.rfind("The setting is used until Sweepkit Lumo closes, but it could not be stored", 0), 0u)
+        << LastBox().text;
+}
+
+struct ModalCase {
+    const char* name;
+    bool messageBox;    // the modal window is a message box (else a modal form)
+    bool doubleClick;   // the icon is double-clicked (else right-clicked)
+};
+
+class TrayUnderModalTest : public MenuHolderTest, public ::testing::WithParamInterface<ModalCase> {};
+
+TEST_P(TrayUnderModalTest, OnlyBringsTheModalWindowForward) {
+    const ModalCase& c = GetParam();
+    MainWindow& w = OpenStandard();
+    TrayIcon& icon = w.Menu().trayIcon;
+    host.OnPopupMenu = [&](Form&, MenuItem& menu) { menu.Find("menuSTClearNow")->Click(); };
+    auto clickIcon = [&] { c.doubleClick ? icon.DoubleClick() : icon.RightClick(); };
+    if (c.messageBox) {
+        host.OnMessageBox = [&](const MessageBoxRequest&) {
+            host.OnMessageBox = nullptr;
+            clickIcon();
+        };
+        w.cmdExit.Click();  // the farewell box
+    } else {
+        Form about(host, "frmAbout");
+        host.OnModal = [&](Form&) { clickIcon(); };
+        about.Show(ShowMode::Modal, &w);
+    }
+    EXPECT_EQ(host.ModalFrontings(), 1);
+    EXPECT_TRUE(host.PopupMenus().empty()) << "no menu opens under a modal window";
+    EXPECT_TRUE(TreeHas("temp/a.tmp")) << "so no Clear Now runs where its Stop cannot be reached";
+    EXPECT_NE(w.GetWindowState(), WindowState::Minimized);
+
+    host.OnModal = nullptr;
+    clickIcon();
+    EXPECT_EQ(host.ModalFrontings(), 1);
+    EXPECT_EQ(host.PopupMenus().size(), c.doubleClick ? 0u : 1u) << "with no modal window up the icon works";
+}
+
+INSTANTIATE_TEST_SUITE_P(Cases, TrayUnderModalTest,
+                         ::testing::Values(ModalCase{"form_right_click", false, false},
+                                           ModalCase{"form_double_click", false, true},
+                                           ModalCase{"box_right_click", true, false},
+                                           ModalCase{"box_double_click", true, true}),
+                         [](const auto& info) { return std::string(info.param.name); });
 
 }  // namespace
 }  // namespace lumo

@@ -92,6 +92,16 @@ TEST_F(ScheduleTest, TickStartsAClearRunWithoutAskingAndRemembersIt) {
     clock.Set(At(9, 46, 0));
     w.tmrSchedule.Tick();
     EXPECT_EQ(host.Boxes().size(), 2u);
+
+    // The clock goes back an hour (by hand, or daylight saving ends): the interval starts afresh
+    // there rather than waiting for the hour to come round again.
+    clock.Set(At(8, 46, 0));
+    w.tmrSchedule.Tick();
+    EXPECT_EQ(host.Boxes().size(), 2u);
+    EXPECT_EQ(app->LastScheduledRun, At(8, 46, 0));
+    clock.Set(At(9, 1, 0));
+    w.tmrSchedule.Tick();
+    EXPECT_EQ(host.Boxes().size(), 3u);
 }
 
 TEST_F(ScheduleTest, MonitorAsksInFiveLinesAndYesRestoresTheApprovedValues) {
@@ -132,6 +142,41 @@ TEST_F(ScheduleTest, MonitorYesWithABlankTitleDeletesTheTitle) {
     auto title = key.GetRegValue("Window Title", rkCurrentUser, browserKey);
     ASSERT_TRUE(title);
     EXPECT_EQ(title->ValueType, rvtNone) << "the value is gone";
+    w.tmrSchedule_Timer();
+    EXPECT_EQ(host.Boxes().size(), 1u) << "no title is what a title of blanks approved";
+}
+
+TEST_F(ScheduleTest, AMonitorWriteThatFailsIsToldOnceAndTheOtherDutiesStillRun) {
+    MainWindow& w = OpenStandard();
+    app->settings.MonitorStartPage = true;
+    app->settings.StartPage = "about:blank";
+    app->settings.ScheduleType = "interval";
+    app->settings.ScheduleInterval = 15;
+    std::filesystem::path old = std::filesystem::path(Prog()) / "logs" / "L20240101.log";
+    std::filesystem::create_directories(old.parent_path());
+    testing::WriteBytes(old.string(), "x");
+    SetBrowser("http://evil.example/", "");
+    registry.FailNext(MemoryRegistry::Op::SetValue, 5);  // the browser's key refuses the Yes
+    host.QueueAnswer(MsgAnswer::Yes);
+    w.tmrSchedule.Tick();
+
+    ASSERT_EQ(host.Boxes().size(), 3u) << "question, failure, then the scheduled run's summary";
+    EXPECT_EQ(host.Boxes()[1].text.rfind("The browser's start page and window title could not be put back.\r\n\r\n"
+                                         "Access was denied (error 5).",
+                                         0),
+              0u)
+        << host.Boxes()[1].text;
+    EXPECT_EQ(host.Boxes()[2].text.rfind("Privacy Items:", 0), 0u);
+    EXPECT_FALSE(std::filesystem::exists(old)) << "the old-log duty ran too";
+    EXPECT_EQ(BrowserValue("Start Page"), "http://evil.example/");
+
+    w.tmrSchedule.Tick();
+    EXPECT_EQ(host.Boxes().size(), 3u) << "the answered question is not asked again";
+    SetBrowser("http://other.example/", "");
+    host.QueueAnswer(MsgAnswer::Yes);
+    w.tmrSchedule.Tick();
+    EXPECT_EQ(host.Boxes().size(), 4u) << "a new change is asked about";
+    EXPECT_EQ(BrowserValue("Start Page"), "about:blank");
 }
 
 TEST_F(ScheduleTest, MonitorNoApprovesTheCurrentValuesInTheSettingsStore) {

@@ -59,9 +59,10 @@ bool WriteOutput(const std::vector<std::string>& args, const std::string& bytes,
         out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
         return static_cast<bool>(out);
     }
-    if (WriteWholeFile(PathFromUtf8(args[2]), bytes))
+    std::error_code failed = WriteWholeFile(PathFromUtf8(args[2]), bytes);
+    if (!failed)
         return true;
-    err << "lumo-config: " << args[2] << ": cannot be written\n";
+    err << "lumo-config: " << args[2] << ": cannot be written (" << failed.message() << ")\n";
     return false;
 }
 

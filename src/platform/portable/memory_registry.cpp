@@ -40,6 +40,9 @@ uint32_t MapGeneric(uint32_t rights) {
     return out;
 }
 
+// Windows refuses a subkey path that starts with a backslash (161) rather than skip it.
+bool StartsWithBackslash(std::string_view path) { return !path.empty() && path.front() == '\\'; }
+
 // The components of a registry path; empty components (doubled or trailing separators) are skipped.
 std::vector<std::string_view> Components(std::string_view path) {
     std::vector<std::string_view> out;
@@ -170,6 +173,8 @@ int32_t MemoryRegistry::OpenKey(RegHandle key, std::string_view subKey, uint32_t
     int32_t rc;
     if (Injected(Op::OpenKey, rc))
         return rc;
+    if (StartsWithBackslash(subKey))
+        return regBadPathname;
     std::shared_ptr<Node> parent;
     // Like the real registry, opening below a handle needs no rights on that handle.
     if ((rc = Resolve(key, 0, parent)) != regOk)
@@ -273,6 +278,8 @@ int32_t MemoryRegistry::CreateKey(RegHandle key, std::string_view subKey, uint32
     int32_t rc;
     if (Injected(Op::CreateKey, rc))
         return rc;
+    if (StartsWithBackslash(subKey))
+        return regBadPathname;
     std::shared_ptr<Node> node;
     if ((rc = Resolve(key, 0, node)) != regOk)
         return rc;
@@ -338,6 +345,8 @@ int32_t MemoryRegistry::DeleteKey(RegHandle key, std::string_view subKey) {
     int32_t rc;
     if (Injected(Op::DeleteKey, rc))
         return rc;
+    if (StartsWithBackslash(subKey))
+        return regBadPathname;
     std::shared_ptr<Node> parent;
     if ((rc = Resolve(key, 0, parent)) != regOk)
         return rc;

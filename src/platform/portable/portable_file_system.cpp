@@ -1,7 +1,9 @@
-// The portable FileSystem. Off Windows the hot paths (listing, deleting) call POSIX directly: a
-// listing is one readdir pass with one fstatat per regular file and none per folder, and a
-// deletion is one unlink. The Windows build of the same class (used to check it against the
-// real one under Wine) goes through std::filesystem.
+// The portable FileSystem. Off Windows every call is POSIX: a listing is one readdir pass with
+// one fstatat per regular file and none per folder, a deletion is one unlink, and a path longer
+// than the system takes in one call (PATH_MAX, 4096 bytes) is opened piece by piece, each piece
+// relative to the folder the one before it opened, so walks have no depth limit. The Windows
+// build of the same class (used to check it against the real one under Wine) goes through
+// std::filesystem.
 #include "platform/portable/portable_file_system.h"
 
 #include <cerrno>
@@ -25,33 +27,96 @@ namespace lumo {
 namespace {
 
 #ifndef _WIN32
-std::string NativeText(std::string_view path) {
-    std::string out(path);
-    for (char& c : out)
-        if (c == '\\')
-            c = '/';
-    return out;
-}
+// Longer paths are opened in pieces of at most this many bytes, well inside PATH_MAX.
+constexpr size_t kPieceBytes = 2048;
 
-// The same, into a buffer kept per thread: deleting and listing run once per entry of a walk,
-// and need no allocation of their own.
-const char* NativeCString(std::string_view path) {
-    thread_local std::string buffer;
-    buffer.assign(path);
-    for (char& c : buffer)
-        if (c == '\\')
-            c = '/';
-    return buffer.c_str();
-}
-#endif
-
-fs::path ToPath(std::string_view path) {
-#ifdef _WIN32
-    return fs::path(std::u8string(path.begin(), path.end()));
+#ifdef O_PATH
+constexpr int kAnchorFlags = O_PATH | O_DIRECTORY | O_CLOEXEC;
 #else
-    return fs::path(NativeText(path));
+constexpr int kAnchorFlags = O_RDONLY | O_DIRECTORY | O_CLOEXEC;
 #endif
+
+// A path as the *at calls take it: a folder descriptor and the rest of the path relative to it.
+// A path short enough to be taken whole stays whole (AT_FDCWD); a longer one is opened piece by
+// piece. `\` separates as `/` does; separators at the end are dropped.
+class Located {
+public:
+    explicit Located(std::string_view path) : text_(path) {
+        for (char& c : text_)
+            if (c == '\\')
+                c = '/';
+        while (text_.size() > 1 && text_.back() == '/')
+            text_.pop_back();
+        size_t pos = 0;
+        while (text_.size() - pos >= kPieceBytes) {
+            size_t cut = text_.rfind('/', pos + kPieceBytes);
+            if (cut == std::string::npos || cut <= pos)
+                break;  // a single name this long: the system refuses it below
+            std::string piece = text_.substr(pos, cut - pos);
+            int fd = ::openat(dir_, piece.c_str(), kAnchorFlags);
+            if (fd < 0) {
+                error_ = errno;
+                break;
+            }
+            Release();
+            dir_ = fd;
+            pos = cut + 1;
+        }
+        name_ = text_.c_str() + pos;
+    }
+    ~Located() { Release(); }
+    Located(const Located&) = delete;
+    Located& operator=(const Located&) = delete;
+
+    int dir() const { return dir_; }
+    const char* name() const { return name_; }
+    const std::string& text() const { return text_; }
+    // The errno of a piece that could not be opened; 0 when the path is ready.
+    int error() const { return error_; }
+
+private:
+    void Release() {
+        if (dir_ >= 0)
+            ::close(dir_);
+        dir_ = AT_FDCWD;
+    }
+
+    std::string text_;
+    int dir_ = AT_FDCWD;
+    const char* name_ = nullptr;
+    int error_ = 0;
+};
+
+// fstatat on a located path; false (errno set) when it fails.
+bool StatAt(const Located& at, struct stat& st, bool followLink) {
+    if (at.error()) {
+        errno = at.error();
+        return false;
+    }
+    return ::fstatat(at.dir(), at.name(), &st, followLink ? 0 : AT_SYMLINK_NOFOLLOW) == 0;
 }
+
+// openat on a located path; -1 (errno set) when it fails.
+int OpenAt(const Located& at, int flags, mode_t mode = 0) {
+    if (at.error()) {
+        errno = at.error();
+        return -1;
+    }
+    return ::openat(at.dir(), at.name(), flags | O_CLOEXEC, mode);
+}
+
+int UnlinkAt(const Located& at, int flags) {
+    if (at.error()) {
+        errno = at.error();
+        return -1;
+    }
+    return ::unlinkat(at.dir(), at.name(), flags);
+}
+#endif
+
+#ifdef _WIN32
+fs::path ToPath(std::string_view path) { return fs::path(std::u8string(path.begin(), path.end())); }
+#endif
 
 FileResult FromError(const std::error_code& ec) {
     if (ec == std::errc::no_such_file_or_directory || ec == std::errc::not_a_directory)
@@ -84,20 +149,6 @@ private:
     std::FILE* f_;
 };
 
-// Gives the owner write access to every folder of a tree, so the tree can be emptied; links
-// are not followed.
-void MakeTreeWritable(const fs::path& root) {
-    std::error_code ec;
-    fs::permissions(root, fs::perms::owner_all, fs::perm_options::add | fs::perm_options::nofollow, ec);
-    for (auto it = fs::recursive_directory_iterator(root, fs::directory_options::skip_permission_denied, ec);
-         !ec && it != fs::recursive_directory_iterator(); it.increment(ec)) {
-        if (it->is_symlink(ec))
-            continue;
-        fs::permissions(it->path(), fs::perms::owner_write, fs::perm_options::add | fs::perm_options::nofollow, ec);
-        ec.clear();
-    }
-}
-
 }  // namespace
 
 PortableFileSystem::~PortableFileSystem() { ForgetListedFolder(); }
@@ -114,7 +165,7 @@ void PortableFileSystem::ForgetListedFolder() {
 bool PortableFileSystem::FileExists(std::string_view path) {
 #ifndef _WIN32
     struct stat st;
-    return ::stat(NativeText(path).c_str(), &st) == 0 && !S_ISDIR(st.st_mode);
+    return StatAt(Located(path), st, true) && !S_ISDIR(st.st_mode);
 #else
     std::error_code ec;
     auto st = fs::status(ToPath(path), ec);
@@ -123,16 +174,31 @@ bool PortableFileSystem::FileExists(std::string_view path) {
 }
 
 bool PortableFileSystem::FolderExists(std::string_view path) {
+#ifndef _WIN32
+    struct stat st;
+    return StatAt(Located(path), st, true) && S_ISDIR(st.st_mode);
+#else
     std::error_code ec;
     return fs::is_directory(ToPath(path), ec);
+#endif
+}
+
+bool PortableFileSystem::IsLink(std::string_view path) {
+#ifndef _WIN32
+    struct stat st;
+    return StatAt(Located(path), st, false) && S_ISLNK(st.st_mode);
+#else
+    std::error_code ec;
+    return fs::is_symlink(fs::symlink_status(ToPath(path), ec));
+#endif
 }
 
 bool PortableFileSystem::ListFolder(std::string_view path, std::vector<FolderEntry>& entries) {
     entries.clear();
 #ifndef _WIN32
     ForgetListedFolder();
-    const char* native = NativeCString(path);
-    int keep = ::open(native, O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    Located at(path);
+    int keep = OpenAt(at, O_RDONLY | O_DIRECTORY);
     if (keep < 0)
         return false;
     int listing = ::dup(keep);
@@ -144,25 +210,29 @@ bool PortableFileSystem::ListFolder(std::string_view path, std::vector<FolderEnt
         return false;
     }
     listedFd_ = keep;
-    listedFolder_ = native;
-    while (listedFolder_.size() > 1 && listedFolder_.back() == '/')
-        listedFolder_.pop_back();
+    listedFolder_ = at.text();
     int fd = ::dirfd(dir);
     while (struct dirent* de = ::readdir(dir)) {
         const char* name = de->d_name;
         if (name[0] == '.' && (name[1] == 0 || (name[1] == '.' && name[2] == 0)))
             continue;
-        FolderEntry& e = entries.emplace_back();
-        e.name = name;
         unsigned char type = de->d_type;
         struct stat st;
+        int64_t size = 0;
         if (type == DT_UNKNOWN || type == DT_REG) {
-            if (::fstatat(fd, name, &st, AT_SYMLINK_NOFOLLOW) != 0)
-                continue;  // gone meanwhile: reported as a file of size 0
-            type = S_ISDIR(st.st_mode) ? DT_DIR : S_ISLNK(st.st_mode) ? DT_LNK : DT_REG;
-            if (type == DT_REG)
-                e.size = st.st_size;
+            if (::fstatat(fd, name, &st, AT_SYMLINK_NOFOLLOW) != 0) {
+                if (errno == ENOENT)
+                    continue;  // gone while the folder was listed: nothing to report
+                type = DT_REG;
+            } else {
+                type = S_ISDIR(st.st_mode) ? DT_DIR : S_ISLNK(st.st_mode) ? DT_LNK : DT_REG;
+                if (type == DT_REG)
+                    size = st.st_size;
+            }
         }
+        FolderEntry& e = entries.emplace_back();
+        e.name = name;
+        e.size = size;
         if (type == DT_DIR) {
             e.isFolder = true;
         } else if (type == DT_LNK) {
@@ -198,28 +268,35 @@ bool PortableFileSystem::ListFolder(std::string_view path, std::vector<FolderEnt
 }
 
 std::optional<int64_t> PortableFileSystem::FileSize(std::string_view path) {
+#ifndef _WIN32
+    struct stat st;
+    if (!StatAt(Located(path), st, true) || !S_ISREG(st.st_mode))
+        return std::nullopt;
+    return static_cast<int64_t>(st.st_size);
+#else
     std::error_code ec;
     auto size = fs::file_size(ToPath(path), ec);
     if (ec)
         return std::nullopt;
     return static_cast<int64_t>(size);
+#endif
 }
 
 FileResult PortableFileSystem::RemoveFile(std::string_view path) {
 #ifndef _WIN32
     // POSIX deletes read-only files as long as the folder is writable, so one unlink is all.
-    const char* native = NativeCString(path);
-    std::string_view text(native);
+    Located at(path);
+    std::string_view text(at.text());
     size_t slash = text.rfind('/');
     if (listedFd_ >= 0 && slash != std::string_view::npos && slash + 1 < text.size() &&
         text.substr(0, slash) == listedFolder_) {
-        if (::unlinkat(listedFd_, native + slash + 1, 0) == 0)
+        if (::unlinkat(listedFd_, at.text().c_str() + slash + 1, 0) == 0)
             return FileResult::Deleted;
         // The folder listed may have been replaced since: the full path decides then.
         if (errno != ENOENT)
             return errno == EISDIR ? FileResult::OtherFailure : FromErrno(errno);
     }
-    if (::unlink(native) == 0)
+    if (UnlinkAt(at, 0) == 0)
         return FileResult::Deleted;
     int error = errno;
     return error == EISDIR ? FileResult::OtherFailure : FromErrno(error);
@@ -244,14 +321,14 @@ FileResult PortableFileSystem::RemoveFile(std::string_view path) {
 
 FileResult PortableFileSystem::RemoveFolder(std::string_view path) {
 #ifndef _WIN32
-    std::string p = NativeText(path);
     ForgetListedFolder();
-    if (::rmdir(p.c_str()) == 0)
+    Located at(path);
+    if (UnlinkAt(at, AT_REMOVEDIR) == 0)
         return FileResult::Deleted;
     int error = errno;
     struct stat st;
-    if (error == ENOTDIR && ::lstat(p.c_str(), &st) == 0 && S_ISLNK(st.st_mode))
-        return ::unlink(p.c_str()) == 0 ? FileResult::Deleted : FromErrno(errno);
+    if (error == ENOTDIR && StatAt(at, st, false) && S_ISLNK(st.st_mode))
+        return UnlinkAt(at, 0) == 0 ? FileResult::Deleted : FromErrno(errno);
     if (error == ENOTEMPTY || error == EEXIST || error == ENOTDIR)
         return FileResult::OtherFailure;
     return FromErrno(error);
@@ -279,57 +356,135 @@ FileResult PortableFileSystem::RemoveFolder(std::string_view path) {
 }
 
 FileResult PortableFileSystem::DeleteFolderTree(std::string_view path) {
-    fs::path p = ToPath(path);
-    std::error_code ec;
-    auto st = fs::symlink_status(p, ec);
-    if (ec || !fs::exists(st))
-        return FileResult::NotFound;
-    if (!fs::is_directory(st) && !fs::is_symlink(st))
-        return FileResult::OtherFailure;
-    fs::remove_all(p, ec);
-    if (ec) {
-        MakeTreeWritable(p);
-        ec.clear();
-        fs::remove_all(p, ec);
-    }
-    return ec ? FromError(ec) : FileResult::Deleted;
+    if (IsLink(path))
+        return RemoveFolder(path);
+    if (!FolderExists(path))
+        return FileExists(path) ? FileResult::OtherFailure : FileResult::NotFound;
+    // A folder the owner may not change or read is opened up first: "by force".
+    auto unlock = [](const std::string& folder) {
+#ifndef _WIN32
+        Located at(folder);
+        struct stat st;
+        if (StatAt(at, st, false) && S_ISDIR(st.st_mode))
+            ::fchmodat(at.dir(), at.name(), (st.st_mode & 07777) | S_IRWXU, 0);
+#else
+        std::error_code ec;
+        fs::permissions(ToPath(folder), fs::perms::owner_all, fs::perm_options::add | fs::perm_options::nofollow, ec);
+#endif
+    };
+    return DeleteTreeIteratively(*this, path, unlock);
 }
 
 bool PortableFileSystem::CreateFolder(std::string_view path) {
+#ifndef _WIN32
+    std::string text(path);
+    for (char& c : text)
+        if (c == '\\')
+            c = '/';
+    for (size_t i = 1; i <= text.size(); ++i)
+        if (i == text.size() || text[i] == '/') {
+            Located at(std::string_view(text).substr(0, i));
+            if (!at.error())
+                ::mkdirat(at.dir(), at.name(), 0777);
+        }
+    return FolderExists(path);
+#else
     fs::path p = ToPath(path);
     std::error_code ec;
     fs::create_directories(p, ec);
     return fs::is_directory(p, ec);
+#endif
 }
 
 bool PortableFileSystem::ReplaceAtomically(std::string_view replacement, std::string_view target) {
+#ifndef _WIN32
+    Located from(replacement), to(target);
+    return !from.error() && !to.error() && ::renameat(from.dir(), from.name(), to.dir(), to.name()) == 0;
+#else
     std::error_code ec;
     fs::rename(ToPath(replacement), ToPath(target), ec);
     return !ec;
+#endif
 }
 
 std::optional<std::string> PortableFileSystem::ReadFile(std::string_view path) {
-    std::ifstream in(ToPath(path), std::ios::binary);
+#ifndef _WIN32
+    // Opened without waiting (a pipe would block the read) and read only when it is a file.
+    int fd = OpenAt(Located(path), O_RDONLY | O_NONBLOCK);
+    if (fd < 0)
+        return std::nullopt;
+    struct stat st;
+    std::optional<std::string> bytes;
+    if (::fstat(fd, &st) == 0 && S_ISREG(st.st_mode)) {
+        bytes.emplace();
+        char buffer[65536];
+        for (;;) {
+            ssize_t got = ::read(fd, buffer, sizeof buffer);
+            if (got < 0 && errno == EINTR)
+                continue;
+            if (got < 0) {
+                bytes.reset();
+                break;
+            }
+            if (got == 0)
+                break;
+            bytes->append(buffer, static_cast<size_t>(got));
+        }
+    }
+    ::close(fd);
+    return bytes;
+#else
+    fs::path p = ToPath(path);
+    std::error_code ec;
+    if (!fs::is_regular_file(p, ec))
+        return std::nullopt;
+    std::ifstream in(p, std::ios::binary);
     if (!in)
         return std::nullopt;
     std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
     if (in.bad())
         return std::nullopt;
     return bytes;
+#endif
 }
 
 std::unique_ptr<FileWriter> PortableFileSystem::OpenForWrite(std::string_view path, WriteMode mode) {
-    const char* how = mode == WriteMode::InPlace ? "r+b" : mode == WriteMode::Append ? "ab" : "wb";
-#ifdef _WIN32
-    const wchar_t* whow = mode == WriteMode::InPlace ? L"r+b" : mode == WriteMode::Append ? L"ab" : L"wb";
-    (void)how;
-    std::FILE* f = ::_wfopen(ToPath(path).c_str(), whow);
+#ifndef _WIN32
+    int flags = mode == WriteMode::InPlace ? O_WRONLY | O_NOFOLLOW | O_NONBLOCK
+                : mode == WriteMode::Append ? O_WRONLY | O_CREAT | O_APPEND
+                                            : O_WRONLY | O_CREAT | O_TRUNC | O_NOFOLLOW;
+    int fd = OpenAt(Located(path), flags, 0666);
+    if (fd < 0)
+        return nullptr;
+    if (mode == WriteMode::InPlace) {
+        // Only a regular file with this one name is overwritten: through a second hard link the
+        // bytes of a file elsewhere would go.
+        struct stat st;
+        if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode) || st.st_nlink != 1 ||
+            ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK) != 0) {
+            ::close(fd);
+            return nullptr;
+        }
+    }
+    std::FILE* f = ::fdopen(fd, mode == WriteMode::Append ? "ab" : "wb");
+    if (!f) {
+        ::close(fd);
+        return nullptr;
+    }
+    return std::make_unique<StdioWriter>(f);
 #else
-    std::FILE* f = std::fopen(NativeText(path).c_str(), how);
-#endif
+    fs::path p = ToPath(path);
+    std::error_code ec;
+    if (mode != WriteMode::Append && fs::is_symlink(fs::symlink_status(p, ec)))
+        return nullptr;
+    if (mode == WriteMode::InPlace && (!fs::is_regular_file(p, ec) || fs::hard_link_count(p, ec) != 1))
+        return nullptr;
+    const wchar_t* how = mode == WriteMode::InPlace ? L"r+b" : mode == WriteMode::Append ? L"ab" : L"wb";
+    std::FILE* f = ::_wfopen(p.c_str(), how);
     if (!f)
         return nullptr;
     return std::make_unique<StdioWriter>(f);
+#endif
 }
 
 }  // namespace lumo

@@ -1,5 +1,6 @@
 // The portable INI functions. The file is read as the system reads it: lines end at any run of
-// CR and LF, blanks around a line and around "=" go, blank lines are dropped, a line starting
+// CR and LF, blanks around a line and around "=" go, blank lines are dropped, a zero byte ends a
+// name or a value (a line that is empty up to it is no entry), a line starting
 // with "[" and holding a "]" opens a section (name up to the last "]", trimmed), anything else is
 // an entry, with or without "=". A read gives the first section of that name; a write that
 // changes something rewrites the whole file in that normalised form with CRLF line ends, and a
@@ -52,6 +53,9 @@ std::string_view Trim(std::string_view s) {
     return s;
 }
 
+// The system keeps names and values as zero-ended strings: a zero byte ends them.
+std::string_view UpToZero(std::string_view s) { return s.substr(0, s.find('\0')); }
+
 char Upper(char c) { return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c; }
 
 bool SameName(std::string_view a, std::string_view b) {
@@ -93,10 +97,10 @@ std::vector<Section> Parse(std::string_view text) {
         Entry e;
         size_t eq = line.find('=');
         if (eq == std::string_view::npos) {
-            e.name = line;
+            e.name = UpToZero(line);
         } else {
-            e.name = Trim(line.substr(0, eq));
-            e.value = std::string(Trim(line.substr(eq + 1)));
+            e.name = UpToZero(Trim(line.substr(0, eq)));
+            e.value = std::string(UpToZero(Trim(line.substr(eq + 1))));
         }
         sections.back().entries.push_back(std::move(e));
     }
@@ -152,6 +156,8 @@ uint32_t PortableProfileApi::GetSection(std::string_view section, char* buffer, 
     for (const Entry& e : found->entries) {
         if (!e.name.empty() && e.name.front() == ';')
             continue;
+        if (e.name.empty() && !e.value)
+            continue;  // a line that held only a zero byte and what followed it
         list.append(e.name);
         if (e.value)
             list.append("=").append(*e.value);

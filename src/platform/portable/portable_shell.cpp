@@ -38,8 +38,9 @@ std::optional<std::string> PortableShell::SpecialFolderPath(int32_t csidl) {
     return found->second;
 }
 
-bool PortableShell::OpenDocument(std::string_view path) {
+bool PortableShell::OpenDocument(std::string_view path, uintptr_t ownerWindow) {
     opened.emplace_back(path);
+    openedOver.push_back(ownerWindow);
     return succeed;
 }
 

@@ -20,7 +20,7 @@ public:
     std::optional<std::string> WindowsFolder() override { return windows; }
     std::optional<std::string> SystemFolder() override { return system; }
     std::optional<std::string> TemporaryFolder() override { return temporary; }
-    bool OpenDocument(std::string_view path) override;
+    bool OpenDocument(std::string_view path, uintptr_t ownerWindow = 0) override;
     bool StartCommand(std::string_view commandLine) override;
 
     // What the shell answers; a test sets them. A folder number left out, or a folder reset to
@@ -34,6 +34,7 @@ public:
 
     // What was handed over, in order.
     std::vector<std::string> opened;
+    std::vector<uintptr_t> openedOver;  // the owner window of each document opened
     std::vector<std::string> started;
 };
 

@@ -2,6 +2,9 @@
 // attributes in one pass; a reparse point (symbolic link, junction, mount point) is reported as a
 // link and removed as itself — RemoveDirectoryW on a directory link removes the link, not the
 // folder it points to. Read-only attributes are cleared only after a deletion was refused.
+// Every absolute path goes to the system in its long form ("\\?\C:\..." or "\\?\UNC\..."),
+// which the file functions take up to 32,767 characters instead of MAX_PATH (260), and which
+// also reaches names the short form cannot (a trailing dot or blank).
 #include "platform/win32/win32_file_system.h"
 
 #include "platform/win32/windows_api.h"
@@ -11,7 +14,50 @@ namespace lumo {
 namespace {
 
 using win32::Narrow;
-using win32::Widen;
+
+// The path in the form the file functions take at any length: an absolute path ("C:\x",
+// "\\server\share\x") gets the "\\?\" prefix, with "/" turned into "\", doubled separators,
+// "." and ".." resolved first (the system no longer does that for a prefixed path). Relative
+// paths and paths already prefixed stay as they are.
+std::wstring Widen(std::string_view utf8) {
+    std::wstring path = win32::Widen(utf8);
+    for (wchar_t& c : path)
+        if (c == L'/')
+            c = L'\\';
+    bool drive = path.size() >= 3 && path[1] == L':' && path[2] == L'\\' &&
+                 ((path[0] >= L'A' && path[0] <= L'Z') || (path[0] >= L'a' && path[0] <= L'z'));
+    bool unc = path.size() > 2 && path[0] == L'\\' && path[1] == L'\\' && path[2] != L'?' && path[2] != L'.';
+    if (!drive && !unc)
+        return path;
+    // The part that ".." never climbs above: "C:" or "\\server\share".
+    size_t rootEnd = 2;
+    if (unc) {
+        size_t server = path.find(L'\\', 2);
+        size_t share = server == std::wstring::npos ? std::wstring::npos : path.find(L'\\', server + 1);
+        rootEnd = share == std::wstring::npos ? path.size() : share;
+    }
+    std::wstring out = unc ? L"\\\\?\\UNC\\" + path.substr(2, rootEnd - 2) : L"\\\\?\\" + path.substr(0, rootEnd);
+    const size_t base = out.size();
+    size_t pos = rootEnd;
+    while (pos < path.size()) {
+        size_t next = path.find(L'\\', pos + 1);
+        if (next == std::wstring::npos)
+            next = path.size();
+        std::wstring_view name(path.data() + pos + 1, next > pos ? next - pos - 1 : 0);
+        if (name == L"..") {
+            size_t cut = out.rfind(L'\\');
+            if (cut != std::wstring::npos && cut >= base)
+                out.resize(cut);
+        } else if (!name.empty() && name != L".") {
+            out.push_back(L'\\');
+            out.append(name);
+        }
+        pos = next;
+    }
+    if (out.size() == base)
+        out.push_back(L'\\');  // the root itself: "\\?\C:\"
+    return out;
+}
 
 class FileHandle {
 public:
@@ -123,27 +169,6 @@ FileResult RemoveFolderW32(const std::wstring& path) {
     return FromError(error);
 }
 
-FileResult DeleteTree(const std::wstring& folder) {
-    FileResult first = FileResult::Deleted;
-    auto note = [&first](FileResult r) {
-        if (r != FileResult::Deleted && r != FileResult::NotFound && first == FileResult::Deleted)
-            first = r;
-    };
-    ForEachEntry(folder, [&](const WIN32_FIND_DATAW& data) {
-        std::wstring path = folder + L'\\' + data.cFileName;
-        bool isFolder = data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY;
-        bool isLink = data.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT;
-        if (isFolder && !isLink)
-            note(DeleteTree(path));
-        else if (isFolder)
-            note(RemoveFolderW32(path));
-        else
-            note(DeleteFileW32(path));
-    });
-    FileResult self = RemoveFolderW32(folder);
-    return self == FileResult::Deleted ? self : (first != FileResult::Deleted ? first : self);
-}
-
 class Win32Writer : public FileWriter {
 public:
     explicit Win32Writer(HANDLE h) : h_(h) {}
@@ -181,6 +206,11 @@ bool Win32FileSystem::FolderExists(std::string_view path) {
     return attrs != INVALID_FILE_ATTRIBUTES && (attrs & FILE_ATTRIBUTE_DIRECTORY);
 }
 
+bool Win32FileSystem::IsLink(std::string_view path) {
+    DWORD attrs = Attributes(Widen(path));
+    return attrs != INVALID_FILE_ATTRIBUTES && (attrs & FILE_ATTRIBUTE_REPARSE_POINT);
+}
+
 bool Win32FileSystem::ListFolder(std::string_view path, std::vector<FolderEntry>& entries) {
     entries.clear();
     return ForEachEntry(Widen(path), [&entries](const WIN32_FIND_DATAW& data) {
@@ -214,7 +244,8 @@ FileResult Win32FileSystem::DeleteFolderTree(std::string_view path) {
         return FileResult::OtherFailure;
     if (attrs & FILE_ATTRIBUTE_REPARSE_POINT)
         return RemoveFolderW32(wide);
-    return DeleteTree(wide);
+    // Read-only entries need no unlocking: the removals clear the attribute themselves.
+    return DeleteTreeIteratively(*this, path, nullptr);
 }
 
 bool Win32FileSystem::CreateFolder(std::string_view path) {
@@ -238,7 +269,7 @@ bool Win32FileSystem::ReplaceAtomically(std::string_view replacement, std::strin
 std::optional<std::string> Win32FileSystem::ReadFile(std::string_view path) {
     FileHandle h(CreateFileW(Widen(path).c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
                              nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
-    if (!h)
+    if (!h || GetFileType(h.get()) != FILE_TYPE_DISK)
         return std::nullopt;
     std::string bytes;
     char buffer[65536];
@@ -258,13 +289,29 @@ std::unique_ptr<FileWriter> Win32FileSystem::OpenForWrite(std::string_view path,
     // still be overwritten in place.
     DWORD access = mode == WriteMode::Append ? FILE_APPEND_DATA : GENERIC_WRITE;
     DWORD disposition = mode == WriteMode::InPlace ? OPEN_EXISTING : mode == WriteMode::Append ? OPEN_ALWAYS : CREATE_ALWAYS;
-    HANDLE h = CreateFileW(Widen(path).c_str(), access, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, disposition,
-                           FILE_ATTRIBUTE_NORMAL, nullptr);
+    std::wstring wide = Widen(path);
+    if (mode == WriteMode::Create) {
+        DWORD attrs = Attributes(wide);
+        if (attrs != INVALID_FILE_ATTRIBUTES && (attrs & FILE_ATTRIBUTE_REPARSE_POINT))
+            return nullptr;  // CREATE_ALWAYS would write to what the link points to
+    }
+    // In place, the link itself is opened (FILE_FLAG_OPEN_REPARSE_POINT) and then refused, so
+    // no link is ever written through; so is a file with a second hard link elsewhere.
+    DWORD flags = FILE_ATTRIBUTE_NORMAL | (mode == WriteMode::InPlace ? FILE_FLAG_OPEN_REPARSE_POINT : 0);
+    HANDLE h = CreateFileW(wide.c_str(), access, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, disposition, flags, nullptr);
     if (h == INVALID_HANDLE_VALUE)
         return nullptr;
+    auto writer = std::make_unique<Win32Writer>(h);
+    if (mode == WriteMode::InPlace) {
+        BY_HANDLE_FILE_INFORMATION info;
+        if (GetFileType(h) != FILE_TYPE_DISK || !GetFileInformationByHandle(h, &info) ||
+            (info.dwFileAttributes & (FILE_ATTRIBUTE_REPARSE_POINT | FILE_ATTRIBUTE_DIRECTORY)) ||
+            info.nNumberOfLinks != 1)
+            return nullptr;
+    }
     if (mode == WriteMode::Append)
         SetFilePointer(h, 0, nullptr, FILE_END);
-    return std::make_unique<Win32Writer>(h);
+    return writer;
 }
 
 }  // namespace lumo

@@ -9,6 +9,7 @@ class Win32FileSystem : public FileSystem {
 public:
     bool FileExists(std::string_view path) override;
     bool FolderExists(std::string_view path) override;
+    bool IsLink(std::string_view path) override;
     bool ListFolder(std::string_view path, std::vector<FolderEntry>& entries) override;
     std::optional<int64_t> FileSize(std::string_view path) override;
     FileResult RemoveFile(std::string_view path) override;

@@ -64,9 +64,9 @@ std::optional<std::string> Win32Shell::TemporaryFolder() {
     return AskFolder([](wchar_t* b, UINT n) { return static_cast<UINT>(GetTempPathW(n, b)); });
 }
 
-bool Win32Shell::OpenDocument(std::string_view path) {
+bool Win32Shell::OpenDocument(std::string_view path, uintptr_t ownerWindow) {
     std::wstring file = win32::Widen(path);
-    HINSTANCE result = ShellExecuteW(nullptr, L"open", file.c_str(), nullptr, nullptr, SW_SHOWNORMAL);
+    HINSTANCE result = ShellExecuteW(reinterpret_cast<HWND>(ownerWindow), L"open", file.c_str(), nullptr, nullptr, SW_SHOWNORMAL);
     // ShellExecute reports success as a value greater than 32.
     return reinterpret_cast<INT_PTR>(result) > 32;
 }

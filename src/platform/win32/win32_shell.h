@@ -11,7 +11,7 @@ public:
     std::optional<std::string> WindowsFolder() override;
     std::optional<std::string> SystemFolder() override;
     std::optional<std::string> TemporaryFolder() override;
-    bool OpenDocument(std::string_view path) override;
+    bool OpenDocument(std::string_view path, uintptr_t ownerWindow = 0) override;
     bool StartCommand(std::string_view commandLine) override;
 };
 

@@ -20,6 +20,7 @@ void HeadlessHost::ShowForm(Form& form, ShowMode mode, Form* owner) {
         bool ownerWasEnabled = owner && owner->Enabled();
         if (ownerWasEnabled)
             owner->SetEnabled(false);
+        ModalScope modal(*this, &form);
         OnModal(form);
         if (ownerWasEnabled)
             owner->SetEnabled(true);
@@ -34,8 +35,10 @@ void HeadlessHost::FormUnloaded(Form& form) {
 }
 
 MsgAnswer HeadlessHost::ShowMessageBox(const MessageBoxRequest& request) {
-    if (OnMessageBox)
+    if (OnMessageBox) {
+        ModalScope modal(*this, nullptr);
         OnMessageBox(request);
+    }
     bool scripted = !answers_.empty();
     MsgAnswer answer = DefaultAnswer(request);
     if (scripted) {
@@ -88,6 +91,7 @@ void HeadlessHost::HandlerFailed(const std::string& where, std::exception_ptr er
     } catch (...) {
     }
     failures_.push_back(where + ": " + message);
+    ShowFailure(error);
 }
 
 }  // namespace lumo

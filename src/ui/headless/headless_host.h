@@ -64,7 +64,9 @@ public:
     std::function<TwipsSize(const Control&, int32_t width)> OnCaptionExtent;
 
     int ExitCode() const { return exitCode_; }
-    // `where` of every handler that failed, and the failure's message.
+    // How often the innermost modal window was brought to the front.
+    int ModalFrontings() const { return frontings_; }
+    // `where` of every handler that failed, and the failure's message (the user saw the box).
     const std::vector<std::string>& HandlerFailures() const { return failures_; }
     void SetProgramVersion(VersionNumbers version) { version_ = version; }
 
@@ -84,8 +86,14 @@ public:
         return OnCaptionExtent ? OnCaptionExtent(control, width) : TwipsSize{};
     }
     void HandlerFailed(const std::string& where, std::exception_ptr error) override;
+    void BringModalToFront() override { ++frontings_; }
+    // A stand-in that differs per form: there are no real windows here.
+    uintptr_t WindowHandle(const Form& form) const override {
+        return form.Loaded() ? reinterpret_cast<uintptr_t>(&form) : 0;
+    }
 
 private:
+    int frontings_ = 0;
     std::deque<MsgAnswer> answers_;
     std::vector<ShownBox> boxes_;
     int passes_ = 0;

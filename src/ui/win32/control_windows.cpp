@@ -663,10 +663,10 @@ public:
         case Change::ItemChanged:
             Send(SB_SETTEXTW, static_cast<WPARAM>(index - 1),
                  reinterpret_cast<LPARAM>(Widen(M().Panels(index).text).c_str()));
-            Layout();
+            Layout(index);
             break;
         default:
-            Layout();
+            Layout(0);
             for (int32_t p = 1; p <= M().PanelCount(); ++p)
                 Send(SB_SETTEXTW, static_cast<WPARAM>(p - 1), reinterpret_cast<LPARAM>(Widen(M().Panels(p).text).c_str()));
             Send(SB_SETTEXTW, SB_SIMPLEID, reinterpret_cast<LPARAM>(Widen(M().SimpleText()).c_str()));
@@ -674,36 +674,56 @@ public:
         }
     }
     // Panel widths: a Contents panel is as wide as its text (and its minimum), a None panel
-    // keeps its width, the Spring panels share what is left of the bar.
-    void Layout() {
-        Send(SB_SIMPLE, M().Style() == StatusBarStyle::Simple ? TRUE : FALSE);
+    // keeps its width, the Spring panels share what is left of the bar. A new text measures
+    // its own panel again (`changed`; 0 measures every panel), and the bar is told its simple
+    // mode and its edges only when they changed: either message invalidates the whole bar
+    // (Wine also notifies the form of the mode), and a run sets the panels a few dozen times a
+    // second.
+    void Layout(int32_t changed) {
+        bool simple = M().Style() == StatusBarStyle::Simple;
+        if (changed == 0 || simple != simple_) {
+            Send(SB_SIMPLE, simple ? TRUE : FALSE);
+            simple_ = simple;
+        }
         int32_t count = M().PanelCount();
         if (count == 0)
             return;
-        HDC dc = GetDC(hwnd_);
-        HGDIOBJ oldFont = SelectObject(dc, reinterpret_cast<HGDIOBJ>(Send(WM_GETFONT)));
+        if (changed == 0 || widths_.size() != static_cast<size_t>(count))
+            widths_.assign(static_cast<size_t>(count), -1);
+        if (changed > 0)
+            widths_[static_cast<size_t>(changed - 1)] = -1;
+        HDC dc = nullptr;
+        HGDIOBJ oldFont = nullptr;
         int borders[3] = {};
-        Send(SB_GETBORDERS, 0, reinterpret_cast<LPARAM>(borders));
-        std::vector<int> widths(static_cast<size_t>(count));
         int used = 0, springs = 0;
         for (int32_t p = 1; p <= count; ++p) {
             const Panel& panel = M().Panels(p);
-            int w = Px(panel.width);
-            if (panel.autoSize == PanelAutoSize::Contents) {
-                std::wstring text = Widen(panel.text);
-                SIZE size{};
-                GetTextExtentPoint32W(dc, text.c_str(), static_cast<int>(text.size()), &size);
-                w = size.cx + 4 * borders[2] + 8;
-            } else if (panel.autoSize == PanelAutoSize::Spring) {
-                w = 0;
-                ++springs;
+            int& w = widths_[static_cast<size_t>(p - 1)];
+            if (w < 0) {
+                w = Px(panel.width);
+                if (panel.autoSize == PanelAutoSize::Contents) {
+                    if (!dc) {
+                        dc = GetDC(hwnd_);
+                        oldFont = SelectObject(dc, reinterpret_cast<HGDIOBJ>(Send(WM_GETFONT)));
+                        Send(SB_GETBORDERS, 0, reinterpret_cast<LPARAM>(borders));
+                    }
+                    std::wstring text = Widen(panel.text);
+                    SIZE size{};
+                    GetTextExtentPoint32W(dc, text.c_str(), static_cast<int>(text.size()), &size);
+                    w = size.cx + 4 * borders[2] + 8;
+                } else if (panel.autoSize == PanelAutoSize::Spring) {
+                    w = 0;
+                }
+                w = std::max(w, Px(panel.minWidth));
             }
-            w = std::max(w, Px(panel.minWidth));
-            widths[static_cast<size_t>(p - 1)] = w;
+            if (panel.autoSize == PanelAutoSize::Spring)
+                ++springs;
             used += w;
         }
-        SelectObject(dc, oldFont);
-        ReleaseDC(hwnd_, dc);
+        if (dc) {
+            SelectObject(dc, oldFont);
+            ReleaseDC(hwnd_, dc);
+        }
         RECT client{};
         GetClientRect(hwnd_, &client);
         int spare = std::max(0, static_cast<int>(client.right) - used);
@@ -711,7 +731,7 @@ public:
         int x = 0;
         for (int32_t p = 1; p <= count; ++p) {
             const Panel& panel = M().Panels(p);
-            int w = widths[static_cast<size_t>(p - 1)];
+            int w = widths_[static_cast<size_t>(p - 1)];
             if (panel.autoSize == PanelAutoSize::Spring)
                 w += spare / springs;
             x += w;
@@ -719,8 +739,16 @@ public:
         }
         if (M().Panels(count).autoSize == PanelAutoSize::Spring)
             edges.back() = -1;  // to the bar's end
+        if (changed != 0 && edges == edges_)
+            return;
+        edges_ = edges;
         Send(SB_SETPARTS, static_cast<WPARAM>(count), reinterpret_cast<LPARAM>(edges.data()));
     }
+
+private:
+    bool simple_ = false;
+    std::vector<int> widths_;  // in pixels; -1: to be measured
+    std::vector<int> edges_;   // as the bar last got them
 };
 
 }  // namespace

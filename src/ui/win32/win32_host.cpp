@@ -136,6 +136,7 @@ void Win32Host::ShowForm(Form& form, ShowMode mode, Form* owner) {
     SetForegroundWindow(hwnd);
     if (mode != ShowMode::Modal)
         return;
+    ModalScope modal(*this, &form);
     while (form.Loaded() && form.Visible() && !ended_) {
         MSG msg;
         BOOL got = GetMessageW(&msg, nullptr, 0, 0);
@@ -210,6 +211,9 @@ void Win32Host::Dispatch(MSG& msg) {
 }
 
 MsgAnswer Win32Host::ShowMessageBox(const MessageBoxRequest& request) {
+    // The box runs its own message loop: what arrives meanwhile (a click on the tray icon) must
+    // know that a modal window is up.
+    ModalScope modal(*this, nullptr);
     if (OnMessageBox) {
         if (std::optional<MsgAnswer> answer = OnMessageBox(request))
             return *answer;
@@ -223,6 +227,33 @@ MsgAnswer Win32Host::ShowMessageBox(const MessageBoxRequest& request) {
         return DefaultAnswer(request);
     }
     return static_cast<MsgAnswer>(answer);
+}
+
+namespace {
+
+// The first visible message box of this thread (the system's dialog class).
+BOOL CALLBACK FindMessageBox(HWND hwnd, LPARAM found) {
+    wchar_t name[16] = {};
+    GetClassNameW(hwnd, name, 16);
+    if (IsWindowVisible(hwnd) && wcscmp(name, L"#32770") == 0) {
+        *reinterpret_cast<HWND*>(found) = hwnd;
+        return FALSE;
+    }
+    return TRUE;
+}
+
+}  // namespace
+
+void Win32Host::BringModalToFront() {
+    HWND front = nullptr;
+    if (const Form* form = ModalForm())
+        front = WindowOf(*form);
+    else if (ModalUp())
+        EnumThreadWindows(GetCurrentThreadId(), FindMessageBox, reinterpret_cast<LPARAM>(&front));
+    if (!front)
+        return;
+    SetForegroundWindow(front);
+    FlashWindow(front, TRUE);
 }
 
 void Win32Host::DoEvents() {
@@ -376,6 +407,7 @@ void Win32Host::HandlerFailed(const std::string& where, std::exception_ptr error
     if (OnHandlerFailed)
         OnHandlerFailed(where, message);
     OutputDebugStringW(Widen(where + ": " + message + "\n").c_str());
+    ShowFailure(error);
 }
 
 std::optional<VersionNumbers> ReadVersionResource(const std::wstring& programPath) {

@@ -30,7 +30,7 @@ public:
     // Asked before a real box is shown; an answer keeps the real box away. Tests answer here,
     // because a real box waits for a user who is not there.
     std::function<std::optional<MsgAnswer>(const MessageBoxRequest&)> OnMessageBox;
-    // Told of every handler failure (the program has nowhere to show them).
+    // Told of every handler failure, before its box is shown.
     std::function<void(const std::string& where, const std::string& message)> OnHandlerFailed;
 
     HINSTANCE Instance() const { return instance_; }
@@ -53,6 +53,8 @@ public:
     VersionNumbers ProgramVersion() const override;
     TwipsSize CaptionExtent(const Control& control, int32_t width) const override;
     void HandlerFailed(const std::string& where, std::exception_ptr error) override;
+    void BringModalToFront() override;
+    uintptr_t WindowHandle(const Form& form) const override { return reinterpret_cast<uintptr_t>(WindowOf(form)); }
 
     // For the form windows.
     void TrayMessage(HWND owner, LPARAM event);

@@ -1,6 +1,7 @@
 // The main window on screen, started as the program starts it: its controls with their captions,
 // a click on Show that fills the list view's status column and the status bar, the schedule timer
-// ticking through the real timer, About showing the program's version.
+// ticking through the real timer, About showing the program's version, and the tray icon under a
+// modal window.
 #include <gtest/gtest.h>
 
 #include <filesystem>
@@ -20,6 +21,7 @@
 #include "registry/reg_value.h"
 #include "settings/settings_store.h"
 #include "ui/main_window.h"
+#include "ui/menu_holder.h"
 
 namespace lumo {
 namespace {
@@ -151,25 +153,68 @@ BOOL CALLBACK NoteVersionText(HWND child, LPARAM) {
     return TRUE;
 }
 
-void CALLBACK ReadAboutAndClose(HWND, UINT, UINT_PTR id, DWORD) {
-    HWND about = FindWindowW(L"frmAbout", nullptr);
-    if (!about)
-        return;
-    KillTimer(nullptr, id);
-    // Every child, those inside frames too.
-    EnumChildWindows(about, NoteVersionText, 0);
-    if (HWND ok = FindWindowExW(about, nullptr, L"Button", L"OK"))
-        PostMessageW(ok, BM_CLICK, 0, 0);
+// The tray icon clicked while a modal window is up. A pop-up menu there (class "#32768") is
+// noted and closed, so that the test goes on even when one opens.
+bool g_menuOpened = false;
+HWND g_holder = nullptr;
+bool g_aboutCameForward = false;
+
+void CALLBACK CloseAnyMenu(HWND, UINT, UINT_PTR, DWORD) {
+    HWND menu = FindWindowW(L"#32768", nullptr);
+    if (menu && IsWindowVisible(menu)) {
+        g_menuOpened = true;
+        EndMenu();
+    }
 }
 
-TEST_F(MainWindowGui, AboutShowsTheProgramsVersion) {
+void CALLBACK ClickTrayUnderAbout(HWND, UINT, UINT_PTR id, DWORD) {
+    HWND about = FindWindowW(L"frmAbout", nullptr);
+    if (!about || !IsWindowVisible(about))
+        return;
+    KillTimer(nullptr, id);
+    SetForegroundWindow(GetWindow(about, GW_OWNER));
+    SendMessageW(g_holder, win32::kTrayMessage, 1, WM_RBUTTONUP);
+    SendMessageW(g_holder, win32::kTrayMessage, 1, WM_LBUTTONDBLCLK);
+    g_aboutCameForward = GetForegroundWindow() == about;
+    EnumChildWindows(about, NoteVersionText, 0);  // every child, those inside frames too
+    PostMessageW(FindWindowExW(about, nullptr, L"Button", L"OK"), BM_CLICK, 0, 0);
+}
+
+TEST_F(MainWindowGui, TheTrayIconUnderAModalWindowOpensNoMenuAndBringsThatWindowForward) {
     MainWindow& w = Start();
+    HWND main = Win32Host::WindowOf(w);
+    g_holder = Win32Host::WindowOf(w.Menu());
+    ASSERT_NE(g_holder, nullptr);
+    g_menuOpened = false;
+    g_aboutCameForward = false;
     g_aboutVersion.clear();
-    UINT_PTR timer = SetTimer(nullptr, 0, 100, ReadAboutAndClose);
+    UINT_PTR watch = SetTimer(nullptr, 0, 50, CloseAnyMenu);
+
+    // Under About, a menu would offer About again (a second modal loop over the form the first
+    // one still uses) and Clear Now (a run whose Stop cannot be reached).
+    UINT_PTR poke = SetTimer(nullptr, 0, 100, ClickTrayUnderAbout);
     w.cmdAbout.Click();
-    KillTimer(nullptr, timer);
-    EXPECT_EQ(g_aboutVersion, "Version 3.2.19");
-    EXPECT_TRUE(IsWindowEnabled(Win32Host::WindowOf(w)));
+    KillTimer(nullptr, poke);
+    EXPECT_EQ(g_aboutVersion, "Version 3.2.19") << "About came from the main window with the program's version";
+    EXPECT_FALSE(g_menuOpened) << "a menu opened under About";
+    EXPECT_TRUE(g_aboutCameForward);
+    EXPECT_TRUE(IsWindowEnabled(main)) << "the main window is back once About is closed";
+    EXPECT_FALSE(IsIconic(main)) << "a double-click hid the main window under About";
+
+    // Under a message box of the program: the farewell and the refusal to close during a run,
+    // answered here while the icon is clicked.
+    int boxes = 0;
+    host.OnMessageBox = [&](const MessageBoxRequest&) -> std::optional<MsgAnswer> {
+        SendMessageW(g_holder, win32::kTrayMessage, 1, WM_RBUTTONUP);
+        ++boxes;
+        return MsgAnswer::Ok;
+    };
+    w.l_bProcessEnd = false;
+    w.cmdExit.Click();
+    w.l_bProcessEnd = true;
+    KillTimer(nullptr, watch);
+    EXPECT_EQ(boxes, 2);
+    EXPECT_FALSE(g_menuOpened) << "a menu opened under a message box";
 }
 
 }  // namespace

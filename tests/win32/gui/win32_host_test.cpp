@@ -7,6 +7,7 @@
 #include <fstream>
 #include <set>
 
+#include "config/config_error.h"
 #include "gui_test_support.h"
 #include "ui/controls/button.h"
 #include "ui/controls/check_box.h"
@@ -243,12 +244,23 @@ TEST_F(Win32Gui, UserClicksReachTheHandlersButDisabledControlsDoNot) {
     w.cmdShow.SetEnabled(false);
     SendMessageW(Of(w.cmdShow), BM_CLICK, 0, 0);
     EXPECT_EQ(shows, 1);
-    // A handler that fails leaves the window working.
-    w.cmdClear.OnClick = [] { throw std::runtime_error("broken"); };
+    // A handler that fails is shown in one box, and the window goes on working.
+    w.cmdClear.OnClick = [] {
+        throw ConfigError(ceFileAccess, "SaveConfig", "Path/File access error: \"C:\\P.dat\" cannot be replaced");
+    };
+    answers = {MsgAnswer::Ok};
     SendMessageW(Of(w.cmdClear), BM_CLICK, 0, 0);
     ASSERT_EQ(failures.size(), 1u);
-    EXPECT_EQ(failures[0], "frmGuiTest.cmdClear_Click: broken");
+    EXPECT_EQ(failures[0], "frmGuiTest.cmdClear_Click: Path/File access error: \"C:\\P.dat\" cannot be replaced");
+    ASSERT_EQ(boxes.size(), 1u);
+    EXPECT_EQ(boxes[0].rfind("The configuration file could not be read or written.\r\n\r\nPath/File access error: "
+                             "\"C:\\P.dat\" cannot be replaced.\r\n\r\nCheck that",
+                             0),
+              0u)
+        << boxes[0];
     failures.clear();
+    SendMessageW(Of(w.chkLog), BM_CLICK, 0, 0);
+    EXPECT_EQ(checks, 2);
 }
 
 TEST_F(Win32Gui, ChangesMadeByCodeStayQuietEvenWhereWindowsNotifies) {

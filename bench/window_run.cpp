@@ -1,0 +1,134 @@
+// The real main window under the Win32 host, on the configuration in FOLDER\PrivacyConfig.dat:
+// one click on Show or Clear, timed from the click to the summary box, with the number of times
+// the status bar's trace counter was repainted and the shortest gap between two repaints; or,
+// with "stop", a Show stopped by a click on Stop after 1,000 traces, timed from the click to the
+// summary. bench/window_run.sh runs it beside the lumo command on the same tree.
+// Usage: bench_window_run FOLDER show|clear|stop        (Windows builds only)
+
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <string>
+#include <vector>
+
+#include "app/application.h"
+#include "config/privacy_configs.h"
+#include "platform/win32/win32_clock.h"
+#include "platform/win32/win32_file_system.h"
+#include "platform/win32/win32_profile_api.h"
+#include "platform/win32/win32_registry.h"
+#include "platform/win32/win32_shell.h"
+#include "platform/win32/win32_system_info.h"
+#include "ui/main_window.h"
+#include "ui/win32/win32_host.h"
+
+#include <commctrl.h>
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+HWND g_statusBar = nullptr;
+std::vector<Clock::time_point> g_counterShown;
+
+// Every text the status bar's second panel (the trace counter) is given.
+LRESULT CALLBACK WatchStatusBar(int code, WPARAM w, LPARAM l) {
+    auto* msg = reinterpret_cast<CWPSTRUCT*>(l);
+    if (code == HC_ACTION && msg->hwnd == g_statusBar && msg->message == SB_SETTEXTW && LOWORD(msg->wParam) == 1)
+        g_counterShown.push_back(Clock::now());
+    return CallNextHookEx(nullptr, code, w, l);
+}
+
+double Seconds(Clock::duration d) { return std::chrono::duration<double>(d).count(); }
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    if (argc != 3) {
+        std::fprintf(stderr, "usage: bench_window_run FOLDER show|clear|stop\n");
+        return 2;
+    }
+    std::string folder = argv[1];
+    std::string mode = argv[2];
+
+    lumo::Win32Registry registry;
+    lumo::Win32FileSystem files;
+    lumo::Win32ProfileApi profiles;
+    lumo::Win32Shell shell;
+    lumo::Win32Clock clock;
+    lumo::Win32SystemInfo system;
+    lumo::Platform platform;
+    platform.registry = &registry;
+    platform.files = &files;
+    platform.profiles = &profiles;
+    platform.shell = &shell;
+    platform.clock = &clock;
+    platform.system = &system;
+    lumo::Application app(platform, clock.Now());
+    app.ProgramFolder = folder;
+
+    lumo::Win32Host host;
+    Clock::time_point clicked{}, summary{};
+    std::string summaryText;
+    host.OnMessageBox = [&](const lumo::MessageBoxRequest& request) -> std::optional<lumo::MsgAnswer> {
+        if (request.text.rfind("Privacy Items:", 0) == 0) {
+            summary = Clock::now();
+            summaryText = request.text;
+            return lumo::MsgAnswer::Ok;
+        }
+        if (request.text.rfind("Are you sure", 0) == 0)
+            return lumo::MsgAnswer::Yes;
+        std::fprintf(stderr, "unexpected box: %s\n", request.text.c_str());
+        return lumo::DefaultAnswer(request);
+    };
+
+    lumo::MainWindow window(host, app);
+    window.Load();
+    if (window.LoadFailure()) {
+        std::fprintf(stderr, "the configuration in %s did not load\n", folder.c_str());
+        return 1;
+    }
+    // Let the window paint itself before the clock starts.
+    for (int i = 0; i < 20; ++i) {
+        host.DoEvents();
+        Sleep(10);
+    }
+
+    g_statusBar = lumo::Win32Host::WindowOf(window.sbrStatus);
+    HHOOK hook = SetWindowsHookExW(WH_CALLWNDPROC, WatchStatusBar, nullptr, GetCurrentThreadId());
+    HWND button = lumo::Win32Host::WindowOf(mode == "clear" ? window.cmdClear : window.cmdShow);
+    lumo::Subscription stopper;
+    Clock::time_point stopClicked{};
+    if (mode == "stop") {
+        int traces = 0;
+        stopper = app.ConfigSet().AppendValue.Subscribe([&](lumo::PrivacyItem&, const lumo::PrivacyValuePtr&) {
+            if (++traces == 1000) {
+                stopClicked = Clock::now();
+                PostMessageW(button, BM_CLICK, 0, 0);
+            }
+        });
+    }
+
+    clicked = Clock::now();
+    PostMessageW(button, BM_CLICK, 0, 0);
+    while (summary == Clock::time_point{} && !host.Ended()) {
+        host.DoEvents();
+        Sleep(1);
+    }
+    UnhookWindowsHookEx(hook);
+
+    double minGap = 0;
+    for (size_t i = 1; i < g_counterShown.size(); ++i) {
+        double gap = Seconds(g_counterShown[i] - g_counterShown[i - 1]);
+        minGap = i == 1 ? gap : std::min(minGap, gap);
+    }
+    std::replace(summaryText.begin(), summaryText.end(), '\t', ' ');
+    std::printf("summary             %s\n", summaryText.c_str());
+    std::printf("click to summary    %.3f s\n", Seconds(summary - clicked));
+    std::printf("counter repaints    %zu (%.1f a second, shortest gap %.1f ms)\n", g_counterShown.size(),
+                g_counterShown.size() / std::max(Seconds(summary - clicked), 1e-9), minGap * 1000);
+    if (mode == "stop")
+        std::printf("stop to summary     %.1f ms\n", Seconds(summary - stopClicked) * 1000);
+    return 0;
+}
+

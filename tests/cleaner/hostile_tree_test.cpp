@@ -1,0 +1,247 @@
+// A clear run on a hostile tree: links in every position (inside a walk, as an item's own
+// folder, named index.dat in a folder that cannot be changed), a second hard link of a file
+// elsewhere, an undeletable file, a chain of folders longer than the system's path limit,
+// names in several scripts and an INI section holding one key twice. Afterwards nothing outside
+// the named folders has changed, the last log line naming each path is true, and the chain is
+// gone. Natively the folders that cannot be changed are made so for real (immutable as root,
+// read-only otherwise); under Wine, where neither holds, the file system refuses their deletions.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <filesystem>
+#include <map>
+#include <set>
+
+#include "cleaner/item_processing.h"
+#include "engine_test_support.h"
+#include "platform/portable/portable_file_system.h"
+#include "platform/portable/portable_profile_api.h"
+#include "platform/scratch_folder.h"
+#ifdef _WIN32
+#include "platform/win32/win32_file_system.h"
+#include "platform/win32/win32_profile_api.h"
+#else
+#include <fcntl.h>
+#include <linux/fs.h>
+#include <sys/ioctl.h>
+#include <unistd.h>
+#endif
+
+namespace lumo {
+namespace {
+
+using testing::InjectingFileSystem;
+using testing::MakeItem;
+using testing::RecordingLog;
+using testing::ScratchFolder;
+namespace fs = std::filesystem;
+
+#ifdef _WIN32
+using RealFileSystem = Win32FileSystem;
+using RealProfileApi = Win32ProfileApi;
+// Wine's own calls stop at the Linux limit of 4096 bytes: deeper than 260 is what it can show.
+constexpr size_t kChainChars = 700;
+#else
+using RealFileSystem = PortableFileSystem;
+using RealProfileApi = PortableProfileApi;
+constexpr size_t kChainChars = 4300;
+#endif
+
+// Folders nobody may change while the test runs: immutable as root, read-only for others, and
+// under Wine refused by the file system wrapper. Undone before the scratch folder goes.
+class Locks {
+public:
+    explicit Locks(InjectingFileSystem& files) : files_(files) {}
+    ~Locks() {
+        for (const std::string& folder : locked_)
+            Set(folder, false);
+    }
+    void Lock(const std::string& folder, const std::vector<std::string>& entries) {
+        if (Set(folder, true)) {
+            locked_.push_back(folder);
+            return;
+        }
+        for (const std::string& e : entries)
+            files_.locked.insert(e);
+    }
+
+private:
+    static bool Set(const std::string& folder, bool on) {
+#ifdef _WIN32
+        (void)folder, (void)on;
+        return false;
+#else
+        if (::geteuid() != 0) {
+            std::error_code ec;
+            fs::permissions(folder, fs::perms::owner_write | fs::perms::group_write | fs::perms::others_write,
+                            on ? fs::perm_options::remove : fs::perm_options::add, ec);
+            return !ec;
+        }
+        int fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY);
+        if (fd < 0)
+            return false;
+        int flags = 0;
+        bool ok = ::ioctl(fd, FS_IOC_GETFLAGS, &flags) == 0;
+        flags = on ? flags | FS_IMMUTABLE_FL : flags & ~FS_IMMUTABLE_FL;
+        ok = ok && ::ioctl(fd, FS_IOC_SETFLAGS, &flags) == 0;
+        ::close(fd);
+        return ok;
+#endif
+    }
+
+    InjectingFileSystem& files_;
+    std::vector<std::string> locked_;
+};
+
+// Every file and folder below `root` (links not followed) with its bytes ("<folder>" for a
+// folder, "<link>" for a link), by path.
+std::map<std::string, std::string> Snapshot(FileSystem& files, const std::string& root) {
+    std::map<std::string, std::string> out;
+    std::vector<std::string> folders{root};
+    std::vector<FolderEntry> entries;
+    while (!folders.empty()) {
+        std::string folder = folders.back();
+        folders.pop_back();
+        if (!files.ListFolder(folder, entries))
+            continue;
+        for (const FolderEntry& e : entries) {
+            std::string path = JoinPath(folder, e.name);
+            if (e.isLink)
+                out[path] = "<link>";
+            else if (e.isFolder)
+                out[path] = "<folder>", folders.push_back(path);
+            else
+                out[path] = files.ReadFile(path).value_or("<unreadable>");
+        }
+    }
+    return out;
+}
+
+TEST(HostileTree, AClearTouchesNothingOutsideAndEveryLastWordIsTrue) {
+    ScratchFolder dir;
+    RealFileSystem realFiles;
+    InjectingFileSystem files(realFiles);
+    files.reverseListings = false;
+    RealProfileApi profiles;
+    RecordingLog log;
+    SeekContext ctx;
+    ctx.files = &files;
+    ctx.profiles = &profiles;
+    ctx.log = &log;
+
+    // Outside: what links point to. None of it may change.
+    std::string victim = dir.Write("outside/victim.txt", "precious");
+    std::string hardVictim = dir.Write("outside/hard.txt", "precious too");
+    std::string outsideFolder = dir.Folder("outside/folder");
+    dir.Write("outside/folder/inner.txt", "kept");
+
+    // The named folder of a Folder item.
+    std::string named = dir.Folder("named");
+    dir.Write("named/plain.txt", "x");
+    dir.Write("named/Ünïcode ñame.txt", "x");
+    dir.Write("named/日本語/файл.dat", "x");
+    auto link = [](const std::string& target, const std::string& at, bool folder) {
+        std::error_code ec;
+        folder ? fs::create_directory_symlink(testing::U8Path(target), testing::U8Path(at), ec)
+               : fs::create_symlink(testing::U8Path(target), testing::U8Path(at), ec);
+        return !ec;
+    };
+    bool links = link(outsideFolder, dir.Path("named/folderlink"), true);
+    links = links && link(victim, dir.Path("named/filelink.txt"), false);
+    dir.Folder("named/stuck");
+    std::string stuckFile = dir.Write("named/stuck/undeletable.txt", "stays");
+    std::string stuckIndex = dir.Path("named/stuck/index.dat");
+    if (links)
+        link(victim, stuckIndex, false);
+    dir.Folder("named/hard");
+    std::error_code ec;
+    fs::create_hard_link(testing::U8Path(hardVictim), dir.FsPath("named/hard/index.dat"), ec);
+    bool hardLink = !ec;
+
+    // A chain deeper than the system takes in one path, a file at every level.
+    const std::string level(50, 'd');
+    std::string chain = dir.Path("named/deep");
+    std::string bottom = chain;
+    while (bottom.size() < kChainChars)
+        bottom = JoinPath(bottom, level);
+    ASSERT_TRUE(files.CreateFolder(bottom));
+    // The scratch folder's own cleaning stops at the path limit: a chain a failing run leaves
+    // goes here.
+    struct ChainGuard {
+        FileSystem& files;
+        std::string chain;
+        ~ChainGuard() { files.DeleteFolderTree(chain); }
+    } chainGuard{realFiles, chain};
+    size_t chainEntries = 0;
+    for (std::string at = bottom; at.size() > chain.size(); at.resize(at.size() - level.size() - 1)) {
+        ASSERT_NE(files.OpenForWrite(JoinPath(at, "f"), WriteMode::Create), nullptr) << at.size();
+        chainEntries += 2;
+    }
+
+    // An item whose own folder is a link, and an INI file holding one key twice.
+    bool namedLink = links && link(outsideFolder, dir.Path("linked"), true);
+    std::string ini = dir.Write("inis/dup.ini", "[S]\r\nk=first\r\nother=1\r\nK=second\r\n");
+
+    Locks locks(files);
+    locks.Lock(dir.Path("named/stuck"), {stuckFile, stuckIndex});
+    if (hardLink)
+        locks.Lock(dir.Path("named/hard"), {dir.Path("named/hard/index.dat")});
+    const auto outsideBefore = Snapshot(realFiles, dir.Path("outside"));
+
+    std::vector<std::unique_ptr<PrivacyItem>> items;
+    items.push_back(MakeItem(pitFolder, {named}));
+    items.push_back(MakeItem(pitFile, {dir.Path("named/stuck")}));
+    items.push_back(MakeItem(pitFolder, {dir.Path("linked")}));
+    items.push_back(MakeItem(pitFile, {dir.Path("linked"), "*.txt"}));
+    items.push_back(MakeItem(pitIniFileItem, {ini, "S"}));
+    std::vector<PrivacyValuePtr> traces;
+    for (auto& item : items)
+        for (const PrivacyValuePtr& pv : *item->GetPrivacyValue(ctx, true, true))
+            traces.push_back(pv);
+
+    EXPECT_EQ(Snapshot(realFiles, dir.Path("outside")), outsideBefore) << "something outside changed";
+    EXPECT_FALSE(files.FolderExists(chain)) << "the chain is gone";
+    size_t chainTraces = 0;
+    for (const PrivacyValuePtr& pv : traces)
+        chainTraces += pv->Path.rfind(chain + kPathSeparator, 0) == 0;
+    EXPECT_EQ(chainTraces, chainEntries) << "every level of the chain was found";
+
+    // The last line naming each path: entry lines are the status word and the path.
+    std::map<std::string, std::string> lastWord;
+    for (const std::string& line : log.lines)
+        if (size_t at = line.find(dir.Path()); at != std::string::npos)
+            lastWord[line.substr(at)] = line.substr(0, at);
+    for (const PrivacyValuePtr& pv : traces) {
+        if (pv->ValueType != pitFile && pv->ValueType != pitFolder)
+            continue;
+        bool there = files.FileExists(pv->Path) || files.FolderExists(pv->Path) || files.IsLink(pv->Path);
+        const std::string& word = lastWord[pv->Path];
+        if (there)
+            EXPECT_TRUE(word != "Delete " && word != "Find ") << word << pv->Path << " is still there";
+        if (word == "Delete ")
+            EXPECT_FALSE(there) << pv->Path;
+        EXPECT_EQ(pv->ValueStatus == vsDelete, !there) << pv->ValueStatus << " " << pv->Path;
+    }
+    // Nothing left in the named folder went unmentioned.
+    for (const auto& [path, what] : Snapshot(realFiles, named))
+        EXPECT_TRUE(lastWord.count(path)) << path << " stays without a word";
+    EXPECT_TRUE(files.FileExists(stuckFile));
+    if (namedLink) {
+        EXPECT_EQ(std::count(log.lines.begin(), log.lines.end(),
+                             "12/25/2006 3:04:05 PM--The folder " + dir.Path("linked") +
+                                 " is a link (symbolic link, junction or mount point) and was not entered"),
+                  2)
+            << "one line for each item naming it";
+    }
+
+    // The key held twice: the first entry is emptied, the second keeps its value and says so.
+    std::vector<int32_t> iniStatus;
+    for (const PrivacyValuePtr& pv : traces)
+        if (pv->ValueType == pitIniFileItem)
+            iniStatus.push_back(pv->ValueStatus);
+    EXPECT_EQ(iniStatus, (std::vector<int32_t>{vsDelete, vsDelete, vsUnknown}));
+    EXPECT_EQ(log.lines.back(), "Unknown K");
+}
+
+}  // namespace
+}  // namespace lumo
