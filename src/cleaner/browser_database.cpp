@@ -2,10 +2,12 @@
 #include "cleaner/browser_database.h"
 
 #include <exception>
+#include <functional>
 
 #include "base/text.h"
 #include "cleaner/browser_profiles.h"
 #include "cleaner/file_clearing.h"
+#include "cleaner/item_processing.h"
 #include "cleaner/privacy_item.h"
 #include "cleaner/seek_context.h"
 #include "cleaner/sqlite_database.h"
@@ -67,7 +69,7 @@ void Compact(BrowserRun& run, SqliteDatabase& db, const std::string& path) {
 // The companions SQLite writes beside a database: none of them may be a link either.
 bool AnyLink(FileSystem& files, const std::string& path) {
     for (const char* suffix : {"", "-wal", "-journal", "-shm"})
-        if (IsLinkPath(files, path + suffix))
+        if (files.IsLink(path + suffix))
             return true;
     return false;
 }
@@ -83,12 +85,6 @@ bool BrowserRun::Stop() const { return ctx_.StopRequested(); }
 void BrowserRun::Report(const PrivacyValuePtr& pv) {
     if (args_.item)
         parser_.AppendValue(*args_.item, pv);
-}
-
-void BrowserRun::Settle(PrivacyValue& pv, int32_t status) {
-    pv.ValueStatus = status;
-    if (ctx_.log)
-        ctx_.log->AppendPrivacyValue(pv);
 }
 
 void BrowserRun::Notice(const std::string& text) {
@@ -171,7 +167,7 @@ DatabaseOutcome EditDatabase(BrowserRun& run, const BrowserProfile& profile, con
         } catch (const std::exception& e) {
             db.Rollback();
             for (const PrivacyValuePtr& pv : found)
-                run.Settle(*pv, vsUnknown);
+                run.result->Settle(*pv, vsUnknown);
             run.Notice("The " + edit.what + " database " + path + " could not be changed (" + e.what() +
                        "); nothing was removed from it");
             return DatabaseOutcome::NotChanged;
@@ -183,7 +179,7 @@ DatabaseOutcome EditDatabase(BrowserRun& run, const BrowserProfile& profile, con
         // change was rolled back above.
         for (const PrivacyValuePtr& pv : found)
             if (run.Clear() && pv->ValueStatus != vsUnknown)
-                run.Settle(*pv, vsUnknown);
+                run.result->Settle(*pv, vsUnknown);
         if (found.empty())
             DatabaseFileTrace(run, path);
         switch (e.Failure()) {
@@ -212,7 +208,7 @@ void DeleteListedRows(SqliteDatabase& db, const std::string& table, const std::s
 
 bool ProfileInUse(FileSystem& files, const std::string& lockFile, const std::vector<std::string>& databases) {
     // Opening for appending writes nothing; it fails only while another program holds the file.
-    if (!lockFile.empty() && files.FileExists(lockFile) && !IsLinkPath(files, lockFile) &&
+    if (!lockFile.empty() && files.FileExists(lockFile) && !files.IsLink(lockFile) &&
         !files.OpenForWrite(lockFile, WriteMode::Append))
         return true;
     for (const std::string& path : databases) {
@@ -244,70 +240,28 @@ void ClearProfileFile(BrowserRun& run, const std::string& path, bool profileInUs
         if (DeleteFileOrFill(files, path, false, 1) == 0)
             pv->ValueStatus = vsDelete;
         else
-            run.Settle(*pv, vsUnknown);  // the file stays: its last line says so
+            run.result->Settle(*pv, vsUnknown);  // the file stays: its last line says so
     }
     run.Report(pv);
 }
-
-namespace {
-
-// The walk below a profile's folder: at each level the subfolders, then the files, then each
-// subfolder's contents; when clearing, files are deleted as they are found and each emptied
-// subfolder is removed. Links are reported and removed as themselves, never entered.
-void WalkContents(BrowserRun& run, const std::string& folder, bool clear, int32_t status) {
-    FileSystem& files = run.Files();
-    std::vector<FolderEntry> entries;
-    if (!files.ListFolder(folder, entries))
-        return;
-    std::vector<std::pair<PrivacyValuePtr, bool>> subfolders;
-    for (const FolderEntry& e : entries) {
-        if (!e.isFolder)
-            continue;
-        if (run.Stop())
-            return;
-        subfolders.emplace_back(run.result->AddFolder(JoinPath(folder, e.name), status), e.isLink);
-        run.Report(subfolders.back().first);
-    }
-    for (const FolderEntry& e : entries) {
-        if (e.isFolder)
-            continue;
-        if (run.Stop())
-            return;
-        PrivacyValuePtr pv = run.result->AddFile(JoinPath(folder, e.name), e.size, status == vsDelete ? vsFind : status);
-        if (clear) {
-            FileResult r = files.RemoveFile(pv->Path);
-            if (r == FileResult::Deleted || r == FileResult::NotFound)
-                pv->ValueStatus = vsDelete;
-            else
-                run.Settle(*pv, vsUnknown);
-        }
-        run.Report(pv);
-    }
-    entries = {};
-    for (auto& [pv, isLink] : subfolders) {
-        if (run.Stop())
-            return;
-        if (!isLink)
-            WalkContents(run, pv->Path, clear, status);
-        if (!clear)
-            continue;
-        FileResult r = files.RemoveFolder(pv->Path);
-        if (r != FileResult::Deleted && r != FileResult::NotFound)
-            run.Settle(*pv, vsUnknown);
-    }
-}
-
-}  // namespace
 
 void ClearFolderContents(BrowserRun& run, const std::string& folder, bool profileInUse) {
     FileSystem& files = run.Files();
     if (run.Stop() || !files.FolderExists(folder))
         return;
-    if (IsLinkPath(files, folder)) {
+    if (files.IsLink(folder)) {
         run.Notice("The folder " + folder + " is a link (symbolic link, junction or mount point) and was not entered");
         return;
     }
-    WalkContents(run, folder, run.Clear() && !profileInUse, FoundStatus(run, profileInUse));
+    bool held = run.Clear() && profileInUse;
+    // What a running browser holds is listed as a Show lists it, each trace then settled
+    // "Unknown", so its last line says it stays.
+    std::function<void(const PrivacyValuePtr&)> report = [&run, held](const PrivacyValuePtr& pv) {
+        if (held)
+            run.result->Settle(*pv, vsUnknown);
+        run.Report(pv);
+    };
+    WalkFolderWithoutHolds(*run.result, report, run.Context(), folder, run.Clear() && !profileInUse);
 }
 
 std::string HostOfUrl(std::string_view url) {

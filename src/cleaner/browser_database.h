@@ -28,15 +28,13 @@ public:
     bool Clear() const { return args_.clearValue; }
     bool Stop() const;
     FileSystem& Files() const { return files_; }
+    SeekContext& Context() const { return ctx_; }
     const std::string& Element(size_t i) const { return args_.Element(i); }
     // The browser's name for messages: the calling item's software.
     const std::string& Browser() const { return browser_; }
 
     // Hands a trace just added to the calling item.
     void Report(const PrivacyValuePtr& pv);
-    // A trace's handling ended otherwise than its log line says: its final status, and one more
-    // line for it in the log.
-    void Settle(PrivacyValue& pv, int32_t status);
     // Tells the user something once per call (the same text again is dropped).
     void Notice(const std::string& text);
     // The notice for a profile the running browser holds (to close the browser), once per profile.
@@ -111,8 +109,8 @@ bool ProfileInUse(FileSystem& files, const std::string& lockFile, const std::vec
 
 // One file of a profile: found, and deleted when clearing a profile not in use.
 void ClearProfileFile(BrowserRun& run, const std::string& path, bool profileInUse);
-// Everything in the folder `folder` (which stays): found, and removed when clearing a profile
-// not in use. A folder that is a link is not entered.
+// Everything in the folder `folder` (which stays), walked as the engine walks a folder: found,
+// and removed when clearing a profile not in use. A folder that is a link is not entered.
 void ClearFolderContents(BrowserRun& run, const std::string& folder, bool profileInUse);
 
 // The host of a URL in lower case ("" when it has none), to match pages with their site's icons.

@@ -13,11 +13,6 @@ namespace lumo {
 
 namespace {
 
-std::string ParentOf(const std::string& path) {
-    size_t cut = path.find_last_of("\\/");
-    return cut == std::string::npos ? std::string() : path.substr(0, cut == 0 ? 1 : cut);
-}
-
 bool IsProfileFolderName(std::string_view name) {
     if (name == "Default")
         return true;
@@ -57,6 +52,18 @@ std::string NativePath(std::string_view relative) {
     return out;
 }
 
+// A path that names one place whatever the current folder and drive: "C:\..." or "\\server\..."
+// on Windows, "/..." elsewhere.
+bool IsFullPath(std::string_view path) {
+#ifdef _WIN32
+    bool drive = path.size() > 2 && ((path[0] >= 'A' && path[0] <= 'Z') || (path[0] >= 'a' && path[0] <= 'z')) &&
+                 path[1] == ':' && (path[2] == '\\' || path[2] == '/');
+    return drive || StartsWith(path, "\\\\") || StartsWith(path, "//");
+#else
+    return !path.empty() && path[0] == '/';
+#endif
+}
+
 bool ClimbsOut(std::string_view relative) {
     for (const std::string& part : Split(NativePath(relative), std::string(1, kPathSeparator)))
         if (part == "..")
@@ -66,24 +73,12 @@ bool ClimbsOut(std::string_view relative) {
 
 }  // namespace
 
-bool IsLinkPath(FileSystem& files, const std::string& path) {
-    std::string parent = ParentOf(path);
-    std::string_view name = FileNameOf(path);
-    std::vector<FolderEntry> entries;
-    if (parent.empty() || name.empty() || !files.ListFolder(parent, entries))
-        return false;
-    for (const FolderEntry& e : entries)
-        if (e.name == name)
-            return e.isLink;
-    return false;
-}
-
 std::vector<BrowserProfile> ChromiumProfiles(FileSystem& files, const std::string& userData,
                                              const std::string& localUserData, std::vector<std::string>& notes) {
     std::vector<BrowserProfile> profiles;
     if (userData.empty() || !files.FolderExists(userData))
         return profiles;
-    if (IsLinkPath(files, userData)) {
+    if (files.IsLink(userData)) {
         NoteLink(notes, userData);
         return profiles;
     }
@@ -156,8 +151,9 @@ std::vector<BrowserProfile> FirefoxProfiles(FileSystem& files, const std::string
             continue;
         bool looksAbsolute = s.path[0] == '/' || s.path[0] == '\\' || (s.path.size() > 1 && s.path[1] == ':');
         bool relative = s.relative.value_or(!looksAbsolute);
-        // A relative path that climbs out of the Firefox folder is not followed.
-        if (relative && (looksAbsolute || ClimbsOut(s.path)))
+        // A relative path that climbs out of the Firefox folder is not followed, nor an absolute
+        // one that is no full path: the program's current folder would complete it.
+        if (relative ? looksAbsolute || ClimbsOut(s.path) : !IsFullPath(s.path))
             continue;
         BrowserProfile p;
         p.name = s.name.empty() ? s.path : s.name;
@@ -165,7 +161,7 @@ std::vector<BrowserProfile> FirefoxProfiles(FileSystem& files, const std::string
         p.localFolder = relative && !localAppFolder.empty() ? JoinPath(localAppFolder, NativePath(s.path)) : p.folder;
         if (!seen.insert(UpperCase(p.folder)).second || !files.FolderExists(p.folder))
             continue;
-        if (IsLinkPath(files, p.folder)) {
+        if (files.IsLink(p.folder)) {
             NoteLink(notes, p.folder);
             continue;
         }

@@ -30,7 +30,4 @@ std::vector<BrowserProfile> ChromiumProfiles(FileSystem& files, const std::strin
 std::vector<BrowserProfile> FirefoxProfiles(FileSystem& files, const std::string& appFolder,
                                             const std::string& localAppFolder, std::vector<std::string>& notes);
 
-// Whether `path` itself is a symbolic link, junction or other reparse point.
-bool IsLinkPath(FileSystem& files, const std::string& path);
-
 }  // namespace lumo

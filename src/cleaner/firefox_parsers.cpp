@@ -251,11 +251,14 @@ PrivacyValuesPtr ParseFirefoxHistory(CustomizeParse& parser, const ParserArgumen
         // Read first: the bookmarked pages are the same before and after the clear.
         std::optional<std::set<std::string>> keep =
             run.Files().FileExists(places) ? BookmarkedPages(places) : std::nullopt;
-        // Icons go only with their pages: not while the pages stay after a failure.
-        if (EditDatabase(run, p, places, PlacesEdit(), inUse) == DatabaseOutcome::NotChanged)
+        // Icons go only with their pages: not while the pages stay after a failure, or while a
+        // program holds places.sqlite that the profile check did not see.
+        DatabaseOutcome pages = EditDatabase(run, p, places, PlacesEdit(), inUse);
+        if (pages == DatabaseOutcome::NotChanged)
             return;
         if (keep)
-            EditDatabase(run, p, JoinPath(p.folder, "favicons.sqlite"), FaviconsEdit(std::move(*keep)), inUse);
+            EditDatabase(run, p, JoinPath(p.folder, "favicons.sqlite"), FaviconsEdit(std::move(*keep)),
+                         inUse || pages == DatabaseOutcome::Held);
     });
 }
 

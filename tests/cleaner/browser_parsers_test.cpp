@@ -223,6 +223,7 @@ class HeldDatabase : public BrowserParsers, public ::testing::WithParamInterface
 TEST_P(HeldDatabase, IsReportedButNotChanged) {
     const Held& h = GetParam();
     std::string before = Bytes(h.database);
+    int32_t shownWhileHeld = 0;
     {
         SqliteDatabase holder(dir.Path(h.database), 0);
         if (h.exclusive) {
@@ -233,6 +234,7 @@ TEST_P(HeldDatabase, IsReportedButNotChanged) {
         }
         PrivacyValues& shown = Call(h.operation, false);
         PrivacyValues& cleared = Call(h.operation, true);
+        shownWhileHeld = shown.Count();
         // Shut out, the database is one trace; readable, its row groups are listed as a Show lists them.
         if (h.exclusive) {
             ASSERT_EQ(cleared.Count(), 1);
@@ -248,6 +250,8 @@ TEST_P(HeldDatabase, IsReportedButNotChanged) {
         holder.Rollback();
     }
     EXPECT_EQ(Bytes(h.database), before);
+    // Nothing else of the profile was removed either: a Show afterwards finds all of it again.
+    EXPECT_GE(Call(h.operation, false).Count(), shownWhileHeld);
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -407,6 +411,8 @@ TEST(BrowserProfiles, FirefoxProfilesAreWhatProfilesIniLists) {
                                 "[Profile2]\r\nName=missing\r\nIsRelative=1\r\nPath=Profiles/gone\r\n\r\n"
                                 "[Profile3]\r\nName=climbing\r\nIsRelative=1\r\nPath=Profiles/../escape\r\n\r\n"
                                 "[Profile4]\r\nName=again\r\nIsRelative=1\r\nPath=Profiles/a.default\r\n\r\n"
+                                // Not relative, yet no full path: the current folder would complete it.
+                                "[Profile5]\r\nName=current\r\nIsRelative=0\r\nPath=.\r\n\r\n"
                                 "[Install4F96D1932A9F858E]\r\nDefault=Profiles/a.default\r\n");
     std::vector<std::string> notes;
     std::vector<BrowserProfile> profiles = FirefoxProfiles(files, dir.Path("F"), dir.Path("L"), notes);
