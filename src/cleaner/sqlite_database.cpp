@@ -89,6 +89,10 @@ SqliteDatabase::SqliteDatabase(const std::string& path, int busyMilliseconds) {
         Fail(raw, rc);
     sqlite3_extended_result_codes(raw, 1);
     sqlite3_busy_timeout(raw, busyMilliseconds);
+    // Closing never copies a write-ahead log into the database: a Show, or a look at a damaged
+    // database, leaves every byte of both as the browser left them. A clear copies its own
+    // changes in on purpose (wal_checkpoint after VACUUM).
+    Check(raw, sqlite3_db_config(raw, SQLITE_DBCONFIG_NO_CKPT_ON_CLOSE, 1, nullptr));
 }
 
 void SqliteDatabase::Exec(std::string_view sql) {

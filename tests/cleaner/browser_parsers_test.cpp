@@ -289,6 +289,28 @@ TEST_F(BrowserParsers, DamagedDatabasesAreReportedAndLeftAsTheyWere) {
     }
 }
 
+// Firefox writes through a write-ahead log; what it holds when Firefox ended without copying it
+// in stays where it is after a Show, and a Clear leaves none of the removed rows in either file.
+TEST_F(BrowserParsers, AWriteAheadLogIsLeftAsItWasByAShowAndEmptiedByAClear) {
+    const std::string places = kFirefoxProfile + "/places.sqlite";
+    {
+        SqliteDatabase db(dir.Path(places), 0);
+        db.Exec("PRAGMA wal_autocheckpoint = 0");
+        db.Exec("UPDATE moz_places SET title = 'lumo-logged-title' WHERE url LIKE '%/page3'");
+    }
+    ASSERT_TRUE(dir.Exists(places + "-wal"));
+    ASSERT_NE(dir.Read(places + "-wal").find("lumo-logged-title"), std::string::npos);
+    const std::string main = dir.Read(places), log = dir.Read(places + "-wal");
+    PrivacyValues& shown = Call("ParseFirefoxHistory", false);
+    EXPECT_TRUE(HasName(shown, "/page3"));
+    EXPECT_EQ(dir.Read(places), main);
+    EXPECT_EQ(dir.Read(places + "-wal"), log);
+
+    Call("ParseFirefoxHistory", true);
+    EXPECT_EQ(Bytes(places).find("lumo-logged-title"), std::string::npos);
+    EXPECT_EQ(Query(places, "SELECT count(*) FROM moz_places WHERE url LIKE '%/page3'"), 0);
+}
+
 TEST_F(BrowserParsers, AFailedRemovalChangesNothingAndEndsEveryTraceUnknown) {
     const std::string history = kChromeProfile + "/History";
     {
