@@ -50,7 +50,7 @@ public:
     std::optional<std::string> WindowsFolder() override { return inner_.WindowsFolder(); }
     std::optional<std::string> SystemFolder() override { return inner_.SystemFolder(); }
     std::optional<std::string> TemporaryFolder() override { return inner_.TemporaryFolder(); }
-    bool OpenDocument(std::string_view) override { return true; }
+    bool OpenDocument(std::string_view, uintptr_t) override { return true; }
     bool StartCommand(std::string_view command) override {
         commands.emplace_back(command);
         return true;

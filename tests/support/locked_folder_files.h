@@ -27,6 +27,7 @@ public:
 
     bool FileExists(std::string_view path) override { return inner_.FileExists(path); }
     bool FolderExists(std::string_view path) override { return inner_.FolderExists(path); }
+    bool IsLink(std::string_view path) override { return inner_.IsLink(path); }
     bool ListFolder(std::string_view path, std::vector<FolderEntry>& entries) override {
         return inner_.ListFolder(path, entries);
     }
