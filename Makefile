@@ -1,8 +1,13 @@
 # Sweepkit Lumo: the two commands of the README, and a few helpers.
-.PHONY: test run screenshots deps native native-asan fuzz win64 win32 dist clean
+.PHONY: test test-browsers run screenshots deps native native-asan fuzz win64 win32 dist clean
 
 test: deps
 	scripts/test-all
+
+# The browser parsers with the real chromium and firefox-esr (installed when missing), natively
+# and under Wine; make test runs the fast part on the stored profiles.
+test-browsers:
+	scripts/test-browsers
 
 deps:
 	scripts/install-deps

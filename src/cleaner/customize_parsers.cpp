@@ -12,6 +12,7 @@
 
 #include "base/ansi.h"
 #include "base/text.h"
+#include "cleaner/browser_parsers.h"
 #include "cleaner/file_clearing.h"
 #include "cleaner/item_processing.h"
 #include "cleaner/seek_context.h"
@@ -263,6 +264,8 @@ PrivacyValuesPtr SpecialParser::CallParser(std::string_view sName, const ParserA
     for (const NamedOperation& op : kOperations)
         if (EqualsAsciiNoCase(op.name, sName))
             return (this->*op.operation)(varArgs, ctx);
+    if (BrowserOperation op = FindBrowserParser(sName))
+        return op(*this, varArgs, ctx);
     return nullptr;
 }
 

@@ -119,6 +119,12 @@ PrivacyValuePtr PrivacyValues::AddPrivacyValue(PrivacyValuePtr pv, std::string_v
     return values_.Add(std::move(pv), sKey, Before, After);
 }
 
+void PrivacyValues::AddNotice(std::string text) {
+    if (log_)
+        log_->AppendString(log_->DateTimeText() + "--" + text);
+    notices_.push_back(std::move(text));
+}
+
 PrivacyValuesPtr MergePrivacyValues(PrivacyValuesPtr target, const PrivacyValuesPtr& source) {
     if (!target && source)
         target = std::make_shared<PrivacyValues>();

@@ -7,6 +7,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "base/collection.h"
 
@@ -98,6 +99,11 @@ public:
 
     TraceLog* Log() const { return log_; }
 
+    // What the user must be told about this seek beyond its traces (a browser to close first, a
+    // damaged database); each also becomes a line of the log. Runs show them after the item's line.
+    void AddNotice(std::string text);
+    const std::vector<std::string>& Notices() const { return notices_; }
+
     iterator begin() { return values_.begin(); }
     iterator end() { return values_.end(); }
     const_iterator begin() const { return values_.begin(); }
@@ -106,6 +112,7 @@ public:
 private:
     Collection<PrivacyValuePtr> values_;
     TraceLog* log_;
+    std::vector<std::string> notices_;
 };
 
 // A trace collection, or none (null) when nothing was sought.

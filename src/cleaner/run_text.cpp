@@ -18,6 +18,8 @@ std::string ConfigFinishLine(bool findMode, std::string_view software, int32_t c
     return line;
 }
 
+std::string NoticeLine(std::string_view notice) { return "    " + std::string(notice); }
+
 std::string KiloBytesText(Clock& clock, int64_t bytes) {
     return clock.Number(static_cast<double>(bytes) / 1000.0) + " K";
 }

@@ -15,6 +15,9 @@ class Clock;
 std::string ItemFinishLine(bool findMode, std::string_view software, std::string_view title, int32_t count);
 // "===Find <software>: N tracks. Click "View Log" to see detail.", or "===Clear ...".
 std::string ConfigFinishLine(bool findMode, std::string_view software, int32_t count);
+// A notice of an item's seek (a browser to close first, a damaged database), shown below the
+// item's line.
+std::string NoticeLine(std::string_view notice);
 // Bytes divided by 1000 in the "##,##0.00" form of the clock's locale, then " K".
 std::string KiloBytesText(Clock& clock, int64_t bytes);
 // "Privacy Items:" count, a tab, "Disk Space:" kilobytes.

@@ -199,6 +199,9 @@ void MainWindow::DisplayItemFinish(PrivacyItem& pi, int32_t lTotalCount) {
     }
     sbrStatus.SetPanelText(4, {});
     lstLog.AddItem(ItemFinishLine(findMode_, pi.Software, pi.Title, lTotalCount));
+    if (const PrivacyValuesPtr& found = pi.Values())
+        for (const std::string& notice : found->Notices())
+            lstLog.AddItem(NoticeLine(notice));
 }
 
 void MainWindow::DisplayConfigFinish(PrivacyConfig& pc, int32_t lTotalCount) {

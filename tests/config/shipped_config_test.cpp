@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "base/text.h"
+#include "cleaner/browser_parsers.h"
 #include "config/crypt.h"
 #include "config/privacy_configs.h"
 #include "platform/portable/memory_registry.h"
@@ -110,9 +111,13 @@ TEST_F(ShippedConfig, EveryItemIsWellFormedAndRegularWhereItsKeysExist) {
             EXPECT_NE(pi.ItemType, pitNone) << where;
             ASSERT_FALSE(pi.SeekSettings.empty()) << where;
             if (pi.ItemType == pitCustomize) {
-                EXPECT_TRUE(parsers.count(pi.SeekSetting(1))) << where;
+                EXPECT_TRUE(parsers.count(pi.SeekSetting(1)) || FindBrowserParser(pi.SeekSetting(1))) << where;
                 if (StartsWith(pi.SeekSetting(1), "ParseMozilla")) {
                     EXPECT_EQ(pi.SeekSettings.size(), 2u) << where << " needs its profiles folder";
+                }
+                if (StartsWith(pi.SeekSetting(1), "ParseChromium") || StartsWith(pi.SeekSetting(1), "ParseFirefox")) {
+                    EXPECT_TRUE(FindBrowserParser(pi.SeekSetting(1))) << where;
+                    EXPECT_GE(pi.SeekSettings.size(), 2u) << where << " needs its browser's folder";
                 }
             }
             if (pi.ItemType == pitRegValue || pi.ItemType == pitRegKey) {

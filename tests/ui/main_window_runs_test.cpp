@@ -5,8 +5,10 @@
 
 #include <utility>
 
+#include "cleaner/customize_parsers.h"
 #include "log/privacy_log.h"
 #include "main_window_fixture.h"
+#include "platform/file_system.h"
 
 namespace lumo {
 namespace {
@@ -328,6 +330,23 @@ TEST_F(MainWindowRunTest, DiskTotalIsNotLimitedTo32Bits) {
     EXPECT_EQ(w.DiskTotal(), int64_t{6} * 1000 * 1000 * 1000);
     EXPECT_EQ(Panel(3), "6,000,000.00 K");
     EXPECT_EQ(w.KiloBytes(1234567), "1,234.57 K");
+}
+
+TEST_F(MainWindowRunTest, WhatAParserHasToTellTheUserFollowsItsItemLine) {
+    WriteConfig({"[Config]", "Software:Mozilla Firefox", "Type:Root", "Selected:1",
+                 "History<>1<>0<>Customize><ParseFirefoxHistory<>" + Tree("ff")});
+    MakeFile("ff/p/places.sqlite", 3000);  // not a database
+    testing::WriteBytes(Tree("ff/profiles.ini"), "[Profile0]\nName=default\nIsRelative=1\nPath=p\n");
+    MainWindow& w = Open();
+    SpecialParser parser;
+    app->SetSpecialParser(&parser);
+    w.cmdShow.Click();
+    std::vector<std::string> lines = LogLines();
+    ASSERT_GE(lines.size(), 2u);
+    EXPECT_EQ(lines[0], "Find Mozilla Firefox History: 1 tracks.");
+    // The profile's path as the parser builds it, with the system's own separators.
+    EXPECT_EQ(lines[1], "    The history database " + JoinPath(JoinPath(Tree("ff"), "p"), "places.sqlite") +
+                            " is damaged or not a database (file is not a database); nothing in it was changed");
 }
 
 }  // namespace

@@ -228,6 +228,9 @@ int RunLumo(Application& app, const LumoOptions& options, std::ostream& out, std
     });
     Subscription onItem = configs.ParseItemFinish.Subscribe([&](PrivacyItem& pi, int32_t lTotalCount) {
         out << ItemFinishLine(findMode, pi.Software, pi.Title, lTotalCount) << '\n';
+        if (const PrivacyValuesPtr& found = pi.Values())
+            for (const std::string& notice : found->Notices())
+                out << NoticeLine(notice) << '\n';
         takeInterrupt();
     });
     Subscription onRecord = configs.ParseConfigFinish.Subscribe([&](PrivacyConfig& pc, int32_t lTotalCount) {

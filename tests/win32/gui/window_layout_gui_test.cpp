@@ -268,7 +268,7 @@ TEST_F(WindowLayout, ItemsSettingsOnEveryCategory) {
     main->cmdItemsSettings.Click();
     ASSERT_TRUE(*items && (*items)->Visible());
     ItemsSettingsWindow& w = **items;
-    ASSERT_EQ(w.plugChkSettings.size(), 15u) << "the shipped applications";
+    ASSERT_EQ(w.plugChkSettings.size(), 18u) << "the shipped applications";
     ASSERT_EQ(w.tvwTree.Roots().size(), 6u);
     for (Node* node : w.tvwTree.Roots()) {
         w.tvwTree.UserClickNode(*node);
