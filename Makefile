@@ -1,5 +1,5 @@
 # Sweepkit Lumo: the two commands of the README, and a few helpers.
-.PHONY: test test-browsers run screenshots deps native native-asan fuzz win64 win32 dist clean
+.PHONY: test test-browsers run screenshots deps lint native native-asan fuzz win64 win32 dist clean
 
 test: deps
 	scripts/test-all
@@ -11,6 +11,11 @@ test-browsers:
 
 deps:
 	scripts/install-deps
+
+# Lays out the C++ files changed since LINT_BASE (default main) with clang-format and checks
+# them with clang-tidy.
+lint: deps
+	scripts/lint
 
 # The program under Wine on the shipped configuration (a virtual display when there is none).
 run: deps

@@ -27,7 +27,7 @@ Program::~Program() {
     window_.reset();
 }
 
-std::string Program::FailureText(std::exception_ptr failure) {
+std::string Program::FailureText(const std::exception_ptr& failure) {
     try {
         std::rethrow_exception(failure);
     } catch (const ConfigError& e) {

@@ -36,7 +36,7 @@ public:
     ItemsSettingsWindow* ItemsSettings() const { return itemsSettings_.get(); }
 
     // "Error <number>: <description>", the start-up failure message.
-    static std::string FailureText(std::exception_ptr failure);
+    static std::string FailureText(const std::exception_ptr& failure);
 
 private:
     void ConnectWindows();

@@ -142,7 +142,7 @@ struct PageTable {
     std::string table, nameColumn, sizeExpression;
 };
 
-DatabaseEdit PagesEdit(std::string what, std::vector<PageTable> tables) {
+DatabaseEdit PagesEdit(std::string what, const std::vector<PageTable>& tables) {
     DatabaseEdit edit;
     edit.what = std::move(what);
     edit.kinds = static_cast<int>(tables.size());

@@ -5,6 +5,7 @@
 #include <memory>
 #include <string>
 #include <unordered_map>
+#include <utility>
 #include <vector>
 
 #include "base/ansi.h"
@@ -125,7 +126,7 @@ void PrivacyConfigs::ReadConfigLines(std::string_view sConfigFileName, const Pla
             record = &Add(std::make_unique<PrivacyConfig>());
             if (lines) {
                 if (Count() == 1)
-                    record->FileLines = std::move(headerLines);
+                    record->FileLines = std::exchange(headerLines, {});
                 record->FileLines.push_back(line);
                 lines = &record->FileLines;
             }

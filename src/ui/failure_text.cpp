@@ -45,7 +45,7 @@ std::string Sentence(std::string text) {
 
 }  // namespace
 
-std::string FailureReason(std::exception_ptr error) {
+std::string FailureReason(const std::exception_ptr& error) {
     try {
         if (error)
             std::rethrow_exception(error);
@@ -62,7 +62,7 @@ std::string FailureReason(std::exception_ptr error) {
     return "the cause is not known";
 }
 
-std::string FailureText(std::exception_ptr error) {
+std::string FailureText(const std::exception_ptr& error) {
     std::string whatFailed = "Sweepkit Lumo could not finish what you asked for.";
     std::string whatToDo = "Try again. If it keeps failing, close Sweepkit Lumo and start it again.";
     try {

@@ -25,10 +25,10 @@ public:
 
 // The reason of a failure in plain words: a configuration error's description, a registry
 // error's code as words ("access was denied (error 5)"), or the message of any other error.
-std::string FailureReason(std::exception_ptr error);
+std::string FailureReason(const std::exception_ptr& error);
 
 // The text of the box a failure gets: what failed, a blank line, the reason, a blank line, what
 // to do. A UserFailure gives its own parts; other errors get the parts their kind calls for.
-std::string FailureText(std::exception_ptr error);
+std::string FailureText(const std::exception_ptr& error);
 
 }  // namespace lumo

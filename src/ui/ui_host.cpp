@@ -35,7 +35,7 @@ std::optional<MsgAnswer> CancelAnswer(MsgButtons buttons) {
     return std::nullopt;
 }
 
-void UiHost::ShowFailure(std::exception_ptr error, const Form* owner) {
+void UiHost::ShowFailure(const std::exception_ptr& error, const Form* owner) {
     ShowMessageBox({FailureText(error), MsgButtons::OkOnly, MsgIcon::Exclamation, MsgDefault::Button1, "Sweepkit Lumo",
                     owner});
 }

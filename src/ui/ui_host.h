@@ -94,7 +94,7 @@ public:
     // for whoever looks into it.
     virtual void HandlerFailed(const std::string& where, std::exception_ptr error) = 0;
     // One box that tells the user what failed, why and what to do.
-    void ShowFailure(std::exception_ptr error, const Form* owner = nullptr);
+    void ShowFailure(const std::exception_ptr& error, const Form* owner = nullptr);
 
     // Whether a modal window of the program is up: a modal form or a message box. Meanwhile
     // nothing outside it may act, the notification-area icon included.

@@ -58,7 +58,7 @@ void ListView::AddColumn(std::string text, int32_t width) {
     Notify(Change::Columns);
 }
 
-ListItem& ListView::AddItem(std::string key, std::string text, std::string icon, std::string smallIcon) {
+ListItem& ListView::AddItem(const std::string& key, std::string text, std::string icon, std::string smallIcon) {
     auto item = std::make_unique<ListItem>(*this, key, std::move(text), std::move(icon), std::move(smallIcon));
     ListItem& added = items_.Add(std::move(item), key);
     added.index_ = items_.Count();

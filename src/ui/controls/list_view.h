@@ -112,7 +112,7 @@ public:
     }
 
     // Rows, from 1. A non-empty key must be unique (CollectionError otherwise).
-    ListItem& AddItem(std::string key, std::string text, std::string icon = {}, std::string smallIcon = {});
+    ListItem& AddItem(const std::string& key, std::string text, std::string icon = {}, std::string smallIcon = {});
     int32_t ItemCount() const { return items_.Count(); }
     ListItem& Item(const IndexKey& indexKey) { return items_.item(indexKey); }
     const ListItem& Item(const IndexKey& indexKey) const { return items_.item(indexKey); }

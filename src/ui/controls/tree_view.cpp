@@ -15,7 +15,7 @@ void Node::SetExpanded(bool on) {
     owner_.Notify(Change::ItemChanged, Index());
 }
 
-Node& TreeView::AddNode(Node* parent, std::string key, std::string text) {
+Node& TreeView::AddNode(Node* parent, const std::string& key, std::string text) {
     auto node = std::make_unique<Node>(*this, parent, key, std::move(text));
     Node& added = nodes_.Add(std::move(node), key);
     added.index_ = nodes_.Count();

@@ -45,7 +45,7 @@ public:
 
     // Adds a node under `parent` (null: at the top), after the parent's last child. A non-empty
     // key must be unique (CollectionError otherwise).
-    Node& AddNode(Node* parent, std::string key, std::string text);
+    Node& AddNode(Node* parent, const std::string& key, std::string text);
     int32_t NodeCount() const { return nodes_.Count(); }
     Node& Nodes(const IndexKey& indexKey) { return nodes_.item(indexKey); }
     const Node& Nodes(const IndexKey& indexKey) const { return nodes_.item(indexKey); }
