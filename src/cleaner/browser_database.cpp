@@ -206,6 +206,40 @@ void DeleteListedRows(SqliteDatabase& db, const std::string& table, const std::s
         db.Exec("DELETE FROM " + table + " WHERE " + idColumn + " IN (SELECT id FROM " + ids + ")");
 }
 
+std::vector<RowGroup> RowsByName(SqliteDatabase& db, const std::string& sql) {
+    RowGrouper grouper;
+    SqliteStatement s = db.Prepare(sql);
+    while (s.Step())
+        grouper.Add(s.Text(1), s.Int(0), s.Int(2));
+    return grouper.Take();
+}
+
+PrivacyValuesPtr ForEachProfile(CustomizeParse& parser, const ParserArguments& args, SeekContext& ctx,
+                                const BrowserFamily& family,
+                                const std::function<void(BrowserRun& run, const BrowserProfile& profile, bool inUse)>& each) {
+    BrowserRun run(parser, args, ctx);
+    if (!ctx.files)
+        return run.result;
+    FileSystem& files = *ctx.files;
+    const std::string& dataFolder = args.Element(2);
+    std::vector<std::string> notes;
+    std::vector<BrowserProfile> profiles = family.profiles(files, dataFolder, args.Element(3), notes);
+    for (const std::string& note : notes)
+        run.Notice(note);
+    for (const BrowserProfile& profile : profiles) {
+        if (run.Stop())
+            break;
+        std::vector<std::string> held;
+        for (const std::string& name : family.heldDatabases)
+            held.push_back(JoinPath(profile.folder, name));
+        bool inUse = ProfileInUse(files, family.lockFile(dataFolder, profile), held);
+        if (inUse)
+            run.NoticeInUse(profile);
+        each(run, profile, inUse);
+    }
+    return run.result;
+}
+
 bool ProfileInUse(FileSystem& files, const std::string& lockFile, const std::vector<std::string>& databases) {
     // Opening for appending writes nothing; it fails only while another program holds the file.
     if (!lockFile.empty() && files.FileExists(lockFile) && !files.IsLink(lockFile) &&

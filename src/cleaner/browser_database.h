@@ -74,6 +74,10 @@ private:
     std::vector<RowGroup> groups_;
 };
 
+// Consecutive rows of the same name of `sql`'s result (id, name, size; ordered by name) as one
+// group each.
+std::vector<RowGroup> RowsByName(SqliteDatabase& db, const std::string& sql);
+
 // What a parser does to one database.
 struct DatabaseEdit {
     std::string what;  // for messages: "history", "cookies", "form data", ...
@@ -106,6 +110,24 @@ DatabaseOutcome EditDatabase(BrowserRun& run, const BrowserProfile& profile, con
 // Whether a running browser holds the profile: its lock file is there and cannot be opened (as
 // Windows browsers hold "parent.lock" and "lockfile"), or one of `databases` is locked.
 bool ProfileInUse(FileSystem& files, const std::string& lockFile, const std::vector<std::string>& databases);
+
+// How one browser family keeps its profiles and shows that it is running.
+struct BrowserFamily {
+    // The profiles the call's data folder (argument 2) and local folder (argument 3) hold, with a
+    // note for each that could not be entered.
+    std::vector<BrowserProfile> (*profiles)(FileSystem& files, const std::string& dataFolder,
+                                            const std::string& localFolder, std::vector<std::string>& notes);
+    // The file the running browser holds open on Windows.
+    std::string (*lockFile)(const std::string& dataFolder, const BrowserProfile& profile);
+    // The profile's databases the running browser holds everywhere.
+    std::vector<std::string> heldDatabases;
+};
+
+// One browser call over every profile of `family`: the notes on profiles that were not entered,
+// then `each` per profile (told whether the browser holds it, after its notice) until Stop.
+PrivacyValuesPtr ForEachProfile(CustomizeParse& parser, const ParserArguments& args, SeekContext& ctx,
+                                const BrowserFamily& family,
+                                const std::function<void(BrowserRun& run, const BrowserProfile& profile, bool inUse)>& each);
 
 // One file of a profile: found, and deleted when clearing a profile not in use.
 void ClearProfileFile(BrowserRun& run, const std::string& path, bool profileInUse);

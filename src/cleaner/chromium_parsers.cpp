@@ -36,15 +36,6 @@ std::vector<RowGroup> RowPerGroup(SqliteDatabase& db, const std::string& sql, in
     return groups;
 }
 
-// Consecutive rows of the same name (id, name, size; ordered by name) as one group.
-std::vector<RowGroup> RowsByName(SqliteDatabase& db, const std::string& sql) {
-    RowGrouper grouper;
-    SqliteStatement s = db.Prepare(sql);
-    while (s.Step())
-        grouper.Add(s.Text(1), s.Int(0), s.Int(2));
-    return grouper.Take();
-}
-
 // Each visited page with its visits (kind 0) and each download (kind 1).
 DatabaseEdit HistoryEdit() {
     DatabaseEdit edit;
@@ -250,34 +241,16 @@ DatabaseEdit FormDataEdit() {
 }
 
 // Runs `each` (run, profile, in use) for every profile of the browser and returns what it found.
-template <class Each>
-PrivacyValuesPtr ForEachProfile(CustomizeParse& parser, const ParserArguments& args, SeekContext& ctx, Each&& each) {
-    BrowserRun run(parser, args, ctx);
-    if (!ctx.files)
-        return run.result;
-    FileSystem& files = *ctx.files;
-    std::vector<std::string> notes;
-    const std::string& userData = args.Element(2);
-    std::vector<BrowserProfile> profiles = ChromiumProfiles(files, userData, args.Element(3), notes);
-    for (const std::string& note : notes)
-        run.Notice(note);
-    for (const BrowserProfile& profile : profiles) {
-        if (run.Stop())
-            break;
-        // The running browser holds "lockfile" open on Windows, and History and Web Data everywhere.
-        bool inUse = ProfileInUse(files, JoinPath(userData, "lockfile"),
-                                  {JoinPath(profile.folder, "History"), JoinPath(profile.folder, "Web Data")});
-        if (inUse)
-            run.NoticeInUse(profile);
-        each(run, profile, inUse);
-    }
-    return run.result;
-}
+// The running browser holds "lockfile" of the user data folder open on Windows, and History and
+// Web Data everywhere.
+const BrowserFamily kChromium{
+    ChromiumProfiles, [](const std::string& userData, const BrowserProfile&) { return JoinPath(userData, "lockfile"); },
+    {"History", "Web Data"}};
 
 }  // namespace
 
 PrivacyValuesPtr ParseChromiumHistory(CustomizeParse& parser, const ParserArguments& args, SeekContext& ctx) {
-    return ForEachProfile(parser, args, ctx, [](BrowserRun& run, const BrowserProfile& p, bool inUse) {
+    return ForEachProfile(parser, args, ctx, kChromium, [](BrowserRun& run, const BrowserProfile& p, bool inUse) {
         EditDatabase(run, p, JoinPath(p.folder, "History"), HistoryEdit(), inUse);
         // Chrome 80 and later keep top_sites; older versions kept thumbnails with the images.
         EditDatabase(run, p, JoinPath(p.folder, "Top Sites"),
@@ -301,7 +274,7 @@ PrivacyValuesPtr ParseChromiumHistory(CustomizeParse& parser, const ParserArgume
 }
 
 PrivacyValuesPtr ParseChromiumCookies(CustomizeParse& parser, const ParserArguments& args, SeekContext& ctx) {
-    return ForEachProfile(parser, args, ctx, [](BrowserRun& run, const BrowserProfile& p, bool inUse) {
+    return ForEachProfile(parser, args, ctx, kChromium, [](BrowserRun& run, const BrowserProfile& p, bool inUse) {
         EditDatabase(run, p, JoinPath(JoinPath(p.folder, "Network"), "Cookies"), CookiesEdit(), inUse);
         EditDatabase(run, p, JoinPath(p.folder, "Cookies"), CookiesEdit(), inUse);
         for (const char* folder : {"Local Storage", "IndexedDB", "databases", "File System", "Service Worker", "WebStorage"})
@@ -310,13 +283,13 @@ PrivacyValuesPtr ParseChromiumCookies(CustomizeParse& parser, const ParserArgume
 }
 
 PrivacyValuesPtr ParseChromiumFormData(CustomizeParse& parser, const ParserArguments& args, SeekContext& ctx) {
-    return ForEachProfile(parser, args, ctx, [](BrowserRun& run, const BrowserProfile& p, bool inUse) {
+    return ForEachProfile(parser, args, ctx, kChromium, [](BrowserRun& run, const BrowserProfile& p, bool inUse) {
         EditDatabase(run, p, JoinPath(p.folder, "Web Data"), FormDataEdit(), inUse);
     });
 }
 
 PrivacyValuesPtr ParseChromiumSessions(CustomizeParse& parser, const ParserArguments& args, SeekContext& ctx) {
-    return ForEachProfile(parser, args, ctx, [](BrowserRun& run, const BrowserProfile& p, bool inUse) {
+    return ForEachProfile(parser, args, ctx, kChromium, [](BrowserRun& run, const BrowserProfile& p, bool inUse) {
         for (const char* file : {"Current Session", "Current Tabs", "Last Session", "Last Tabs"})
             ClearProfileFile(run, JoinPath(p.folder, file), inUse);
         for (const char* folder : {"Sessions", "Sessions_Encrypted", "Session Storage"})
@@ -325,7 +298,7 @@ PrivacyValuesPtr ParseChromiumSessions(CustomizeParse& parser, const ParserArgum
 }
 
 PrivacyValuesPtr ParseChromiumCache(CustomizeParse& parser, const ParserArguments& args, SeekContext& ctx) {
-    return ForEachProfile(parser, args, ctx, [](BrowserRun& run, const BrowserProfile& p, bool inUse) {
+    return ForEachProfile(parser, args, ctx, kChromium, [](BrowserRun& run, const BrowserProfile& p, bool inUse) {
         for (const char* folder : {"Cache", "Code Cache", "GPUCache", "Media Cache", "DawnGraphiteCache", "DawnWebGPUCache"})
             ClearFolderContents(run, JoinPath(p.localFolder, folder), inUse);
     });

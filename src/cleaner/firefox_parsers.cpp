@@ -181,16 +181,12 @@ DatabaseEdit CookiesEdit() {
     DatabaseEdit edit;
     edit.what = "cookies";
     edit.find = [](SqliteDatabase& db) {
-        RowGrouper grouper;
         if (!db.HasTable("moz_cookies") || !db.HasColumn("moz_cookies", "host"))
-            return grouper.Take();
+            return std::vector<RowGroup>();
         // ".example.com" and "example.com" are one host to the user.
-        SqliteStatement s = db.Prepare(
-            "SELECT rowid, ltrim(host, '.') AS site, ifnull(length(name), 0) + ifnull(length(value), 0) + "
-            "ifnull(length(path), 0) FROM moz_cookies ORDER BY site, rowid");
-        while (s.Step())
-            grouper.Add(s.Text(1), s.Int(0), s.Int(2));
-        return grouper.Take();
+        return RowsByName(db,
+                          "SELECT rowid, ltrim(host, '.') AS site, ifnull(length(name), 0) + ifnull(length(value), 0) + "
+                          "ifnull(length(path), 0) FROM moz_cookies ORDER BY site, rowid");
     };
     edit.remove = [](SqliteDatabase& db) { db.Exec(std::string("DELETE FROM moz_cookies WHERE rowid IN ") + kDoomed0); };
     return edit;
@@ -200,14 +196,10 @@ DatabaseEdit FormHistoryEdit() {
     DatabaseEdit edit;
     edit.what = "form history";
     edit.find = [](SqliteDatabase& db) {
-        RowGrouper grouper;
         if (!db.HasTable("moz_formhistory") || !db.HasColumn("moz_formhistory", "fieldname"))
-            return grouper.Take();
-        SqliteStatement s = db.Prepare(
-            "SELECT id, fieldname, length(fieldname) + ifnull(length(value), 0) FROM moz_formhistory ORDER BY fieldname, id");
-        while (s.Step())
-            grouper.Add(s.Text(1), s.Int(0), s.Int(2));
-        return grouper.Take();
+            return std::vector<RowGroup>();
+        return RowsByName(db, "SELECT id, fieldname, length(fieldname) + ifnull(length(value), 0) FROM moz_formhistory "
+                              "ORDER BY fieldname, id");
     };
     edit.remove = [](SqliteDatabase& db) {
         ExecIf(db, "moz_history_to_sources", "history_id",
@@ -220,33 +212,15 @@ DatabaseEdit FormHistoryEdit() {
     return edit;
 }
 
-template <class Each>
-PrivacyValuesPtr ForEachProfile(CustomizeParse& parser, const ParserArguments& args, SeekContext& ctx, Each&& each) {
-    BrowserRun run(parser, args, ctx);
-    if (!ctx.files)
-        return run.result;
-    FileSystem& files = *ctx.files;
-    std::vector<std::string> notes;
-    std::vector<BrowserProfile> profiles = FirefoxProfiles(files, args.Element(2), args.Element(3), notes);
-    for (const std::string& note : notes)
-        run.Notice(note);
-    for (const BrowserProfile& profile : profiles) {
-        if (run.Stop())
-            break;
-        // Firefox holds parent.lock open on Windows, and places.sqlite and cookies.sqlite everywhere.
-        bool inUse = ProfileInUse(files, JoinPath(profile.folder, "parent.lock"),
-                                  {JoinPath(profile.folder, "places.sqlite"), JoinPath(profile.folder, "cookies.sqlite")});
-        if (inUse)
-            run.NoticeInUse(profile);
-        each(run, profile, inUse);
-    }
-    return run.result;
-}
+// Firefox holds parent.lock open on Windows, and places.sqlite and cookies.sqlite everywhere.
+const BrowserFamily kFirefox{
+    FirefoxProfiles, [](const std::string&, const BrowserProfile& p) { return JoinPath(p.folder, "parent.lock"); },
+    {"places.sqlite", "cookies.sqlite"}};
 
 }  // namespace
 
 PrivacyValuesPtr ParseFirefoxHistory(CustomizeParse& parser, const ParserArguments& args, SeekContext& ctx) {
-    return ForEachProfile(parser, args, ctx, [](BrowserRun& run, const BrowserProfile& p, bool inUse) {
+    return ForEachProfile(parser, args, ctx, kFirefox, [](BrowserRun& run, const BrowserProfile& p, bool inUse) {
         std::string places = JoinPath(p.folder, "places.sqlite");
         // Read first: the bookmarked pages are the same before and after the clear.
         std::optional<std::set<std::string>> keep =
@@ -263,20 +237,20 @@ PrivacyValuesPtr ParseFirefoxHistory(CustomizeParse& parser, const ParserArgumen
 }
 
 PrivacyValuesPtr ParseFirefoxCookies(CustomizeParse& parser, const ParserArguments& args, SeekContext& ctx) {
-    return ForEachProfile(parser, args, ctx, [](BrowserRun& run, const BrowserProfile& p, bool inUse) {
+    return ForEachProfile(parser, args, ctx, kFirefox, [](BrowserRun& run, const BrowserProfile& p, bool inUse) {
         EditDatabase(run, p, JoinPath(p.folder, "cookies.sqlite"), CookiesEdit(), inUse);
         ClearFolderContents(run, JoinPath(JoinPath(p.folder, "storage"), "default"), inUse);
     });
 }
 
 PrivacyValuesPtr ParseFirefoxFormData(CustomizeParse& parser, const ParserArguments& args, SeekContext& ctx) {
-    return ForEachProfile(parser, args, ctx, [](BrowserRun& run, const BrowserProfile& p, bool inUse) {
+    return ForEachProfile(parser, args, ctx, kFirefox, [](BrowserRun& run, const BrowserProfile& p, bool inUse) {
         EditDatabase(run, p, JoinPath(p.folder, "formhistory.sqlite"), FormHistoryEdit(), inUse);
     });
 }
 
 PrivacyValuesPtr ParseFirefoxSessions(CustomizeParse& parser, const ParserArguments& args, SeekContext& ctx) {
-    return ForEachProfile(parser, args, ctx, [](BrowserRun& run, const BrowserProfile& p, bool inUse) {
+    return ForEachProfile(parser, args, ctx, kFirefox, [](BrowserRun& run, const BrowserProfile& p, bool inUse) {
         for (const char* file : {"sessionstore.jsonlz4", "sessionstore.js", "sessionstore.bak"})
             ClearProfileFile(run, JoinPath(p.folder, file), inUse);
         ClearFolderContents(run, JoinPath(p.folder, "sessionstore-backups"), inUse);
@@ -284,7 +258,7 @@ PrivacyValuesPtr ParseFirefoxSessions(CustomizeParse& parser, const ParserArgume
 }
 
 PrivacyValuesPtr ParseFirefoxCache(CustomizeParse& parser, const ParserArguments& args, SeekContext& ctx) {
-    return ForEachProfile(parser, args, ctx, [](BrowserRun& run, const BrowserProfile& p, bool inUse) {
+    return ForEachProfile(parser, args, ctx, kFirefox, [](BrowserRun& run, const BrowserProfile& p, bool inUse) {
         ClearFolderContents(run, JoinPath(p.localFolder, "cache2"), inUse);
     });
 }

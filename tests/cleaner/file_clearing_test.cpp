@@ -47,8 +47,9 @@ TEST(DeleteFileOrFill, ResultsTellDeletedOverwrittenAndStillThere) {
             files.refuseWriting.insert(path);
         EXPECT_EQ(DeleteFileOrFill(files, path, c.fill, 1), c.result) << c.name;
         EXPECT_EQ(dir.Exists(c.name), c.existsAfter) << c.name;
-        if (c.existsAfter)
+        if (c.existsAfter) {
             EXPECT_EQ(dir.Read(c.name), std::string(c.contentAfter, 5)) << c.name;
+        }
     }
     ScratchFolder dir;
     PortableFileSystem real;

@@ -216,10 +216,12 @@ TEST(HostileTree, AClearTouchesNothingOutsideAndEveryLastWordIsTrue) {
             continue;
         bool there = files.FileExists(pv->Path) || files.FolderExists(pv->Path) || files.IsLink(pv->Path);
         const std::string& word = lastWord[pv->Path];
-        if (there)
+        if (there) {
             EXPECT_TRUE(word != "Delete " && word != "Find ") << word << pv->Path << " is still there";
-        if (word == "Delete ")
+        }
+        if (word == "Delete ") {
             EXPECT_FALSE(there) << pv->Path;
+        }
         EXPECT_EQ(pv->ValueStatus == vsDelete, !there) << pv->ValueStatus << " " << pv->Path;
     }
     // Nothing left in the named folder went unmentioned.

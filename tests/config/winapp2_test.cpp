@@ -269,8 +269,9 @@ TEST_F(Winapp2Machine, EntriesThatWouldCleanTheSystemOrAWholeProfileAreRefused) 
         const Winapp2Outcome& o = read.outcomes[0];
         bool refused = o.state == State::Skipped;
         EXPECT_EQ(refused, c.dangerous) << c.key << ": " << o.why;
-        if (refused)
+        if (refused) {
             EXPECT_EQ(o.why.rfind("dangerous: ", 0), 0u) << c.key << ": " << o.why;
+        }
         EXPECT_EQ(read.records.empty(), c.dangerous) << c.key;
     }
     // Whatever the other keys say: the detection is not even tried.

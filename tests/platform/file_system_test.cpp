@@ -208,8 +208,9 @@ TYPED_TEST(FileSystemTest, NothingIsWrittenThroughALink) {
         EXPECT_EQ(this->files.IsLink(path), name == std::string("in/link.dat")) << name;
         EXPECT_EQ(this->files.OpenForWrite(path, WriteMode::InPlace), nullptr) << name;
     }
-    if (symlink)
+    if (symlink) {
         EXPECT_EQ(this->files.OpenForWrite(this->dir.Path("in/link.dat"), WriteMode::Create), nullptr);
+    }
     EXPECT_EQ(this->dir.Read("outside/target.txt"), "precious");
     EXPECT_EQ(this->files.ReadFile(this->dir.Path("in")), std::nullopt) << "a folder is no file to read";
 }

@@ -43,8 +43,9 @@ TEST(Win32SystemInfo, UserAndDrivesOfTheRunningSystem) {
     EXPECT_EQ(c->fileSystem, "NTFS");
     for (const DriveInfo& d : drives) {
         EXPECT_EQ(d.path.size(), 2u) << d.path;
-        if (d.type != DriveType::Fixed)
+        if (d.type != DriveType::Fixed) {
             EXPECT_EQ(d.fileSystem, "") << d.path;
+        }
     }
 }
 #endif

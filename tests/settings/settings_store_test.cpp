@@ -218,8 +218,9 @@ TYPED_TEST(SettingsStoreTest, AKeyThatCannotBeCreatedOrReadLeavesTheSettingsAsTh
     // Wine checks access lists only when a key is opened, so its RegCreateKeyEx of the whole path
     // still makes the key and the two writes succeed there.
     EXPECT_GE(failures.size(), 2u) << DescribeFailures(failures);
-    if (this->reg.Memory())
+    if (this->reg.Memory()) {
         EXPECT_EQ(failures.size(), 2u + 2u) << DescribeFailures(failures);
+    }
 }
 
 TYPED_TEST(SettingsStoreTest, EachValueComesFromTheUserElseTheMachineElseItsDefault) {

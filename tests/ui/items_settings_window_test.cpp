@@ -222,14 +222,16 @@ TEST_P(ItemsSettingsSaveFailure, IsToldInOneBoxAndLeavesTheSetTheFileAndTheChoic
 
     EXPECT_TRUE(w.Loaded()) << "the window stays open";
     EXPECT_EQ(w.winsChkSettings[0]->Value(), CheckValue::Unchecked) << "with the user's choice in it";
-    if (!c.shortOfItems)
+    if (!c.shortOfItems) {
         EXPECT_EQ(w.plugChkSettings[0]->Value(), CheckValue::Unchecked);
+    }
     EXPECT_TRUE(config->set.item(1).Items.item(1).Selected) << "the set keeps what the file holds";
     EXPECT_TRUE(config->set.item(6).Selected);
     EXPECT_EQ(SoftwareInSet().size(), 6u);
     EXPECT_EQ(rebuilds, 0);
-    if (std::string(c.block) != "target")
+    if (std::string(c.block) != "target") {
         EXPECT_EQ(config->Bytes(), before);
+    }
     EXPECT_FALSE(std::filesystem::is_regular_file(path + ".tmp"));
 
     if (c.shortOfItems)
