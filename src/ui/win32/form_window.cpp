@@ -231,8 +231,8 @@ void FormWindow::Update(Change what) {
             ShowWindow(hwnd_.get(), SW_HIDE);
         else
             ShowWindow(hwnd_.get(), form_.GetWindowState() == WindowState::Minimized   ? SW_SHOWMINIMIZED
-                              : form_.GetWindowState() == WindowState::Maximized ? SW_SHOWMAXIMIZED
-                                                                                 : SW_SHOWNORMAL);
+                                    : form_.GetWindowState() == WindowState::Maximized ? SW_SHOWMAXIMIZED
+                                                                                       : SW_SHOWNORMAL);
         break;
     case Change::Enabled:
         EnableWindow(hwnd_.get(), form_.Enabled() ? TRUE : FALSE);
@@ -243,8 +243,9 @@ void FormWindow::Update(Change what) {
     case Change::Value: {
         if (form_.Visible()) {
             WindowState s = form_.GetWindowState();
-            ShowWindow(hwnd_.get(), s == WindowState::Minimized ? SW_MINIMIZE : s == WindowState::Maximized ? SW_MAXIMIZE
-                                                                                                      : SW_RESTORE);
+            ShowWindow(hwnd_.get(), s == WindowState::Minimized   ? SW_MINIMIZE
+                                    : s == WindowState::Maximized ? SW_MAXIMIZE
+                                                                  : SW_RESTORE);
         }
         break;
     }
