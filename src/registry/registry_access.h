@@ -6,6 +6,7 @@
 #include <string_view>
 #include <vector>
 
+#include "base/unique_handle.h"
 #include "platform/registry_api.h"
 #include "registry/reg_value.h"
 
@@ -17,29 +18,28 @@ inline constexpr std::string_view kQueryValueFailed = "查询注册表值失败�
 inline constexpr std::string_view kCreateValueFailed = "创建注册表值失败！";
 inline constexpr int32_t kErrorNumber = 100;
 
-// A handle opened by an operation, closed when the operation leaves by any path. The predefined
+// A registry key handle from the RegistryApi, closed through the same interface. The predefined
 // roots are never closed.
-class KeyHandle {
+struct RegistryKeyTraits {
+    using Handle = RegHandle;
+    RegistryApi* api = nullptr;
+    static Handle Invalid() { return 0; }
+    // The code of the close call.
+    int32_t Close(Handle h) const { return IsPredefinedRoot(h) ? 0 : api->CloseKey(h); }
+};
+
+// A handle opened by an operation, closed when the operation leaves by any path.
+class KeyHandle : public UniqueHandle<RegistryKeyTraits> {
 public:
-    explicit KeyHandle(RegistryApi& api) : api_(api) {}
-    ~KeyHandle() { Close(); }
-    KeyHandle(const KeyHandle&) = delete;
-    KeyHandle& operator=(const KeyHandle&) = delete;
+    explicit KeyHandle(RegistryApi& api) : UniqueHandle(RegistryKeyTraits{&api}) {}
 
-    RegHandle& Out() { return handle_; }
-    RegHandle get() const { return handle_; }
-    // The code of the close call; 0 when there was nothing to close.
+    // Where OpenKey and CreateKey put the handle; what was held before is closed first.
+    RegHandle& Out() { return *out(); }
+    // Closes now and answers the code of the close call; 0 when there was nothing to close.
     int32_t Close() {
-        RegHandle h = handle_;
-        handle_ = 0;
-        if (h == 0 || IsPredefinedRoot(h))
-            return 0;
-        return api_.CloseKey(h);
+        RegHandle h = release();
+        return h == RegistryKeyTraits::Invalid() ? 0 : traits().Close(h);
     }
-
-private:
-    RegistryApi& api_;
-    RegHandle handle_ = 0;
 };
 
 // Decodes the bytes of a zero-padded value buffer by type (the declared length is not used).

@@ -2,6 +2,7 @@
 // SetConsoleCtrlHandler and the console output code page.
 #include "platform/console.h"
 
+#include "platform/win32/win32_handles.h"
 #include "platform/win32/windows_api.h"
 
 #include <shellapi.h>
@@ -29,13 +30,12 @@ BOOL WINAPI OnConsoleControl(DWORD event) {
 
 std::vector<std::string> ProgramArguments(int argc, char** argv) {
     int count = 0;
-    LPWSTR* wide = CommandLineToArgvW(GetCommandLineW(), &count);
+    win32::UniqueLocal<LPWSTR> wide(CommandLineToArgvW(GetCommandLineW(), &count));
     if (!wide)
         return std::vector<std::string>(argv + (argc > 0 ? 1 : 0), argv + argc);
     std::vector<std::string> args;
     for (int i = 1; i < count; ++i)
-        args.push_back(win32::Narrow(wide[i]));
-    LocalFree(wide);
+        args.push_back(win32::Narrow(wide.ptr()[i]));
     return args;
 }
 

@@ -7,6 +7,7 @@
 // also reaches names the short form cannot (a trailing dot or blank).
 #include "platform/win32/win32_file_system.h"
 
+#include "platform/win32/win32_handles.h"
 #include "platform/win32/windows_api.h"
 
 namespace lumo {
@@ -14,6 +15,8 @@ namespace lumo {
 namespace {
 
 using win32::Narrow;
+using win32::UniqueFile;
+using win32::UniqueFind;
 
 // The path in the form the file functions take at any length: an absolute path ("C:\x",
 // "\\server\share\x") gets the "\\?\" prefix, with "/" turned into "\", doubled separators,
@@ -59,40 +62,6 @@ std::wstring Widen(std::string_view utf8) {
     return out;
 }
 
-class FileHandle {
-public:
-    explicit FileHandle(HANDLE h) : h_(h) {}
-    FileHandle(const FileHandle&) = delete;
-    FileHandle& operator=(const FileHandle&) = delete;
-    ~FileHandle() { reset(); }
-    HANDLE get() const { return h_; }
-    explicit operator bool() const { return h_ != INVALID_HANDLE_VALUE; }
-    void reset() {
-        if (h_ != INVALID_HANDLE_VALUE)
-            CloseHandle(h_);
-        h_ = INVALID_HANDLE_VALUE;
-    }
-
-private:
-    HANDLE h_;
-};
-
-class FindHandle {
-public:
-    explicit FindHandle(HANDLE h) : h_(h) {}
-    FindHandle(const FindHandle&) = delete;
-    FindHandle& operator=(const FindHandle&) = delete;
-    ~FindHandle() {
-        if (h_ != INVALID_HANDLE_VALUE)
-            FindClose(h_);
-    }
-    explicit operator bool() const { return h_ != INVALID_HANDLE_VALUE; }
-    HANDLE get() const { return h_; }
-
-private:
-    HANDLE h_;
-};
-
 FileResult FromError(DWORD error) {
     switch (error) {
     case ERROR_FILE_NOT_FOUND:
@@ -120,7 +89,7 @@ bool ForEachEntry(const std::wstring& folder, Each each) {
         pattern.push_back(L'\\');
     pattern.push_back(L'*');
     WIN32_FIND_DATAW data;
-    FindHandle find(FindFirstFileExW(pattern.c_str(), FindExInfoBasic, &data, FindExSearchNameMatch, nullptr,
+    UniqueFind find(FindFirstFileExW(pattern.c_str(), FindExInfoBasic, &data, FindExSearchNameMatch, nullptr,
                                      FIND_FIRST_EX_LARGE_FETCH));
     if (!find)
         return false;
@@ -171,7 +140,8 @@ FileResult RemoveFolderW32(const std::wstring& path) {
 
 class Win32Writer : public FileWriter {
 public:
-    explicit Win32Writer(HANDLE h) : h_(h) {}
+    explicit Win32Writer(UniqueFile h) : h_(std::move(h)) {}
+    HANDLE get() const { return h_.get(); }
     bool Write(const char* data, size_t n) override {
         while (n > 0) {
             DWORD chunk = n > 0x40000000u ? 0x40000000u : static_cast<DWORD>(n);
@@ -191,7 +161,7 @@ public:
     }
 
 private:
-    FileHandle h_;
+    UniqueFile h_;
 };
 
 }  // namespace
@@ -267,7 +237,7 @@ bool Win32FileSystem::ReplaceAtomically(std::string_view replacement, std::strin
 }
 
 std::optional<std::string> Win32FileSystem::ReadFile(std::string_view path) {
-    FileHandle h(CreateFileW(Widen(path).c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+    UniqueFile h(CreateFileW(Widen(path).c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
                              nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!h || GetFileType(h.get()) != FILE_TYPE_DISK)
         return std::nullopt;
@@ -298,10 +268,11 @@ std::unique_ptr<FileWriter> Win32FileSystem::OpenForWrite(std::string_view path,
     // In place, the link itself is opened (FILE_FLAG_OPEN_REPARSE_POINT) and then refused, so
     // no link is ever written through; so is a file with a second hard link elsewhere.
     DWORD flags = FILE_ATTRIBUTE_NORMAL | (mode == WriteMode::InPlace ? FILE_FLAG_OPEN_REPARSE_POINT : 0);
-    HANDLE h = CreateFileW(wide.c_str(), access, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, disposition, flags, nullptr);
-    if (h == INVALID_HANDLE_VALUE)
+    UniqueFile file(CreateFileW(wide.c_str(), access, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, disposition, flags, nullptr));
+    if (!file)
         return nullptr;
-    auto writer = std::make_unique<Win32Writer>(h);
+    auto writer = std::make_unique<Win32Writer>(std::move(file));
+    HANDLE h = writer->get();
     if (mode == WriteMode::InPlace) {
         BY_HANDLE_FILE_INFORMATION info;
         if (GetFileType(h) != FILE_TYPE_DISK || !GetFileInformationByHandle(h, &info) ||

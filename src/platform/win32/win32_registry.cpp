@@ -1,6 +1,7 @@
 // RegistryApi over advapi32's wide functions.
 #include "platform/win32/win32_registry.h"
 
+#include "platform/win32/win32_handles.h"
 #include "platform/win32/windows_api.h"
 
 #include <sddl.h>
@@ -195,14 +196,12 @@ std::vector<uint8_t> Win32Registry::DescriptorDenying(uint32_t rights) {
         sddl += L"(D;;" + std::wstring(mask) + L";;;WD)";
     }
     sddl += L"(A;;KA;;;WD)";
-    PSECURITY_DESCRIPTOR sd = nullptr;
+    win32::UniqueLocal<void> sd;
     ULONG len = 0;
-    if (!ConvertStringSecurityDescriptorToSecurityDescriptorW(sddl.c_str(), SDDL_REVISION_1, &sd, &len))
+    if (!ConvertStringSecurityDescriptorToSecurityDescriptorW(sddl.c_str(), SDDL_REVISION_1, sd.out(), &len))
         return {};
-    const uint8_t* bytes = static_cast<const uint8_t*>(sd);
-    std::vector<uint8_t> out(bytes, bytes + GetSecurityDescriptorLength(sd));
-    LocalFree(sd);
-    return out;
+    const uint8_t* bytes = static_cast<const uint8_t*>(sd.get());
+    return std::vector<uint8_t>(bytes, bytes + GetSecurityDescriptorLength(sd.get()));
 }
 
 }  // namespace lumo

@@ -1,6 +1,7 @@
 // The shell over shell32 and kernel32.
 #include "platform/win32/win32_shell.h"
 
+#include "platform/win32/win32_handles.h"
 #include "platform/win32/windows_api.h"
 
 #include <shellapi.h>
@@ -92,8 +93,9 @@ bool Win32Shell::StartCommand(std::string_view commandLine) {
     PROCESS_INFORMATION pi{};
     if (!CreateProcessW(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi))
         return false;
-    CloseHandle(pi.hThread);
-    CloseHandle(pi.hProcess);
+    // Nothing waits for the program: both handles are let go at once.
+    win32::UniqueKernelHandle thread(pi.hThread);
+    win32::UniqueKernelHandle process(pi.hProcess);
     return true;
 }
 

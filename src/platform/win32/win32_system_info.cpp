@@ -3,38 +3,26 @@
 
 #include <cstring>
 
+#include "platform/win32/win32_handles.h"
 #include "platform/win32/windows_api.h"
 
 namespace lumo {
-
-namespace {
-
-class TokenHandle {
-public:
-    ~TokenHandle() {
-        if (h)
-            CloseHandle(h);
-    }
-    HANDLE h = nullptr;
-};
-
-}  // namespace
 
 int32_t Win32SystemInfo::Version() {
     return static_cast<int32_t>(GetVersion());
 }
 
 std::optional<SidParts> Win32SystemInfo::UserSid() {
-    TokenHandle token;
-    if (!OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, &token.h))
+    win32::UniqueKernelHandle token;
+    if (!OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, token.out()))
         return std::nullopt;
     DWORD size = 0;
-    GetTokenInformation(token.h, TokenUser, nullptr, 0, &size);
+    GetTokenInformation(token.get(), TokenUser, nullptr, 0, &size);
     if (size == 0)
         return std::nullopt;
     // Whole 8-byte words, so the TOKEN_USER at its start is aligned.
     std::vector<uint64_t> buffer((size + 7) / 8);
-    if (!GetTokenInformation(token.h, TokenUser, buffer.data(), static_cast<DWORD>(buffer.size() * 8), &size))
+    if (!GetTokenInformation(token.get(), TokenUser, buffer.data(), static_cast<DWORD>(buffer.size() * 8), &size))
         return std::nullopt;
     PSID sid = reinterpret_cast<TOKEN_USER*>(buffer.data())->User.Sid;
     if (!IsValidSid(sid))

@@ -37,11 +37,14 @@ FormWindow::FormWindow(Win32Host& host, Form& form) : host_(host), form_(form) {
     RegisterClassFor(host.Instance(), className);
     dpi_ = WindowDpi(nullptr);
     HWND owner = form.Owner() ? Win32Host::WindowOf(*form.Owner()) : nullptr;
-    hwnd_ = CreateWindowExW(ExStyle(), className.c_str(), Widen(form.Caption()).c_str(), Style(), CW_USEDEFAULT,
-                            CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, owner, nullptr, host.Instance(), this);
-    if (!hwnd_)
+    HWND made = CreateWindowExW(ExStyle(), className.c_str(), Widen(form.Caption()).c_str(), Style(), CW_USEDEFAULT,
+                                CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, owner, nullptr, host.Instance(), this);
+    if (!made) {
+        // The system already destroyed a window whose creation failed after WM_NCCREATE.
+        (void)hwnd_.release();
         return;
-    dpi_ = WindowDpi(hwnd_);
+    }
+    dpi_ = WindowDpi(hwnd_.get());
     ApplyStyle();
     RebuildMenuBar();
     ApplySize();
@@ -50,15 +53,8 @@ FormWindow::FormWindow(Win32Host& host, Form& form) : host_(host), form_(form) {
     creating_ = false;
 }
 
-FormWindow::~FormWindow() {
-    Destroy();
-    if (menuBar_)
-        DestroyMenu(menuBar_);
-    if (bigIcon_)
-        DestroyIcon(bigIcon_);
-    if (smallIcon_)
-        DestroyIcon(smallIcon_);
-}
+// The icons go after the window that showed them.
+FormWindow::~FormWindow() { Destroy(); }
 
 void FormWindow::Destroy() {
     if (!hwnd_)
@@ -68,13 +64,12 @@ void FormWindow::Destroy() {
     for (auto& [id, timer] : timers_)
         timer->Forget();
     for (auto& [id, timer] : timers_)
-        KillTimer(hwnd_, id);
-    SetWindowLongPtrW(hwnd_, GWLP_USERDATA, 0);
-    HWND gone = hwnd_;
-    hwnd_ = nullptr;
+        KillTimer(hwnd_.get(), id);
+    SetWindowLongPtrW(hwnd_.get(), GWLP_USERDATA, 0);
+    UniqueWindow gone = std::move(hwnd_);
     // The window takes its menu bar with it.
-    menuBar_ = nullptr;
-    DestroyWindow(gone);
+    (void)menuBar_.release();
+    gone.reset();
     byId_.clear();
     timers_.clear();
 }
@@ -134,7 +129,7 @@ void FormWindow::MakePeer(Control& control) {
     }
     if (control.Kind() == ControlKind::Timer) {
         UINT_PTR id = nextTimerId_++;
-        auto timer = std::make_unique<TimerPeer>(hwnd_, control, id);
+        auto timer = std::make_unique<TimerPeer>(hwnd_.get(), control, id);
         timers_[id] = timer.get();
         TimerPeer* raw = timer.get();
         control.AttachPeer(std::move(timer));
@@ -184,7 +179,7 @@ void FormWindow::RefreshControls() {
 
 void FormWindow::MeasureFrame() {
     RECT outer{}, inner{};
-    if (!GetWindowRect(hwnd_, &outer) || !GetClientRect(hwnd_, &inner))
+    if (!GetWindowRect(hwnd_.get(), &outer) || !GetClientRect(hwnd_.get(), &inner))
         return;
     form_.SetFrameSize(PixelsToTwips((outer.right - outer.left) - inner.right, dpi_),
                        PixelsToTwips((outer.bottom - outer.top) - inner.bottom, dpi_));
@@ -192,29 +187,28 @@ void FormWindow::MeasureFrame() {
 
 void FormWindow::ApplySize() {
     RECT r{0, 0, Px(form_.ClientWidth()), Px(form_.ClientHeight())};
-    AdjustWindowRectEx(&r, Style(), menuBar_ != nullptr, ExStyle());
-    SetWindowPos(hwnd_, nullptr, 0, 0, r.right - r.left, r.bottom - r.top,
+    AdjustWindowRectEx(&r, Style(), menuBar_.valid(), ExStyle());
+    SetWindowPos(hwnd_.get(), nullptr, 0, 0, r.right - r.left, r.bottom - r.top,
                  SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
     MeasureFrame();
 }
 
 void FormWindow::ApplyStyle() {
-    LONG_PTR style = GetWindowLongPtrW(hwnd_, GWL_STYLE);
+    LONG_PTR style = GetWindowLongPtrW(hwnd_.get(), GWL_STYLE);
     LONG_PTR keep = style & (WS_VISIBLE | WS_DISABLED | WS_MINIMIZE | WS_MAXIMIZE);
-    SetWindowLongPtrW(hwnd_, GWL_STYLE, static_cast<LONG_PTR>(Style()) | keep);
-    SetWindowLongPtrW(hwnd_, GWL_EXSTYLE, static_cast<LONG_PTR>(ExStyle()));
-    SetWindowPos(hwnd_, nullptr, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE | SWP_FRAMECHANGED);
-    if (bigIcon_)
-        DestroyIcon(bigIcon_);
-    if (smallIcon_)
-        DestroyIcon(smallIcon_);
-    bigIcon_ = smallIcon_ = nullptr;
+    SetWindowLongPtrW(hwnd_.get(), GWL_STYLE, static_cast<LONG_PTR>(Style()) | keep);
+    SetWindowLongPtrW(hwnd_.get(), GWL_EXSTYLE, static_cast<LONG_PTR>(ExStyle()));
+    SetWindowPos(hwnd_.get(), nullptr, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE | SWP_FRAMECHANGED);
+    // The new icons are shown before the old ones go.
+    UniqueIcon big, small;
     if (!form_.Icon().empty()) {
-        bigIcon_ = LoadProgramIcon(host_.Instance(), form_.Icon(), GetSystemMetrics(SM_CXICON));
-        smallIcon_ = LoadProgramIcon(host_.Instance(), form_.Icon(), GetSystemMetrics(SM_CXSMICON));
+        big.reset(LoadProgramIcon(host_.Instance(), form_.Icon(), GetSystemMetrics(SM_CXICON)));
+        small.reset(LoadProgramIcon(host_.Instance(), form_.Icon(), GetSystemMetrics(SM_CXSMICON)));
     }
-    SendMessageW(hwnd_, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(bigIcon_));
-    SendMessageW(hwnd_, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(smallIcon_));
+    SendMessageW(hwnd_.get(), WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(big.get()));
+    SendMessageW(hwnd_.get(), WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(small.get()));
+    bigIcon_ = std::move(big);
+    smallIcon_ = std::move(small);
 }
 
 void FormWindow::Update(Change what) {
@@ -222,26 +216,26 @@ void FormWindow::Update(Change what) {
         return;
     switch (what) {
     case Change::Caption:
-        SetWindowTextW(hwnd_, Widen(form_.Caption()).c_str());
+        SetWindowTextW(hwnd_.get(), Widen(form_.Caption()).c_str());
         break;
     case Change::Bounds:
         if (form_.GetWindowState() == WindowState::Normal) {
             RECT r{0, 0, Px(form_.ClientWidth()), Px(form_.ClientHeight())};
-            AdjustWindowRectEx(&r, Style(), menuBar_ != nullptr, ExStyle());
-            SetWindowPos(hwnd_, nullptr, Px(form_.Left()), Px(form_.Top()), r.right - r.left, r.bottom - r.top,
+            AdjustWindowRectEx(&r, Style(), menuBar_.valid(), ExStyle());
+            SetWindowPos(hwnd_.get(), nullptr, Px(form_.Left()), Px(form_.Top()), r.right - r.left, r.bottom - r.top,
                          SWP_NOZORDER | SWP_NOACTIVATE);
         }
         break;
     case Change::Visible:
         if (!form_.Visible())
-            ShowWindow(hwnd_, SW_HIDE);
+            ShowWindow(hwnd_.get(), SW_HIDE);
         else
-            ShowWindow(hwnd_, form_.GetWindowState() == WindowState::Minimized   ? SW_SHOWMINIMIZED
-                              : form_.GetWindowState() == WindowState::Maximized ? SW_SHOWMAXIMIZED
-                                                                                 : SW_SHOWNORMAL);
+            ShowWindow(hwnd_.get(), form_.GetWindowState() == WindowState::Minimized   ? SW_SHOWMINIMIZED
+                                    : form_.GetWindowState() == WindowState::Maximized ? SW_SHOWMAXIMIZED
+                                                                                       : SW_SHOWNORMAL);
         break;
     case Change::Enabled:
-        EnableWindow(hwnd_, form_.Enabled() ? TRUE : FALSE);
+        EnableWindow(hwnd_.get(), form_.Enabled() ? TRUE : FALSE);
         break;
     case Change::Style:
         ApplyStyle();
@@ -249,8 +243,9 @@ void FormWindow::Update(Change what) {
     case Change::Value: {
         if (form_.Visible()) {
             WindowState s = form_.GetWindowState();
-            ShowWindow(hwnd_, s == WindowState::Minimized ? SW_MINIMIZE : s == WindowState::Maximized ? SW_MAXIMIZE
-                                                                                                      : SW_RESTORE);
+            ShowWindow(hwnd_.get(), s == WindowState::Minimized   ? SW_MINIMIZE
+                                    : s == WindowState::Maximized ? SW_MAXIMIZE
+                                                                  : SW_RESTORE);
         }
         break;
     }
@@ -266,11 +261,11 @@ void FormWindow::Center(HWND owner) {
     else
         SystemParametersInfoW(SPI_GETWORKAREA, 0, &area, 0);
     RECT me{};
-    GetWindowRect(hwnd_, &me);
+    GetWindowRect(hwnd_.get(), &me);
     int w = me.right - me.left, h = me.bottom - me.top;
     int x = area.left + ((area.right - area.left) - w) / 2;
     int y = area.top + ((area.bottom - area.top) - h) / 2;
-    SetWindowPos(hwnd_, nullptr, x < 0 ? 0 : x, y < 0 ? 0 : y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+    SetWindowPos(hwnd_.get(), nullptr, x < 0 ? 0 : x, y < 0 ? 0 : y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
 namespace {
@@ -286,9 +281,11 @@ void AppendItems(HMENU into, const MenuItem& parent) {
         UINT flags = MF_STRING | (item->Checked() ? MF_CHECKED : 0u) | (item->Enabled() ? 0u : MF_GRAYED);
         std::wstring caption = Widen(item->Caption());
         if (item->Count() > 0) {
-            HMENU sub = CreatePopupMenu();
-            AppendItems(sub, *item);
-            AppendMenuW(into, flags | MF_POPUP, reinterpret_cast<UINT_PTR>(sub), caption.c_str());
+            UniqueMenu sub(CreatePopupMenu());
+            AppendItems(sub.get(), *item);
+            // Once appended, the sub-menu goes with the menu that holds it.
+            if (AppendMenuW(into, flags | MF_POPUP, reinterpret_cast<UINT_PTR>(sub.get()), caption.c_str()))
+                (void)sub.release();
         } else {
             AppendMenuW(into, flags, item->Id(), caption.c_str());
         }
@@ -297,40 +294,40 @@ void AppendItems(HMENU into, const MenuItem& parent) {
 
 }  // namespace
 
-HMENU BuildPopupMenu(const MenuItem& menu) {
-    HMENU popup = CreatePopupMenu();
-    AppendItems(popup, menu);
+UniqueMenu BuildPopupMenu(const MenuItem& menu) {
+    UniqueMenu popup(CreatePopupMenu());
+    AppendItems(popup.get(), menu);
     return popup;
 }
 
 void FormWindow::RebuildMenuBar() {
     bool any = std::any_of(form_.Menus().begin(), form_.Menus().end(), [](auto& m) { return m->Visible(); });
-    HMENU old = menuBar_;
-    menuBar_ = nullptr;
+    UniqueMenu bar;
     if (any) {
-        menuBar_ = CreateMenu();
+        bar.reset(CreateMenu());
         for (const auto& top : form_.Menus()) {
             if (!top->Visible())
                 continue;
             UINT flags = MF_STRING | (top->Enabled() ? 0u : MF_GRAYED);
             std::wstring caption = Widen(top->Caption());
             if (top->Count() > 0) {
-                HMENU sub = CreatePopupMenu();
-                AppendItems(sub, *top);
-                AppendMenuW(menuBar_, flags | MF_POPUP, reinterpret_cast<UINT_PTR>(sub), caption.c_str());
+                UniqueMenu sub(CreatePopupMenu());
+                AppendItems(sub.get(), *top);
+                if (AppendMenuW(bar.get(), flags | MF_POPUP, reinterpret_cast<UINT_PTR>(sub.get()), caption.c_str()))
+                    (void)sub.release();
             } else {
-                AppendMenuW(menuBar_, flags, top->Id(), caption.c_str());
+                AppendMenuW(bar.get(), flags, top->Id(), caption.c_str());
             }
         }
     }
-    if (menuBar_ || old) {
+    if (bar || menuBar_) {
         // The client area keeps its size; the outer window grows or shrinks with the bar. The
         // client's passing change of size is not the user's.
         bool wasCreating = creating_;
         creating_ = true;
-        SetMenu(hwnd_, menuBar_);
-        if (old)
-            DestroyMenu(old);
+        SetMenu(hwnd_.get(), bar.get());
+        // The old bar, no longer in the window, goes now.
+        menuBar_ = std::move(bar);
         ApplySize();
         creating_ = wasCreating;
     }
@@ -360,7 +357,7 @@ LRESULT CALLBACK FormWindow::WindowProc(HWND hwnd, UINT message, WPARAM w, LPARA
     if (message == WM_NCCREATE) {
         auto* create = reinterpret_cast<CREATESTRUCTW*>(l);
         auto* self = static_cast<FormWindow*>(create->lpCreateParams);
-        self->hwnd_ = hwnd;
+        self->hwnd_.reset(hwnd);
         SetWindowLongPtrW(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
     }
     auto* self = reinterpret_cast<FormWindow*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
@@ -381,7 +378,7 @@ LRESULT CALLBACK FormWindow::WindowProc(HWND hwnd, UINT message, WPARAM w, LPARA
 LRESULT FormWindow::Handle(UINT message, WPARAM w, LPARAM l) {
     // After a handler the form may be unloaded: hwnd_ is null then and the model must not be
     // touched any more (this object lives on until the host drops it).
-    HWND hwnd = hwnd_;
+    HWND hwnd = hwnd_.get();
     switch (message) {
     case WM_COMMAND: {
         int id = LOWORD(w);

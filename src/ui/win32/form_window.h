@@ -10,6 +10,7 @@
 
 #include "ui/controls/form.h"
 #include "ui/win32/control_windows.h"
+#include "ui/win32/gdi_handles.h"
 #include "ui/win32/win32_ui.h"
 
 namespace lumo {
@@ -18,15 +19,15 @@ class Win32Host;
 
 namespace lumo::win32 {
 
-// A pop-up menu of the visible sub-items of `menu`; the caller destroys it.
-HMENU BuildPopupMenu(const MenuItem& menu);
+// A pop-up menu of the visible sub-items of `menu`.
+UniqueMenu BuildPopupMenu(const MenuItem& menu);
 
 class FormWindow : public FormPeer {
 public:
     FormWindow(Win32Host& host, Form& form);
     ~FormWindow() override;
 
-    HWND Handle() const { return hwnd_; }
+    HWND Handle() const { return hwnd_.get(); }
     Form& Model() const { return form_; }
     Win32Host& Host() const { return host_; }
     int Dpi() const { return dpi_; }
@@ -68,7 +69,8 @@ private:
 
     Win32Host& host_;
     Form& form_;
-    HWND hwnd_ = nullptr;
+    // Set as the window is created (WM_NCCREATE), so its first messages already reach this peer.
+    UniqueWindow hwnd_;
     int dpi_ = 96;
     int nextId_ = 100;
     UINT_PTR nextTimerId_ = 1;
@@ -76,9 +78,10 @@ private:
     int busy_ = 0;
     std::map<int, ControlWindow*> byId_;
     std::map<UINT_PTR, TimerPeer*> timers_;
-    HMENU menuBar_ = nullptr;
-    HICON bigIcon_ = nullptr;
-    HICON smallIcon_ = nullptr;
+    // The bar shown in the window; the window destroys it with itself.
+    UniqueMenu menuBar_;
+    UniqueIcon bigIcon_;
+    UniqueIcon smallIcon_;
 };
 
 }  // namespace lumo::win32

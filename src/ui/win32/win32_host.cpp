@@ -22,9 +22,9 @@ Win32Host::Win32Host(HINSTANCE instance) : instance_(instance) {
 Win32Host::~Win32Host() {
     while (!trays_.empty())
         RemoveTray(*trays_.back().icon);
+    // The windows go before the fonts they show.
     remains_.clear();
-    for (auto& [key, font] : fonts_)
-        DeleteObject(font);
+    fonts_.clear();
 }
 
 HWND Win32Host::WindowOf(const Form& form) {
@@ -43,13 +43,12 @@ HFONT Win32Host::Font(const FontInfo& font, int dpi) const {
                        (font.italic ? L"i" : L"") + L"|" + std::to_wstring(dpi);
     auto it = fonts_.find(key);
     if (it != fonts_.end())
-        return it->second;
+        return it->second.get();
     int height = -static_cast<int>(font.size * dpi / 72.0 + 0.5);
-    HFONT made = CreateFontW(height, 0, 0, 0, font.bold ? FW_BOLD : FW_NORMAL, font.italic, FALSE, FALSE,
-                             DEFAULT_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
-                             DEFAULT_PITCH | FF_DONTCARE, name.c_str());
-    fonts_[key] = made;
-    return made;
+    win32::UniqueFont made(CreateFontW(height, 0, 0, 0, font.bold ? FW_BOLD : FW_NORMAL, font.italic, FALSE, FALSE,
+                                       DEFAULT_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
+                                       DEFAULT_PITCH | FF_DONTCARE, name.c_str()));
+    return (fonts_[key] = std::move(made)).get();
 }
 
 TwipsSize Win32Host::CaptionExtent(const Control& control, int32_t width) const {
@@ -59,8 +58,9 @@ TwipsSize Win32Host::CaptionExtent(const Control& control, int32_t width) const 
     auto* window = dynamic_cast<FormWindow*>(control.Parent().Peer());
     int dpi = window ? window->Dpi() : win32::WindowDpi(nullptr);
     auto px = [dpi](int at96) { return MulDiv(at96, dpi, 96); };
-    HDC dc = CreateCompatibleDC(nullptr);
-    HGDIOBJ old = SelectObject(dc, Font(control.Font(), dpi));
+    win32::UniqueMemoryDc memory(CreateCompatibleDC(nullptr));
+    HDC dc = memory.get();
+    win32::ScopedSelect font(dc, Font(control.Font(), dpi));
     // What each kind draws around its text, in pixels: a push button its edges, the default
     // button's frame and the focus rectangle; a check box its box and the gap after it; a frame
     // the stretch of its line before and after the caption. A label draws the text alone.
@@ -86,8 +86,6 @@ TwipsSize Win32Host::CaptionExtent(const Control& control, int32_t width) const 
         flags |= DT_SINGLELINE;
     }
     DrawTextW(dc, text.c_str(), static_cast<int>(text.size()), &r, flags);
-    SelectObject(dc, old);
-    DeleteDC(dc);
     int needWidth = (r.right - r.left) + chrome.cx, needHeight = (r.bottom - r.top) + chrome.cy;
     if (control.Kind() == ControlKind::CheckBox)
         needHeight = std::max(needHeight, px(12) + 1);
@@ -295,16 +293,16 @@ void Win32Host::PopupMenu(Form& owner, MenuItem& menu) {
     HWND hwnd = WindowOf(owner);
     if (!hwnd)
         return;
-    HMENU popup = win32::BuildPopupMenu(menu);
+    win32::UniqueMenu popup = win32::BuildPopupMenu(menu);
     POINT at{};
     GetCursorPos(&at);
     // Without the foreground the menu would not close when the user clicks elsewhere (the
     // documented behaviour for menus opened from the notification area).
     SetForegroundWindow(hwnd);
     UINT chosen = static_cast<UINT>(
-        TrackPopupMenuEx(popup, TPM_RETURNCMD | TPM_RIGHTBUTTON | TPM_NONOTIFY, at.x, at.y, hwnd, nullptr));
+        TrackPopupMenuEx(popup.get(), TPM_RETURNCMD | TPM_RIGHTBUTTON | TPM_NONOTIFY, at.x, at.y, hwnd, nullptr));
     PostMessageW(hwnd, WM_NULL, 0, 0);
-    DestroyMenu(popup);
+    popup.reset();
     if (chosen != 0)
         if (MenuItem* item = menu.FindId(chosen))
             item->Click();
@@ -317,7 +315,7 @@ bool Win32Host::AddTray(TrayEntry& entry, DWORD action) {
     data.uID = entry.id;
     data.uFlags = NIF_MESSAGE | NIF_ICON | NIF_TIP;
     data.uCallbackMessage = win32::kTrayMessage;
-    data.hIcon = entry.picture;
+    data.hIcon = entry.picture.get();
     std::wstring tip = Widen(entry.icon->ToolTip);
     wcsncpy(data.szTip, tip.c_str(), sizeof data.szTip / sizeof data.szTip[0] - 1);
     return Shell_NotifyIconW(action, &data) != FALSE;
@@ -332,16 +330,16 @@ void Win32Host::ShowTrayIcon(TrayIcon& icon, Form& owner) {
     for (TrayEntry& entry : trays_) {
         if (entry.icon != &icon)
             continue;
-        if (entry.picture)
-            DestroyIcon(entry.picture);
-        entry.picture = win32::LoadProgramIcon(instance_, icon.Picture, GetSystemMetrics(SM_CXSMICON));
+        // The area shows the new picture before the old one goes.
+        win32::UniqueIcon old = std::move(entry.picture);
+        entry.picture.reset(win32::LoadProgramIcon(instance_, icon.Picture, GetSystemMetrics(SM_CXSMICON)));
         AddTray(entry, NIM_MODIFY);
         return;
     }
     TrayEntry entry{&icon, hwnd, nextTrayId_++,
-                    win32::LoadProgramIcon(instance_, icon.Picture, GetSystemMetrics(SM_CXSMICON))};
+                    win32::UniqueIcon(win32::LoadProgramIcon(instance_, icon.Picture, GetSystemMetrics(SM_CXSMICON)))};
     AddTray(entry, NIM_ADD);
-    trays_.push_back(entry);
+    trays_.push_back(std::move(entry));
 }
 
 void Win32Host::RemoveTray(TrayIcon& icon) {
@@ -353,8 +351,6 @@ void Win32Host::RemoveTray(TrayIcon& icon) {
         data.hWnd = it->owner;
         data.uID = it->id;
         Shell_NotifyIconW(NIM_DELETE, &data);
-        if (it->picture)
-            DestroyIcon(it->picture);
         trays_.erase(it);
         return;
     }

@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "ui/ui_host.h"
+#include "ui/win32/gdi_handles.h"
 #include "ui/win32/win32_ui.h"
 
 namespace lumo {
@@ -66,7 +67,7 @@ private:
         TrayIcon* icon;
         HWND owner;
         UINT id;
-        HICON picture;
+        win32::UniqueIcon picture;
     };
     struct Remains {
         std::unique_ptr<FormPeer> form;
@@ -87,7 +88,7 @@ private:
     std::vector<TrayEntry> trays_;
     std::vector<Remains> remains_;
     // Made on first use and kept; measuring a caption may make one.
-    mutable std::map<std::wstring, HFONT> fonts_;
+    mutable std::map<std::wstring, win32::UniqueFont> fonts_;
     std::vector<Form*> forms_;  // the loaded forms
     // The forms each modal form disabled, to enable again when it goes.
     std::map<Form*, std::vector<Form*>> disabledBy_;

@@ -1,6 +1,8 @@
 // DPI and icons.
 #include "ui/win32/win32_ui.h"
 
+#include "ui/win32/gdi_handles.h"
+
 namespace lumo::win32 {
 
 int WindowDpi(HWND window) {
@@ -13,10 +15,8 @@ int WindowDpi(HWND window) {
         if (dpi > 0)
             return static_cast<int>(dpi);
     }
-    HDC screen = GetDC(nullptr);
-    int dpi = screen ? GetDeviceCaps(screen, LOGPIXELSY) : 96;
-    if (screen)
-        ReleaseDC(nullptr, screen);
+    ScopedWindowDc screen(nullptr);
+    int dpi = screen ? GetDeviceCaps(screen.get(), LOGPIXELSY) : 96;
     return dpi > 0 ? dpi : 96;
 }
 
