@@ -33,6 +33,7 @@ class MainWindow;
 struct ListEntrySetting {
     int16_t AppSettings::*setting;
     int16_t first;
+    bool operator==(const ListEntrySetting&) const = default;
 };
 
 // A control of Run Options that shows and stores one setting: a check box a switch, a text box a
