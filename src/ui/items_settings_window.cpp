@@ -79,7 +79,8 @@ constexpr ControlRow kControls[] = {
     CategoryBox("moziChkSettings", "moziFraSettings", 2, "Cache Files"),
     CategoryBox("moziChkSettings", "moziFraSettings", 3, "Cookies"),
     // Box 0 of the applications; the others are made at load, one per Plugins record.
-    {CheckBox, "plugChkSettings", nullptr, 240, 360, kPluginBoxWidth, kPluginBoxHeight, kCreationOrder, "plugFraSettings", rsNone, 0},
+    {CheckBox, "plugChkSettings", nullptr, 240, 360, kPluginBoxWidth, kPluginBoxHeight, kCreationOrder,
+     "plugFraSettings", rsNone, 0},
 };
 
 }  // namespace table

@@ -127,8 +127,8 @@ TEST(FormTableWalk, RefusesRowsTheModelCannotHonour) {
         const char* named;  // in the message
     };
     const Case cases[] = {
-        {"a frame made later", {{CheckBox, "box", "x", 0, 0, 9, 9, kCreationOrder, "fra"}, {Frame, "fra", nullptr, 0, 0, 9, 9}},
-         "box"},
+        {"a frame made later",
+         {{CheckBox, "box", "x", 0, 0, 9, 9, kCreationOrder, "fra"}, {Frame, "fra", nullptr, 0, 0, 9, 9}}, "box"},
         {"a container that is no frame",
          {{Label, "lbl", "x", 0, 0, 9, 9}, {CheckBox, "box", "x", 0, 0, 9, 9, kCreationOrder, "lbl"}}, "box"},
         {"a caption on a text box", {{TextBox, "txt", "x", 0, 0, 9, 9}}, "txt"},
