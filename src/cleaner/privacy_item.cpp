@@ -28,14 +28,17 @@ const std::string& PrivacyItem::SeekSetting(size_t position) const {
 void PrivacyItem::SetSeekSettingsByString(std::string_view str) { AppendSettings(SeekSettings, str); }
 void PrivacyItem::SetHoldSettingsByString(std::string_view str) { AppendSettings(HoldSettings, str); }
 
+std::string_view ItemTypeWord(int32_t type) {
+    for (const ItemTypeName& name : kItemTypeNames)
+        if (name.type == type)
+            return name.word;
+    return {};
+}
+
 int32_t PrivacyItem::TransPrivacyItemType(std::string_view sType) {
-    if (sType == "RegValue") return pitRegValue;
-    if (sType == "RegKey") return pitRegKey;
-    if (sType == "RegSubKeyValue") return pitRegSubKeyValue;
-    if (sType == "File") return pitFile;
-    if (sType == "Folder") return pitFolder;
-    if (sType == "IniFileItem") return pitIniFileItem;
-    if (sType == "Customize") return pitCustomize;
+    for (const ItemTypeName& name : kItemTypeNames)
+        if (name.word == sType)
+            return name.type;
     return pitNone;
 }
 

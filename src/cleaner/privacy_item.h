@@ -30,6 +30,20 @@ enum PrivacyItemType : int32_t {
     pitWinapp2Registry = 10,
 };
 
+// The words that name an item's type in the item lines of the configuration file: the loader
+// reads them (PrivacyItem::TransPrivacyItemType), lumo-config writes them. Case counts.
+struct ItemTypeName {
+    PrivacyItemType type;
+    std::string_view word;
+};
+inline constexpr ItemTypeName kItemTypeNames[] = {
+    {pitRegValue, "RegValue"}, {pitRegKey, "RegKey"},           {pitRegSubKeyValue, "RegSubKeyValue"},
+    {pitFile, "File"},         {pitFolder, "Folder"},           {pitIniFileItem, "IniFileItem"},
+    {pitCustomize, "Customize"},
+};
+// The word naming `type`; empty for a type no word names.
+std::string_view ItemTypeWord(int32_t type);
+
 class PrivacyItem {
 public:
     std::string Software;

@@ -1,6 +1,7 @@
 // frmAbout: the product's name and the version the running program carries.
 #pragma once
 
+#include <span>
 #include <string>
 
 #include "ui/controls/button.h"
@@ -17,6 +18,8 @@ std::string VersionText(const VersionNumbers& version);
 class AboutWindow : public Form {
 public:
     explicit AboutWindow(UiHost& host);
+    // The window's controls, as the constructor makes them.
+    static std::span<const ControlRow> ControlTable();
 
     Frame& Frame1;
     Frame& Frame2;

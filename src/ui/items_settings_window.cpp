@@ -15,61 +15,75 @@
 namespace lumo {
 namespace {
 
-// All six frames share one place; one is visible at a time.
-constexpr TwipsRect kFramePlace{2760, 600, 5775, 5175};
-// Boxes of the built-in frames: left 600, top 600 + 600 × index, inside their frame.
-constexpr int32_t kBoxLeft = 600;
-constexpr int32_t kBoxTop = 600;
-constexpr int32_t kBoxStep = 600;
-constexpr int32_t kBoxWidth = 4575;
-constexpr int32_t kBoxHeight = 375;
 // Application boxes: box 0 at (240, 360), 450 apart downwards, ten to a column, columns 2415 apart.
-constexpr TwipsRect kPluginBox0{240, 360, 2415, 375};
+constexpr int32_t kPluginBoxWidth = 2415;
+constexpr int32_t kPluginBoxHeight = 375;
 constexpr int32_t kPluginStep = 450;
 constexpr int32_t kPluginsPerColumn = 10;
 constexpr int32_t kPluginColumnStep = 2415;
 
-const char* const kWindowsCaptions[] = {"Recent Documents History", "Recent Search History", "Recent Run History",
-                                        "Open/Save Dialog Box History", "Window Temp Files", "Recycle Bin"};
-const char* const kInternetCaptions[] = {"Address Bar History", "Internet Browser History", "AutoComplete History",
-                                         "Temporary Internet Files(Cache Files)", "Downloaded Program Files",
-                                         "Cookies"};
-const char* const kOperaCaptions[] = {"Global History", "Cookies File", "Address Bar File", "Cache Files"};
-const char* const kNetscapeCaptions[] = {"Address Bar", "History Files", "Cache Files", "Cookies"};
-const char* const kMozillaCaptions[] = {"Address Bar", "History Files", "Cache Files", "Cookies"};
+namespace table {
+using enum ControlKind;
 
-Frame& MakeFrame(Form& form, const char* name, const char* caption) {
-    Frame& f = form.Add<Frame>(name);
-    f.SetCaption(caption);
-    f.Move(kFramePlace.left, kFramePlace.top, kFramePlace.width, kFramePlace.height);
-    f.SetVisible(false);
-    return f;
+// All six frames share one place; one is visible at a time.
+constexpr ControlRow CategoryFrame(const char* name, const char* caption) {
+    return {Frame, name, caption, 2760, 600, 5775, 5175, kCreationOrder, nullptr, rsHidden};
+}
+// Boxes of the built-in frames: left 600, top 600 + 600 × index, inside their frame.
+constexpr ControlRow CategoryBox(const char* name, const char* frame, int32_t index, const char* caption) {
+    return {CheckBox, name, caption, 600, 600 + 600 * index, 4575, 375, kCreationOrder, frame, rsNone, index};
 }
 
-template <size_t N>
-std::vector<CheckBox*> MakeBoxes(Form& form, const char* name, Frame& frame, const char* const (&captions)[N]) {
-    std::vector<CheckBox*> boxes;
-    for (size_t i = 0; i < N; ++i) {
-        auto index = static_cast<int32_t>(i);
-        CheckBox& box = form.Add<CheckBox>(name, &frame, index);
-        box.SetCaption(captions[i]);
-        box.Move(kBoxLeft, kBoxTop + kBoxStep * index, kBoxWidth, kBoxHeight);
-        boxes.push_back(&box);
-    }
-    return boxes;
-}
+// Kind, name, caption, place, tab order, frame, looks, position in a control array.
+constexpr ControlRow kControls[] = {
+    {Label, "lblCategory", "Category:", 195, 210, 2325, 285},
+    {TreeView, "tvwTree", nullptr, 240, 600, 2295, 5295, 0},
+    {Label, "lblSettings", "General", 2640, 120, 6015, 375},
+    {Shape, "shapeSettings", nullptr, 2640, 510, 6015, 5385},
+    CategoryFrame("winsFraSettings", "Windows Settings"),
+    CategoryFrame("inetFraSettings", "Internet Explorer Settings"),
+    CategoryFrame("operFraSettings", "Opera Settings"),
+    CategoryFrame("netsFraSettings", "Netscape Settings"),
+    CategoryFrame("moziFraSettings", "Mozilla Settings"),
+    CategoryFrame("plugFraSettings", "Application Settings"),
+    {Label, "plugLblNone", "No applications are configured.", 240, 360, 5295, 375, kCreationOrder, "plugFraSettings",
+     rsHidden},
+    {Button, "cmdOk", "OK", 3765, 5985, 1140, 420, 1, nullptr, rsDefault},
+    {Button, "cmdCancel", "Cancel", 5520, 5985, 1140, 420, 2, nullptr, rsCancel},
+    {Button, "cmdApply", "Apply", 7320, 5985, 1140, 420, 3},
+    {Label, "lblRunGoing", kRunGoingNotice, 240, 5985, 3375, 420, kCreationOrder, nullptr, rsHidden},
+    CategoryFrame("w2FraSettings", "winapp2.ini Entries"),
+    {ListView, "w2LvwEntries", nullptr, 120, 300, 5535, 4755, kCreationOrder, "w2FraSettings"},
+    CategoryBox("winsChkSettings", "winsFraSettings", 0, "Recent Documents History"),
+    CategoryBox("winsChkSettings", "winsFraSettings", 1, "Recent Search History"),
+    CategoryBox("winsChkSettings", "winsFraSettings", 2, "Recent Run History"),
+    CategoryBox("winsChkSettings", "winsFraSettings", 3, "Open/Save Dialog Box History"),
+    CategoryBox("winsChkSettings", "winsFraSettings", 4, "Window Temp Files"),
+    CategoryBox("winsChkSettings", "winsFraSettings", 5, "Recycle Bin"),
+    CategoryBox("inetChkSettings", "inetFraSettings", 0, "Address Bar History"),
+    CategoryBox("inetChkSettings", "inetFraSettings", 1, "Internet Browser History"),
+    CategoryBox("inetChkSettings", "inetFraSettings", 2, "AutoComplete History"),
+    CategoryBox("inetChkSettings", "inetFraSettings", 3, "Temporary Internet Files(Cache Files)"),
+    CategoryBox("inetChkSettings", "inetFraSettings", 4, "Downloaded Program Files"),
+    CategoryBox("inetChkSettings", "inetFraSettings", 5, "Cookies"),
+    CategoryBox("operChkSettings", "operFraSettings", 0, "Global History"),
+    CategoryBox("operChkSettings", "operFraSettings", 1, "Cookies File"),
+    CategoryBox("operChkSettings", "operFraSettings", 2, "Address Bar File"),
+    CategoryBox("operChkSettings", "operFraSettings", 3, "Cache Files"),
+    CategoryBox("netsChkSettings", "netsFraSettings", 0, "Address Bar"),
+    CategoryBox("netsChkSettings", "netsFraSettings", 1, "History Files"),
+    CategoryBox("netsChkSettings", "netsFraSettings", 2, "Cache Files"),
+    CategoryBox("netsChkSettings", "netsFraSettings", 3, "Cookies"),
+    CategoryBox("moziChkSettings", "moziFraSettings", 0, "Address Bar"),
+    CategoryBox("moziChkSettings", "moziFraSettings", 1, "History Files"),
+    CategoryBox("moziChkSettings", "moziFraSettings", 2, "Cache Files"),
+    CategoryBox("moziChkSettings", "moziFraSettings", 3, "Cookies"),
+    // Box 0 of the applications; the others are made at load, one per Plugins record.
+    {CheckBox, "plugChkSettings", nullptr, 240, 360, kPluginBoxWidth, kPluginBoxHeight, kCreationOrder,
+     "plugFraSettings", rsNone, 0},
+};
 
-template <class T>
-T& Placed(T& control, int32_t left, int32_t top, int32_t width, int32_t height) {
-    control.Move(left, top, width, height);
-    return control;
-}
-
-template <class T>
-T& Captioned(T& control, const char* caption) {
-    control.SetCaption(caption);
-    return control;
-}
+}  // namespace table
 
 // The winapp2.ini list inside its frame, and its columns.
 constexpr TwipsRect kWinapp2List{120, 300, 5535, 4755};
@@ -94,26 +108,30 @@ std::string FirstWord(const std::string& text) {
 
 ItemsSettingsWindow::ItemsSettingsWindow(UiHost& host, PrivacyConfigs& configSet, std::string configFilePath,
                                          std::function<void()> listChanged)
-    : Form(host, "frmItemsSettings"),
-      lblCategory(Captioned(Placed(Add<Label>("lblCategory"), 195, 210, 2325, 285), "Category:")),
-      tvwTree(Placed(Add<TreeView>("tvwTree"), 240, 600, 2295, 5295)),
-      lblSettings(Captioned(Placed(Add<Label>("lblSettings"), 2640, 120, 6015, 375), "General")),
-      shapeSettings(Placed(Add<Shape>("shapeSettings"), 2640, 510, 6015, 5385)),
-      winsFraSettings(MakeFrame(*this, "winsFraSettings", "Windows Settings")),
-      inetFraSettings(MakeFrame(*this, "inetFraSettings", "Internet Explorer Settings")),
-      operFraSettings(MakeFrame(*this, "operFraSettings", "Opera Settings")),
-      netsFraSettings(MakeFrame(*this, "netsFraSettings", "Netscape Settings")),
-      moziFraSettings(MakeFrame(*this, "moziFraSettings", "Mozilla Settings")),
-      plugFraSettings(MakeFrame(*this, "plugFraSettings", "Application Settings")),
-      plugLblNone(Captioned(Placed(Add<Label>("plugLblNone", &plugFraSettings), 240, 360, 5295, 375),
-                            "No applications are configured.")),
-      cmdOk(Captioned(Placed(Add<Button>("cmdOk"), 3765, 5985, 1140, 420), "OK")),
-      cmdCancel(Captioned(Placed(Add<Button>("cmdCancel"), 5520, 5985, 1140, 420), "Cancel")),
-      cmdApply(Captioned(Placed(Add<Button>("cmdApply"), 7320, 5985, 1140, 420), "Apply")),
-      lblRunGoing(Captioned(Placed(Add<Label>("lblRunGoing"), 240, 5985, 3375, 420), kRunGoingNotice)),
-      w2FraSettings(MakeFrame(*this, "w2FraSettings", "winapp2.ini Entries")),
-      w2LvwEntries(Placed(Add<ListView>("w2LvwEntries", &w2FraSettings), kWinapp2List.left, kWinapp2List.top,
-                          kWinapp2List.width, kWinapp2List.height)),
+    : Form(host, "frmItemsSettings", table::kControls),
+      lblCategory(Named<Label>("lblCategory")),
+      tvwTree(Named<TreeView>("tvwTree")),
+      lblSettings(Named<Label>("lblSettings")),
+      shapeSettings(Named<Shape>("shapeSettings")),
+      winsFraSettings(Named<Frame>("winsFraSettings")),
+      inetFraSettings(Named<Frame>("inetFraSettings")),
+      operFraSettings(Named<Frame>("operFraSettings")),
+      netsFraSettings(Named<Frame>("netsFraSettings")),
+      moziFraSettings(Named<Frame>("moziFraSettings")),
+      plugFraSettings(Named<Frame>("plugFraSettings")),
+      plugLblNone(Named<Label>("plugLblNone")),
+      cmdOk(Named<Button>("cmdOk")),
+      cmdCancel(Named<Button>("cmdCancel")),
+      cmdApply(Named<Button>("cmdApply")),
+      lblRunGoing(Named<Label>("lblRunGoing")),
+      w2FraSettings(Named<Frame>("w2FraSettings")),
+      w2LvwEntries(Named<ListView>("w2LvwEntries")),
+      winsChkSettings(NamedArray<CheckBox>("winsChkSettings")),
+      inetChkSettings(NamedArray<CheckBox>("inetChkSettings")),
+      operChkSettings(NamedArray<CheckBox>("operChkSettings")),
+      netsChkSettings(NamedArray<CheckBox>("netsChkSettings")),
+      moziChkSettings(NamedArray<CheckBox>("moziChkSettings")),
+      plugChkSettings(NamedArray<CheckBox>("plugChkSettings")),
       configSet_(configSet),
       configFilePath_(std::move(configFilePath)),
       listChanged_(std::move(listChanged)) {
@@ -128,17 +146,6 @@ ItemsSettingsWindow::ItemsSettingsWindow(UiHost& host, PrivacyConfigs& configSet
     verdana.bold = true;
     lblSettings.SetFont(verdana);
 
-    winsChkSettings = MakeBoxes(*this, "winsChkSettings", winsFraSettings, kWindowsCaptions);
-    inetChkSettings = MakeBoxes(*this, "inetChkSettings", inetFraSettings, kInternetCaptions);
-    operChkSettings = MakeBoxes(*this, "operChkSettings", operFraSettings, kOperaCaptions);
-    netsChkSettings = MakeBoxes(*this, "netsChkSettings", netsFraSettings, kNetscapeCaptions);
-    moziChkSettings = MakeBoxes(*this, "moziChkSettings", moziFraSettings, kMozillaCaptions);
-
-    CheckBox& box0 = Add<CheckBox>("plugChkSettings", &plugFraSettings, 0);
-    box0.Move(kPluginBox0.left, kPluginBox0.top, kPluginBox0.width, kPluginBox0.height);
-    plugChkSettings.push_back(&box0);
-    plugLblNone.SetVisible(false);
-    lblRunGoing.SetVisible(false);
     w2LvwEntries.SetView(ListViewStyle::Report);
     w2LvwEntries.SetLabelEdit(LabelEditMode::Manual);
     w2LvwEntries.SetFullRowSelect(true);
@@ -146,11 +153,6 @@ ItemsSettingsWindow::ItemsSettingsWindow(UiHost& host, PrivacyConfigs& configSet
     w2LvwEntries.AddColumn("Application", kWinapp2NameWidth);
     w2LvwEntries.AddColumn("Warning", kWinapp2WarningWidth);
 
-    cmdOk.SetDefault(true);
-    cmdCancel.SetCancel(true);
-    int32_t tab = 0;
-    for (Control* c : std::initializer_list<Control*>{&tvwTree, &cmdOk, &cmdCancel, &cmdApply})
-        c->SetTabIndex(tab++);
 
     OnLoad = [this] { Form_Load(); };
     tvwTree.OnNodeClick = [this](Node& node) { tvwTree_NodeClick(node); };
@@ -159,6 +161,8 @@ ItemsSettingsWindow::ItemsSettingsWindow(UiHost& host, PrivacyConfigs& configSet
     cmdCancel.OnClick = [this] { cmdCancel_Click(); };
     w2LvwEntries.OnItemCheck = [this](ListItem& row) { w2LvwEntries_ItemCheck(row); };
 }
+
+std::span<const ControlRow> ItemsSettingsWindow::ControlTable() { return table::kControls; }
 
 const std::vector<CheckBox*>& ItemsSettingsWindow::CategoryBoxes(int k) const {
     switch (k) {
@@ -233,10 +237,10 @@ void ItemsSettingsWindow::AddPluginBox(int j, const PrivacyConfig& record) {
         CheckBox& box = Add<CheckBox>("plugChkSettings", &plugFraSettings, j);
         if (j >= kPluginsPerColumn) {
             const CheckBox& beside = *plugChkSettings[static_cast<size_t>(j - kPluginsPerColumn)];
-            box.Move(beside.Left() + kPluginColumnStep, beside.Top(), kPluginBox0.width, kPluginBox0.height);
+            box.Move(beside.Left() + kPluginColumnStep, beside.Top(), kPluginBoxWidth, kPluginBoxHeight);
         } else {
             const CheckBox& above = *plugChkSettings[static_cast<size_t>(j - 1)];
-            box.Move(above.Left(), above.Top() + kPluginStep, kPluginBox0.width, kPluginBox0.height);
+            box.Move(above.Left(), above.Top() + kPluginStep, kPluginBoxWidth, kPluginBoxHeight);
         }
         plugChkSettings.push_back(&box);
     }

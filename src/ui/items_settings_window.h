@@ -6,6 +6,7 @@
 #include <array>
 #include <functional>
 #include <memory>
+#include <span>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -35,6 +36,9 @@ public:
     // window's list after OK and Apply (LoadPItem).
     ItemsSettingsWindow(UiHost& host, PrivacyConfigs& configSet, std::string configFilePath,
                         std::function<void()> listChanged);
+    // The window's controls, as the constructor makes them; the application boxes after the
+    // first are made at load.
+    static std::span<const ControlRow> ControlTable();
 
     Label& lblCategory;
     TreeView& tvwTree;

@@ -24,40 +24,44 @@ constexpr size_t kWinapp2ReportLines = 10;
 const char* const kIconKeys[] = {"win", "winshow", "windelete", "mie", "mieshow",
                                  "miedelete", "app", "appshow", "appdelete"};
 
-template <class T>
-T& Place(Form& form, const char* name, int32_t left, int32_t top, int32_t width, int32_t height) {
-    T& control = form.Add<T>(name);
-    control.Move(left, top, width, height);
-    return control;
-}
+namespace table {
+using enum ControlKind;
 
-Button& PlaceButton(Form& form, const char* name, const char* caption, int32_t top, int32_t tabIndex,
-                    bool bold = false) {
-    Button& button = Place<Button>(form, name, 6240, top, 1185, 495);
-    button.SetCaption(caption);
-    button.SetTabIndex(tabIndex);
-    if (bold)
-        button.SetFontBold(true);
-    return button;
-}
+// Kind, name, caption, place, tab order, frame, looks. The buttons stand in a column on the right.
+constexpr ControlRow kControls[] = {
+    {ListView, "lvwPItem", nullptr, 0, 120, 6135, 4575, 8},
+    {ListBox, "lstLog", nullptr, 0, 4800, 6135, 1815, 9},
+    {StatusBar, "sbrStatus", nullptr, 0, 6690, 7575, 270},
+    {Button, "cmdShow", "Show", 6240, 120, 1185, 495, 0, nullptr, rsBold},
+    {Button, "cmdClear", "Clear", 6240, 720, 1185, 495, 1, nullptr, rsBold},
+    {Button, "cmdRunOptions", "Run Options", 6240, 1800, 1185, 495, 2},
+    {Button, "cmdItemsSettings", "Items Settings", 6240, 2400, 1185, 495, 3},
+    {Button, "cmdViewLog", "View Log", 6240, 3000, 1185, 495, 4},
+    {Button, "cmdHelp", "Help", 6240, 4680, 1185, 495, 7},
+    {Button, "cmdAbout", "About", 6240, 5280, 1185, 495, 6},
+    {Button, "cmdExit", "Exit", 6240, 5880, 1185, 495, 5},
+    {Timer, "tmrSchedule", nullptr, 0, 0, 0, 0},
+    {ImageList, "imlPrivacy", nullptr, 0, 0, 0, 0},
+};
 
+}  // namespace table
 }  // namespace
 
 MainWindow::MainWindow(UiHost& host, Application& app)
-    : Form(host, "frmPrivacyLumo"),
-      lvwPItem(Place<ListView>(*this, "lvwPItem", 0, 120, 6135, 4575)),
-      lstLog(Place<ListBox>(*this, "lstLog", 0, 4800, 6135, 1815)),
-      sbrStatus(Place<StatusBar>(*this, "sbrStatus", 0, 6690, 7575, 270)),
-      cmdShow(PlaceButton(*this, "cmdShow", "Show", 120, 0, true)),
-      cmdClear(PlaceButton(*this, "cmdClear", "Clear", 720, 1, true)),
-      cmdRunOptions(PlaceButton(*this, "cmdRunOptions", "Run Options", 1800, 2)),
-      cmdItemsSettings(PlaceButton(*this, "cmdItemsSettings", "Items Settings", 2400, 3)),
-      cmdViewLog(PlaceButton(*this, "cmdViewLog", "View Log", 3000, 4)),
-      cmdHelp(PlaceButton(*this, "cmdHelp", "Help", 4680, 7)),
-      cmdAbout(PlaceButton(*this, "cmdAbout", "About", 5280, 6)),
-      cmdExit(PlaceButton(*this, "cmdExit", "Exit", 5880, 5)),
-      tmrSchedule(Add<Timer>("tmrSchedule")),
-      imlPrivacy(Add<ImageList>("imlPrivacy")),
+    : Form(host, "frmPrivacyLumo", table::kControls),
+      lvwPItem(Named<ListView>("lvwPItem")),
+      lstLog(Named<ListBox>("lstLog")),
+      sbrStatus(Named<StatusBar>("sbrStatus")),
+      cmdShow(Named<Button>("cmdShow")),
+      cmdClear(Named<Button>("cmdClear")),
+      cmdRunOptions(Named<Button>("cmdRunOptions")),
+      cmdItemsSettings(Named<Button>("cmdItemsSettings")),
+      cmdViewLog(Named<Button>("cmdViewLog")),
+      cmdHelp(Named<Button>("cmdHelp")),
+      cmdAbout(Named<Button>("cmdAbout")),
+      cmdExit(Named<Button>("cmdExit")),
+      tmrSchedule(Named<Timer>("tmrSchedule")),
+      imlPrivacy(Named<ImageList>("imlPrivacy")),
       app_(app),
       schedule_(std::make_unique<Schedule>(app, host, [this] { DoClear(false); }, [this] { return store_; })) {
     BuildControls();
@@ -65,14 +69,14 @@ MainWindow::MainWindow(UiHost& host, Application& app)
 
 MainWindow::~MainWindow() = default;
 
+std::span<const ControlRow> MainWindow::ControlTable() { return table::kControls; }
+
 void MainWindow::BuildControls() {
     SetCaption(kCaption);
     SetBorder(BorderStyle::Sizable);
     SetIcon(kProgramIcon);
     SetClientSize(7575, 6960);
 
-    lvwPItem.SetTabIndex(8);
-    lstLog.SetTabIndex(9);
     for (const char* key : kIconKeys)
         imlPrivacy.Add(key, ListIconResource(key));
     lvwPItem.SetIcons(&imlPrivacy);

@@ -9,6 +9,7 @@
 #include <exception>
 #include <functional>
 #include <memory>
+#include <span>
 #include <string>
 #include <string_view>
 #include <unordered_map>
@@ -54,6 +55,8 @@ public:
 
     MainWindow(UiHost& host, Application& app);
     ~MainWindow() override;
+    // The window's controls, as the constructor makes them.
+    static std::span<const ControlRow> ControlTable();
 
     Application& App() const { return app_; }
 

@@ -4,8 +4,8 @@
 
 #include <algorithm>
 #include <array>
-#include <initializer_list>
 #include <utility>
+#include <variant>
 
 #include "base/text.h"
 #include "registry/reg_key.h"
@@ -21,23 +21,6 @@ constexpr const char* kCaption = "Run Options";
 constexpr std::array<int16_t, 6> kIntervals = {15, 30, 60, 120, 240, 480};
 constexpr const char* kIntervalTexts[] = {"15 Minutes", "30 Minutes", "1 Hour", "2 Hours", "4 Hours", "8 Hours"};
 
-template <class T>
-T& Placed(T& control, int32_t left, int32_t top, int32_t width, int32_t height) {
-    control.Move(left, top, width, height);
-    return control;
-}
-
-template <class T>
-T& Captioned(T& control, const char* caption) {
-    control.SetCaption(caption);
-    return control;
-}
-
-ComboBox& DropdownList(ComboBox& combo) {
-    combo.SetStyle(ComboStyle::DropdownList);
-    return combo;
-}
-
 // Any interval the list does not offer (the default 6 among them) shows as its last entry.
 int32_t IntervalEntry(int16_t minutes) {
     for (size_t i = 0; i < kIntervals.size(); ++i)
@@ -48,73 +31,115 @@ int32_t IntervalEntry(int16_t minutes) {
 
 CheckValue CheckedWhen(bool on) { return on ? CheckValue::Checked : CheckValue::Unchecked; }
 
+template <class... F>
+struct Overloaded : F... {
+    using F::operator()...;
+};
+
 // What a user can do when Windows refuses a change to the registry.
 constexpr const char* kRightsAdvice =
     "Windows did not let Sweepkit Lumo change them in the registry: your user account may not have the right "
     "to. Ask your administrator for that right, then try again.";
 
+namespace table {
+using enum ControlKind;
+
+// Kind, name, caption, place, tab order, frame, looks. The keyboard goes top to bottom as the
+// window reads, the window's buttons last.
+constexpr ControlRow kControls[] = {
+    {Button, "geneCmdDefault", "Default", 5520, 6720, 975, 375, 16},
+    {Button, "cmdApply", "Apply", 3480, 6720, 975, 375, 15},
+    {Button, "cmdCancel", "Cancel", 2400, 6720, 975, 375, 14, nullptr, rsCancel},
+    {Button, "cmdOk", "OK", 1320, 6720, 975, 375, 13, nullptr, rsDefault},
+    {Frame, "geneFraSettings", nullptr, 360, 210, 6105, 6390},
+    {CheckBox, "advaChkEnableFileLogging", "Enable file logging", 375, 2145, 1620, 255, 6, "geneFraSettings"},
+    {ComboBox, "advaCmbScheduleInterval", nullptr, 2805, 1290, 1455, 315, 3, "geneFraSettings", rsDropdownList},
+    {ComboBox, "advaCmbKeepLogDays", nullptr, 3540, 2115, 660, 315, 7, "geneFraSettings", rsDropdownList},
+    {CheckBox, "advaChkScheduleClock", "Run clear process every day at", 375, 1710, 2985, 255, 4, "geneFraSettings"},
+    {CheckBox, "advaChkScheduleInterval", "Run clear process every", 375, 1320, 2400, 255, 2, "geneFraSettings"},
+    {ComboBox, "advaCmbScheduleClock", nullptr, 3390, 1680, 975, 315, 5, "geneFraSettings", rsDropdownList},
+    {CheckBox, "geneChkTurnOffAutoComplete", "Turn off Forms Auto Complete switch", 375, 705, 5415, 255, 1,
+     "geneFraSettings"},
+    {CheckBox, "geneChkRunOnStartup", "Run Sweepkit when windows startup", 375, 150, 5415, 255, 0, "geneFraSettings"},
+    {Frame, "Frame1", "Internet Explorer Protection", 285, 3315, 5505, 2910, kCreationOrder, "geneFraSettings"},
+    {Button, "geneCmdApplyToIE", "Apply to IE", 3705, 2430, 1500, 375, 12, "Frame1"},
+    {TextBox, "geneTxtWindowTitle", nullptr, 330, 2040, 4860, 315, 10, "Frame1"},
+    {TextBox, "geneTxtHomePage", nullptr, 330, 1425, 4875, 315, 9, "Frame1"},
+    {Button, "geneCmdUseBlank", "Use Blank", 2520, 2430, 1095, 375, 11, "Frame1"},
+    {CheckBox, "geneChkIEMonitor", "Monitor any change for Browser's Start Page or Window Title", 330, 900, 4935, 255,
+     8, "Frame1"},
+    {Label, "Label7", "Start page (Home Page):", 330, 1170, 2415, 240, kCreationOrder, "Frame1"},
+    {Label, "Label8", "Window Title:", 330, 1800, 2415, 225, kCreationOrder, "Frame1"},
+    {Label, "Label3",
+     "Some websites may change your browser's start page and window title for ad, this protection will monitor "
+     "the changing and prompt message.",
+     330, 270, 4935, 615, kCreationOrder, "Frame1"},
+    {Label, "Label13", "day(s)", 4245, 2175, 735, 255, kCreationOrder, "geneFraSettings"},
+    {Label, "Label5", "and keep log file(s)", 2010, 2175, 1515, 255, kCreationOrder, "geneFraSettings"},
+    {Label, "Label2",
+     "Log file record the show/clear detail info. Because the log file is so large, recommend  not keep them for "
+     "a long time. Another way, you can copy it to other path.",
+     645, 2520, 5160, 735, kCreationOrder, "geneFraSettings"},
+    {Label, "Label1", "Turn off AutoComplete for User names and Passwords on forms. ", 630, 975, 5415, 255,
+     kCreationOrder, "geneFraSettings"},
+    // A line below the buttons for the notice of a run going on.
+    {Label, "lblRunGoing", kRunGoingNotice, 360, 7215, 6105, 285, kCreationOrder, nullptr, rsHidden},
+};
+
+}  // namespace table
+
+// The controls that show one setting each. The schedule's type and interval are told apart below.
+constexpr SettingBinding kBindings[] = {
+    {"geneChkRunOnStartup", &AppSettings::RunOnStartupWindows},
+    {"geneChkTurnOffAutoComplete", &AppSettings::TurnOffFormsAutoComplete},
+    {"geneChkIEMonitor", &AppSettings::MonitorStartPage},
+    {"geneTxtHomePage", &AppSettings::StartPage},
+    {"geneTxtWindowTitle", &AppSettings::WindowTitle},
+    {"advaCmbScheduleClock", ListEntrySetting{&AppSettings::ScheduleClock, 0}},
+    {"advaChkEnableFileLogging", &AppSettings::EnableFileLogging},
+    {"advaCmbKeepLogDays", ListEntrySetting{&AppSettings::KeepLogDays, 1}},
+};
+
 }  // namespace
 
+std::span<const ControlRow> RunOptionsWindow::ControlTable() { return table::kControls; }
+std::span<const SettingBinding> RunOptionsWindow::Bindings() { return kBindings; }
+
 RunOptionsWindow::RunOptionsWindow(UiHost& host, Application& app, SettingsStore& store)
-    : Form(host, "frmRunOptions"),
-      geneCmdDefault(Captioned(Placed(Add<Button>("geneCmdDefault"), 5520, 6720, 975, 375), "Default")),
-      cmdApply(Captioned(Placed(Add<Button>("cmdApply"), 3480, 6720, 975, 375), "Apply")),
-      cmdCancel(Captioned(Placed(Add<Button>("cmdCancel"), 2400, 6720, 975, 375), "Cancel")),
-      cmdOk(Captioned(Placed(Add<Button>("cmdOk"), 1320, 6720, 975, 375), "OK")),
-      geneFraSettings(Placed(Add<Frame>("geneFraSettings"), 360, 210, 6105, 6390)),
-      advaChkEnableFileLogging(Captioned(Placed(Add<CheckBox>("advaChkEnableFileLogging", &geneFraSettings),
-                                                375, 2145, 1620, 255),
-                                         "Enable file logging")),
-      advaCmbScheduleInterval(
-          DropdownList(Placed(Add<ComboBox>("advaCmbScheduleInterval", &geneFraSettings), 2805, 1290, 1455, 315))),
-      advaCmbKeepLogDays(
-          DropdownList(Placed(Add<ComboBox>("advaCmbKeepLogDays", &geneFraSettings), 3540, 2115, 660, 315))),
-      advaChkScheduleClock(Captioned(Placed(Add<CheckBox>("advaChkScheduleClock", &geneFraSettings), 375, 1710,
-                                            2985, 255),
-                                     "Run clear process every day at")),
-      advaChkScheduleInterval(Captioned(Placed(Add<CheckBox>("advaChkScheduleInterval", &geneFraSettings), 375,
-                                               1320, 2400, 255),
-                                        "Run clear process every")),
-      advaCmbScheduleClock(
-          DropdownList(Placed(Add<ComboBox>("advaCmbScheduleClock", &geneFraSettings), 3390, 1680, 975, 315))),
-      geneChkTurnOffAutoComplete(Captioned(Placed(Add<CheckBox>("geneChkTurnOffAutoComplete", &geneFraSettings),
-                                                  375, 705, 5415, 255),
-                                           "Turn off Forms Auto Complete switch")),
-      geneChkRunOnStartup(Captioned(Placed(Add<CheckBox>("geneChkRunOnStartup", &geneFraSettings), 375, 150, 5415,
-                                           255),
-                                    "Run Sweepkit when windows startup")),
-      Frame1(Captioned(Placed(Add<Frame>("Frame1", &geneFraSettings), 285, 3315, 5505, 2910),
-                       "Internet Explorer Protection")),
-      geneCmdApplyToIE(Captioned(Placed(Add<Button>("geneCmdApplyToIE", &Frame1), 3705, 2430, 1500, 375),
-                                 "Apply to IE")),
-      geneTxtWindowTitle(Placed(Add<TextBox>("geneTxtWindowTitle", &Frame1), 330, 2040, 4860, 315)),
-      geneTxtHomePage(Placed(Add<TextBox>("geneTxtHomePage", &Frame1), 330, 1425, 4875, 315)),
-      geneCmdUseBlank(Captioned(Placed(Add<Button>("geneCmdUseBlank", &Frame1), 2520, 2430, 1095, 375),
-                                "Use Blank")),
-      geneChkIEMonitor(Captioned(Placed(Add<CheckBox>("geneChkIEMonitor", &Frame1), 330, 900, 4935, 255),
-                                 "Monitor any change for Browser's Start Page or Window Title")),
-      Label7(Captioned(Placed(Add<Label>("Label7", &Frame1), 330, 1170, 2415, 240), "Start page (Home Page):")),
-      Label8(Captioned(Placed(Add<Label>("Label8", &Frame1), 330, 1800, 2415, 225), "Window Title:")),
-      Label3(Captioned(Placed(Add<Label>("Label3", &Frame1), 330, 270, 4935, 615),
-                       "Some websites may change your browser's start page and window title for ad, this "
-                       "protection will monitor the changing and prompt message.")),
-      Label13(Captioned(Placed(Add<Label>("Label13", &geneFraSettings), 4245, 2175, 735, 255), "day(s)")),
-      Label5(Captioned(Placed(Add<Label>("Label5", &geneFraSettings), 2010, 2175, 1515, 255),
-                       "and keep log file(s)")),
-      Label2(Captioned(Placed(Add<Label>("Label2", &geneFraSettings), 645, 2520, 5160, 735),
-                       "Log file record the show/clear detail info. Because the log file is so large, recommend  "
-                       "not keep them for a long time. Another way, you can copy it to other path.")),
-      Label1(Captioned(Placed(Add<Label>("Label1", &geneFraSettings), 630, 975, 5415, 255),
-                       "Turn off AutoComplete for User names and Passwords on forms. ")),
-      lblRunGoing(Captioned(Placed(Add<Label>("lblRunGoing"), 360, 7215, 6105, 285), kRunGoingNotice)),
+    : Form(host, "frmRunOptions", table::kControls),
+      geneCmdDefault(Named<Button>("geneCmdDefault")),
+      cmdApply(Named<Button>("cmdApply")),
+      cmdCancel(Named<Button>("cmdCancel")),
+      cmdOk(Named<Button>("cmdOk")),
+      geneFraSettings(Named<Frame>("geneFraSettings")),
+      advaChkEnableFileLogging(Named<CheckBox>("advaChkEnableFileLogging")),
+      advaCmbScheduleInterval(Named<ComboBox>("advaCmbScheduleInterval")),
+      advaCmbKeepLogDays(Named<ComboBox>("advaCmbKeepLogDays")),
+      advaChkScheduleClock(Named<CheckBox>("advaChkScheduleClock")),
+      advaChkScheduleInterval(Named<CheckBox>("advaChkScheduleInterval")),
+      advaCmbScheduleClock(Named<ComboBox>("advaCmbScheduleClock")),
+      geneChkTurnOffAutoComplete(Named<CheckBox>("geneChkTurnOffAutoComplete")),
+      geneChkRunOnStartup(Named<CheckBox>("geneChkRunOnStartup")),
+      Frame1(Named<Frame>("Frame1")),
+      geneCmdApplyToIE(Named<Button>("geneCmdApplyToIE")),
+      geneTxtWindowTitle(Named<TextBox>("geneTxtWindowTitle")),
+      geneTxtHomePage(Named<TextBox>("geneTxtHomePage")),
+      geneCmdUseBlank(Named<Button>("geneCmdUseBlank")),
+      geneChkIEMonitor(Named<CheckBox>("geneChkIEMonitor")),
+      Label7(Named<Label>("Label7")),
+      Label8(Named<Label>("Label8")),
+      Label3(Named<Label>("Label3")),
+      Label13(Named<Label>("Label13")),
+      Label5(Named<Label>("Label5")),
+      Label2(Named<Label>("Label2")),
+      Label1(Named<Label>("Label1")),
+      lblRunGoing(Named<Label>("lblRunGoing")),
       app_(app),
       store_(store) {
     SetCaption(kCaption);
     SetBorder(BorderStyle::FixedDialog);
     SetMinMaxButtons(false, false);
-    // A line below the buttons for the notice of a run going on.
     SetClientSize(6825, 7620);
-    lblRunGoing.SetVisible(false);
 
     for (const char* text : kIntervalTexts)
         advaCmbScheduleInterval.AddItem(text);
@@ -122,17 +147,6 @@ RunOptionsWindow::RunOptionsWindow(UiHost& host, Application& app, SettingsStore
         advaCmbKeepLogDays.AddItem(std::to_string(day));
     for (int hour = 0; hour < 24; ++hour)
         advaCmbScheduleClock.AddItem((hour < 10 ? "0" : "") + std::to_string(hour) + ":00");
-
-    // Top to bottom as the window reads, the window's buttons last.
-    int32_t tab = 0;
-    for (Control* c : std::initializer_list<Control*>{
-             &geneChkRunOnStartup, &geneChkTurnOffAutoComplete, &advaChkScheduleInterval, &advaCmbScheduleInterval,
-             &advaChkScheduleClock, &advaCmbScheduleClock, &advaChkEnableFileLogging, &advaCmbKeepLogDays,
-             &geneChkIEMonitor, &geneTxtHomePage, &geneTxtWindowTitle, &geneCmdUseBlank, &geneCmdApplyToIE, &cmdOk,
-             &cmdCancel, &cmdApply, &geneCmdDefault})
-        c->SetTabIndex(tab++);
-    cmdOk.SetDefault(true);
-    cmdCancel.SetCancel(true);
 
     OnLoad = [this] { Form_Load(); };
     // Cancel and the close box alike leave things as they were before a save that failed.
@@ -149,25 +163,27 @@ RunOptionsWindow::RunOptionsWindow(UiHost& host, Application& app, SettingsStore
 }
 
 void RunOptionsWindow::ShowSettings(const AppSettings& s) {
-    geneChkRunOnStartup.SetValue(CheckedWhen(s.RunOnStartupWindows));
-    geneChkTurnOffAutoComplete.SetValue(CheckedWhen(s.TurnOffFormsAutoComplete));
-    geneChkIEMonitor.SetValue(CheckedWhen(s.MonitorStartPage));
-    geneTxtHomePage.SetText(s.StartPage);
-    geneTxtWindowTitle.SetText(s.WindowTitle);
+    for (const SettingBinding& b : kBindings)
+        std::visit(Overloaded{[&](bool AppSettings::*on) { Named<CheckBox>(b.control).SetValue(CheckedWhen(s.*on)); },
+                              [&](std::string AppSettings::*text) { Named<TextBox>(b.control).SetText(s.*text); },
+                              [&](ListEntrySetting number) {
+                                  Named<ComboBox>(b.control).SetListIndex(s.*number.setting - number.first);
+                              }},
+                   b.setting);
     advaChkScheduleInterval.SetValue(CheckedWhen(s.ScheduleType == "interval"));
     advaChkScheduleClock.SetValue(CheckedWhen(s.ScheduleType == "daily"));
     advaCmbScheduleInterval.SetListIndex(IntervalEntry(s.ScheduleInterval));
-    advaCmbScheduleClock.SetListIndex(s.ScheduleClock);
-    advaChkEnableFileLogging.SetValue(CheckedWhen(s.EnableFileLogging));
-    advaCmbKeepLogDays.SetListIndex(s.KeepLogDays - 1);
 }
 
 void RunOptionsWindow::StoreSettings(AppSettings& s) const {
-    s.RunOnStartupWindows = geneChkRunOnStartup.Checked();
-    s.TurnOffFormsAutoComplete = geneChkTurnOffAutoComplete.Checked();
-    s.MonitorStartPage = geneChkIEMonitor.Checked();
-    s.StartPage = geneTxtHomePage.Text();
-    s.WindowTitle = geneTxtWindowTitle.Text();
+    for (const SettingBinding& b : kBindings)
+        std::visit(Overloaded{[&](bool AppSettings::*on) { s.*on = Named<CheckBox>(b.control).Checked(); },
+                              [&](std::string AppSettings::*text) { s.*text = Named<TextBox>(b.control).Text(); },
+                              [&](ListEntrySetting number) {
+                                  s.*number.setting =
+                                      static_cast<int16_t>(Named<ComboBox>(b.control).ListIndex() + number.first);
+                              }},
+                   b.setting);
     // The interval box wins when both are checked; on screen the two are independent.
     if (advaChkScheduleInterval.Checked())
         s.ScheduleType = "interval";
@@ -175,12 +191,10 @@ void RunOptionsWindow::StoreSettings(AppSettings& s) const {
         s.ScheduleType = "daily";
     else
         s.ScheduleType = "none";
+    // An interval the list does not offer stays as it was until the user picks one.
     int32_t interval = advaCmbScheduleInterval.ListIndex();
     if (interval >= 0)
         s.ScheduleInterval = kIntervals[static_cast<size_t>(interval)];
-    s.ScheduleClock = static_cast<int16_t>(advaCmbScheduleClock.ListIndex());
-    s.EnableFileLogging = advaChkEnableFileLogging.Checked();
-    s.KeepLogDays = static_cast<int16_t>(advaCmbKeepLogDays.ListIndex() + 1);
 }
 
 void RunOptionsWindow::Form_Load() {

@@ -6,7 +6,9 @@
 #include <functional>
 #include <memory>
 #include <optional>
+#include <span>
 #include <string>
+#include <variant>
 #include <vector>
 
 #include "app/application.h"
@@ -27,10 +29,28 @@ namespace lumo {
 
 class MainWindow;
 
+// A number shown as the entry of a drop-down list: entry i stands for `first` + i.
+struct ListEntrySetting {
+    int16_t AppSettings::*setting;
+    int16_t first;
+    bool operator==(const ListEntrySetting&) const = default;
+};
+
+// A control of Run Options that shows and stores one setting: a check box a switch, a text box a
+// text, a drop-down list a number.
+struct SettingBinding {
+    const char* control;
+    std::variant<bool AppSettings::*, std::string AppSettings::*, ListEntrySetting> setting;
+};
+
 class RunOptionsWindow : public Form {
 public:
     // The settings are `app`'s; `store` saves them and knows where the browser's values live.
     RunOptionsWindow(UiHost& host, Application& app, SettingsStore& store);
+    // The window's controls, as the constructor makes them.
+    static std::span<const ControlRow> ControlTable();
+    // The controls that show one setting each, by name; ShowSettings and StoreSettings walk them.
+    static std::span<const SettingBinding> Bindings();
 
     Button& geneCmdDefault;
     Button& cmdApply;
@@ -78,9 +98,9 @@ public:
     void geneCmdUseBlank_Click();
     void geneCmdApplyToIE_Click();
 
-    // The controls as `settings` would show them.
+    // The controls as `settings` would show them: the bindings, then the schedule.
     void ShowSettings(const AppSettings& settings);
-    // The controls' values stored into `settings`, by the mapping and the schedule rule.
+    // The controls' values stored into `settings`, by the bindings and the schedule rule.
     void StoreSettings(AppSettings& settings) const;
 
 private:

@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <set>
+
 #include "cleaner/privacy_item.h"
 
 namespace lumo {
@@ -43,6 +45,22 @@ TEST(PrivacyItem, TypeWordsAreExact) {
     EXPECT_EQ(PrivacyItem::TransPrivacyItemType("Customize"), 8);
     EXPECT_EQ(PrivacyItem::TransPrivacyItemType("Folder "), 0);
     EXPECT_EQ(PrivacyItem::TransPrivacyItemType(""), 0);
+}
+
+// One word per type and one type per word, read and written alike; the types of winapp2.ini's
+// entries and the unused numbers have none.
+TEST(PrivacyItem, EachTypeWordNamesOneTypeBothWays) {
+    std::set<int32_t> types;
+    std::set<std::string_view> words;
+    for (const ItemTypeName& name : kItemTypeNames) {
+        SCOPED_TRACE(name.word);
+        EXPECT_TRUE(types.insert(name.type).second) << "a second word for the type";
+        EXPECT_TRUE(words.insert(name.word).second) << "a second type for the word";
+        EXPECT_EQ(PrivacyItem::TransPrivacyItemType(name.word), name.type);
+        EXPECT_EQ(ItemTypeWord(name.type), name.word);
+    }
+    for (int32_t type : {int32_t{pitNone}, int32_t{pitUnused}, int32_t{pitWinapp2Files}, int32_t{pitWinapp2Registry}, 99})
+        EXPECT_EQ(ItemTypeWord(type), "") << type;
 }
 
 TEST(PrivacyItem, CountIsMinusOneWithoutCollectionAndZeroAfterAnEmptySeek) {

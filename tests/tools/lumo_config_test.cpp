@@ -118,6 +118,26 @@ TEST(LumoConfig, CheckListsRecordsAndItems) {
               "    1. Odd: unknown type 0\n");
 }
 
+// The report names each item's type with the word the file used, for every word the loader knows:
+// the tool and the loader read one list.
+TEST(LumoConfig, CheckNamesEveryItemTypeByItsWordInTheFile) {
+    TempFolder dir;
+    std::string plain = dir.File("c.txt"), dat = dir.File("c.dat");
+    std::string file = "[Config]\r\nSoftware:All\r\nType:Root\r\nSelected:1\r\n";
+    std::string items;
+    int n = 0;
+    for (const ItemTypeName& name : kItemTypeNames) {
+        std::string title = "T" + std::to_string(++n);
+        file += title + "<>1<>0<>" + std::string(name.word) + "><x\r\n";
+        items += "    " + std::to_string(n) + ". " + title + ": " + std::string(name.word) + "\n";
+    }
+    WriteBytes(plain, file);
+    ASSERT_EQ(Tool({"encrypt", plain, dat}).status, exitOk);
+    ToolRun run = Tool({"check", dat});
+    EXPECT_EQ(run.status, exitOk) << run.err;
+    EXPECT_EQ(run.out, "[1] All: Root, selected, " + std::to_string(n) + " item(s)\n" + items);
+}
+
 TEST(LumoConfig, CheckAcceptsTheShippedConfiguration) {
     ToolRun run = Tool({"check", testing::ShippedConfigPath()});
     EXPECT_EQ(run.status, exitOk) << run.err;

@@ -27,17 +27,10 @@ const char* SoftwareTypeWord(int32_t type) {
     }
 }
 
-std::string ItemTypeWord(int32_t type) {
-    switch (type) {
-    case pitRegValue: return "RegValue";
-    case pitRegKey: return "RegKey";
-    case pitRegSubKeyValue: return "RegSubKeyValue";
-    case pitFile: return "File";
-    case pitFolder: return "Folder";
-    case pitIniFileItem: return "IniFileItem";
-    case pitCustomize: return "Customize";
-    default: return "unknown type " + std::to_string(type);
-    }
+// The configuration file's own word for the type, as the loader reads it.
+std::string TypeText(int32_t type) {
+    std::string_view word = ItemTypeWord(type);
+    return word.empty() ? "unknown type " + std::to_string(type) : std::string(word);
 }
 
 bool ReadInput(const std::string& name, std::string& bytes, std::ostream& err) {
@@ -75,7 +68,7 @@ void PrintConfig(const PrivacyConfigs& set, std::ostream& out) {
             << (pc.Selected ? "selected" : "not selected") << ", " << pc.Items.Count() << " item(s)\n";
         int32_t i = 0;
         for (const PrivacyItem& pi : pc.Items)
-            out << "    " << ++i << ". " << pi.Title << ": " << ItemTypeWord(pi.ItemType)
+            out << "    " << ++i << ". " << pi.Title << ": " << TypeText(pi.ItemType)
                 << (pi.Irregular ? ", irregular" : "") << "\n";
     }
 }

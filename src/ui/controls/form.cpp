@@ -25,6 +25,10 @@ Form::Form(UiHost& host, std::string name) : host_(host), name_(std::move(name))
     FrameSizeOf(border_, frameWidth_, frameHeight_);
 }
 
+Form::Form(UiHost& host, std::string name, std::span<const ControlRow> controls) : Form(host, std::move(name)) {
+    AddControls(*this, controls);
+}
+
 Form::~Form() {
     if (loaded_ || peer_)
         host_.FormUnloaded(*this);

@@ -5,10 +5,13 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <span>
+#include <stdexcept>
 #include <string>
 #include <vector>
 
 #include "ui/controls/control.h"
+#include "ui/controls/form_table.h"
 #include "ui/controls/menu_item.h"
 
 namespace lumo {
@@ -36,6 +39,9 @@ public:
 class Form {
 public:
     Form(UiHost& host, std::string name);
+    // A form whose controls are the rows of `controls` (AddControls), made before the derived
+    // form's members, which can then take them by name.
+    Form(UiHost& host, std::string name, std::span<const ControlRow> controls);
     Form(const Form&) = delete;
     Form& operator=(const Form&) = delete;
     virtual ~Form();
@@ -108,6 +114,24 @@ public:
     // Every control in creation order.
     const std::vector<std::unique_ptr<Control>>& Controls() const { return controls_; }
     Control* FindControl(std::string_view name, int32_t index = -1) const;
+    // The control of that name (and position, in a control array) and type; a form without it is
+    // a fault of the program (std::logic_error).
+    template <class T>
+    T& Named(std::string_view name, int32_t index = -1) const {
+        T* found = dynamic_cast<T*>(FindControl(name, index));
+        if (!found)
+            throw std::logic_error(name_ + " has no control " + std::string(name) + " of the kind asked for");
+        return *found;
+    }
+    // Every control of the array `name`, in creation order.
+    template <class T>
+    std::vector<T*> NamedArray(std::string_view name) const {
+        std::vector<T*> found;
+        for (const auto& c : controls_)
+            if (c->Name() == name && c->Index() >= 0)
+                found.push_back(&dynamic_cast<T&>(*c));
+        return found;
+    }
 
     // The form's menu bar: its top-level items.
     MenuItem& AddMenu(std::string name, std::string caption, int32_t index = -1);
