@@ -129,7 +129,7 @@ void FormWindow::MakePeer(Control& control) {
     }
     if (control.Kind() == ControlKind::Timer) {
         UINT_PTR id = nextTimerId_++;
-        auto timer = std::make_unique<TimerPeer>(hwnd_.get(), control, id);
+        auto timer = MakeTimerPeer(hwnd_.get(), control, id);
         timers_[id] = timer.get();
         TimerPeer* raw = timer.get();
         control.AttachPeer(std::move(timer));

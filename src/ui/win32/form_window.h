@@ -9,8 +9,8 @@
 #include <vector>
 
 #include "ui/controls/form.h"
-#include "ui/win32/control_windows.h"
 #include "ui/win32/gdi_handles.h"
+#include "ui/win32/peers/peer_factory.h"
 #include "ui/win32/win32_ui.h"
 
 namespace lumo {

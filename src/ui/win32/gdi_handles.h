@@ -42,8 +42,9 @@ using UniqueFont = UniqueHandle<GdiObjectTraits<HFONT>>;
 using UniqueBrush = UniqueHandle<GdiObjectTraits<HBRUSH>>;
 using UniqueBitmap = UniqueHandle<GdiObjectTraits<HBITMAP>>;
 
-// A top-level window the program created and destroys (child controls die with their parent and
-// are not owned).
+// A window the program created and destroys: a form's top-level window, or a control's window,
+// which its peer destroys when the peer goes first (a control's window that died with its
+// parent is given up with release()).
 struct WindowTraits {
     using Handle = HWND;
     static Handle Invalid() { return nullptr; }
