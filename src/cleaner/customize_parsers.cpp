@@ -10,12 +10,12 @@
 #include <string>
 #include <vector>
 
-#include "base/ansi.h"
 #include "base/text.h"
 #include "cleaner/browser_parsers.h"
 #include "cleaner/file_clearing.h"
 #include "cleaner/item_processing.h"
 #include "cleaner/seek_context.h"
+#include "platform/ansi.h"
 #include "platform/file_system.h"
 #include "platform/system_info.h"
 #include "registry/user_identity.h"

@@ -7,12 +7,12 @@
 #include <unordered_map>
 #include <vector>
 
-#include "base/ansi.h"
 #include "base/text.h"
 #include "config/config_error.h"
 #include "config/crypt.h"
 #include "config/file_io.h"
 #include "config/privacy_configs.h"
+#include "platform/ansi.h"
 
 namespace lumo {
 
