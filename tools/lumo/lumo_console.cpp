@@ -181,7 +181,7 @@ bool LoadRunRecords(Application& app, const LumoOptions& options, std::ostream& 
     }
     const std::string configFile = options.configFile.empty() ? app.ConfigFileToLoad() : options.configFile;
     try {
-        configs.LoadConfig(configFile, PlaceholderContext{&app.folders, app.platform.registry});
+        configs.LoadConfig(configFile, PlaceholderContext{&app.folders, app.platform.registry}, app.platform.files);
     } catch (const ConfigError& e) {
         err << "lumo: configuration error in " << configFile << ": " << e.Description << " (" << e.Number << ")\n";
         return false;

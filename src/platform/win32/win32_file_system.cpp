@@ -7,6 +7,7 @@
 // also reaches names the short form cannot (a trailing dot or blank).
 #include "platform/win32/win32_file_system.h"
 
+#include "platform/win32/win32_handles.h"
 #include "platform/win32/windows_api.h"
 
 namespace lumo {
@@ -312,6 +313,47 @@ std::unique_ptr<FileWriter> Win32FileSystem::OpenForWrite(std::string_view path,
     if (mode == WriteMode::Append)
         SetFilePointer(h, 0, nullptr, FILE_END);
     return writer;
+}
+
+ReplaceResult Win32FileSystem::WriteReplacing(std::string_view temporary, std::string_view target,
+                                              std::string_view bytes) {
+    ReplaceResult result;
+    auto fail = [&](ReplaceResult::Step step, DWORD error) {
+        result.failed = step;
+        result.reason = std::error_code(static_cast<int>(error ? error : ERROR_GEN_FAILURE), std::system_category());
+        RemoveFile(temporary);
+        return result;
+    };
+    std::wstring from = Widen(temporary), to = Widen(target);
+    win32::UniqueFile file(
+        CreateFileW(from.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!file)
+        return fail(ReplaceResult::Step::WriteTemporary, GetLastError());
+    for (size_t done = 0; done < bytes.size();) {
+        constexpr size_t kMostAtOnce = size_t{1} << 30;
+        DWORD chunk = static_cast<DWORD>(bytes.size() - done < kMostAtOnce ? bytes.size() - done : kMostAtOnce);
+        DWORD wrote = 0;
+        if (!::WriteFile(file.get(), bytes.data() + done, chunk, &wrote, nullptr)) {
+            DWORD error = GetLastError();
+            file.reset();
+            return fail(ReplaceResult::Step::WriteTemporary, error);
+        }
+        done += wrote;
+    }
+    if (!CloseHandle(file.release()))
+        return fail(ReplaceResult::Step::WriteTemporary, GetLastError());
+    // MoveFileExW refuses to replace a read-only file: the attribute goes first, and comes back
+    // when the replace fails.
+    DWORD attrs = GetFileAttributesW(to.c_str());
+    bool unlocked = attrs != INVALID_FILE_ATTRIBUTES && (attrs & FILE_ATTRIBUTE_READONLY) &&
+                    !(attrs & FILE_ATTRIBUTE_DIRECTORY) && SetFileAttributesW(to.c_str(), attrs & ~FILE_ATTRIBUTE_READONLY);
+    if (!MoveFileExW(from.c_str(), to.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+        DWORD error = GetLastError();
+        if (unlocked)
+            SetFileAttributesW(to.c_str(), attrs);
+        return fail(ReplaceResult::Step::Replace, error);
+    }
+    return result;
 }
 
 }  // namespace lumo
