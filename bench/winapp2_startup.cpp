@@ -9,8 +9,8 @@
 #include <memory>
 #include <string>
 
-#include "app/application.h"
 #include "app/main.h"
+#include "settings/application.h"
 #include "settings/settings_store.h"
 #include "ui/main_window.h"
 #ifdef _WIN32

@@ -11,7 +11,6 @@
 #include <string>
 #include <vector>
 
-#include "app/application.h"
 #include "cleaner/customize_parsers.h"
 #include "config/privacy_configs.h"
 #include "config/system_folders.h"
@@ -21,6 +20,7 @@
 #include "platform/win32/win32_registry.h"
 #include "platform/win32/win32_shell.h"
 #include "platform/win32/win32_system_info.h"
+#include "settings/application.h"
 #include "settings/settings_store.h"
 #include "ui/main_window.h"
 #include "ui/win32/win32_host.h"

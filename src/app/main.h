@@ -5,8 +5,8 @@
 #include <memory>
 #include <string>
 
-#include "app/application.h"
 #include "cleaner/customize_parsers.h"
+#include "settings/application.h"
 
 namespace lumo {
 

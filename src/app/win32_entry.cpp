@@ -5,7 +5,6 @@
 #include <exception>
 #include <string>
 
-#include "app/application.h"
 #include "app/main.h"
 #include "platform/console.h"
 #include "platform/file_system.h"
@@ -16,6 +15,7 @@
 #include "platform/win32/win32_shell.h"
 #include "platform/win32/win32_system_info.h"
 #include "platform/win32/windows_api.h"
+#include "settings/application.h"
 #include "settings/settings_store.h"
 #include "ui/win32/win32_host.h"
 

@@ -1,5 +1,5 @@
 // Windows-1252, the stand-in for the ANSI code page off Windows.
-#include "base/ansi.h"
+#include "base/windows1252.h"
 #include "base/text.h"
 
 namespace lumo {

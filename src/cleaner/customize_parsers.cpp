@@ -1,6 +1,6 @@
 // The special parsers. Every operation builds its own collection (with the activity log of the
 // run, so each trace gets its log line) and raises AppendValue with the calling item for every
-// trace it adds, except the AutoComplete parser, whose traces come from the registry layer.
+// trace it adds, except the AutoComplete parser, whose traces come from autocomplete_stores.cpp.
 #include "cleaner/customize_parsers.h"
 
 #include <array>
@@ -10,12 +10,12 @@
 #include <string>
 #include <vector>
 
-#include "base/ansi.h"
 #include "base/text.h"
 #include "cleaner/browser_parsers.h"
 #include "cleaner/file_clearing.h"
 #include "cleaner/item_processing.h"
 #include "cleaner/seek_context.h"
+#include "platform/ansi.h"
 #include "platform/file_system.h"
 #include "platform/system_info.h"
 #include "registry/user_identity.h"
@@ -296,10 +296,10 @@ PrivacyValuesPtr SpecialParser::ParseIEAutoComplete(const ParserArguments& varAr
     RegKey tool(*ctx.registry);
     PrivacyValuesPtr found;
     if (varArgs.clearValue) {
-        found = tool.ClearAutoCompleteForms(*ctx.system, ctx.log, autoCompleteLocations);
-        tool.ClearAutoCompletePasswords(autoCompleteLocations);
+        found = ClearAutoCompleteForms(tool, *ctx.system, ctx.log, autoCompleteLocations);
+        ClearAutoCompletePasswords(tool, autoCompleteLocations);
     } else {
-        found = tool.GetAutoCompleteForms(*ctx.system, ctx.log, autoCompleteLocations);
+        found = GetAutoCompleteForms(tool, *ctx.system, ctx.log, autoCompleteLocations);
     }
     return found ? found : std::make_shared<PrivacyValues>(ctx.log);
 }

@@ -6,7 +6,7 @@
 #include <string_view>
 
 #include "cleaner/customize_parse.h"
-#include "registry/reg_key.h"
+#include "cleaner/autocomplete_stores.h"
 
 namespace lumo {
 

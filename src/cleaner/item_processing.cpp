@@ -17,7 +17,6 @@
 #include <utility>
 #include <vector>
 
-#include "base/ansi.h"
 #include "base/registry_error.h"
 #include "base/text.h"
 #include "cleaner/customize_parse.h"
@@ -25,6 +24,7 @@
 #include "cleaner/privacy_item.h"
 #include "cleaner/wildcard.h"
 #include "cleaner/winapp2_walks.h"
+#include "platform/ansi.h"
 #include "platform/file_system.h"
 #include "platform/profile_api.h"
 #include "registry/reg_key.h"

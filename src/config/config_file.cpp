@@ -8,12 +8,13 @@
 #include <utility>
 #include <vector>
 
-#include "base/ansi.h"
 #include "base/text.h"
 #include "config/config_error.h"
 #include "config/crypt.h"
 #include "config/file_io.h"
 #include "config/privacy_configs.h"
+#include "platform/ansi.h"
+#include "platform/file_system.h"
 
 namespace lumo {
 
@@ -69,23 +70,33 @@ ItemLine CutItemLine(std::string_view line, std::string& problem) {
 
 const char* Flag(bool b) { return b ? "1" : "0"; }
 
+// The FileSystem the file goes through: the caller's, or one of the build's own kind held in `own`.
+FileSystem& Through(FileSystem* files, std::unique_ptr<FileSystem>& own) {
+    if (files)
+        return *files;
+    own = MakeSystemFileSystem();
+    return *own;
+}
+
 }  // namespace
 
-void PrivacyConfigs::LoadConfig(std::string_view sConfigFileName, const PlaceholderContext& places) {
-    ReadConfigLines(sConfigFileName, places, true);
+void PrivacyConfigs::LoadConfig(std::string_view sConfigFileName, const PlaceholderContext& places,
+                                FileSystem* files) {
+    ReadConfigLines(sConfigFileName, places, files, true);
 }
 
 void PrivacyConfigs::RefreshPluginsConfig(std::string_view sConfigFileName, std::string_view,
-                                          const PlaceholderContext& places) {
-    ReadConfigLines(sConfigFileName, places, false);
+                                          const PlaceholderContext& places, FileSystem* files) {
+    ReadConfigLines(sConfigFileName, places, files, false);
 }
 
 void PrivacyConfigs::ReadConfigLines(std::string_view sConfigFileName, const PlaceholderContext& places,
-                                     bool enciphered) {
+                                     FileSystem* files, bool enciphered) {
     const std::string fileName = FileNameOrDefault(sConfigFileName);
     const char* source = enciphered ? "LoadConfig" : "RefreshPluginsConfig";
+    std::unique_ptr<FileSystem> own;
     std::string bytes;
-    switch (ReadWholeFile(PathFromUtf8(fileName), bytes)) {
+    switch (ReadWholeFile(Through(files, own), fileName, bytes)) {
     case ReadResult::ok:
         break;
     case ReadResult::notFound:
@@ -175,7 +186,7 @@ void PrivacyConfigs::ReadConfigLines(std::string_view sConfigFileName, const Pla
     }
 }
 
-void PrivacyConfigs::SaveConfig(std::string_view sConfigFileName) const {
+void PrivacyConfigs::SaveConfig(std::string_view sConfigFileName, FileSystem* files) const {
     const std::string fileName = FileNameOrDefault(sConfigFileName);
     std::string out;
     int32_t recordNumber = 0;
@@ -228,20 +239,16 @@ void PrivacyConfigs::SaveConfig(std::string_view sConfigFileName) const {
         }
     }
 
-    const std::filesystem::path target = PathFromUtf8(fileName);
-    const std::filesystem::path temporary = PathFromUtf8(fileName + ".tmp");
-    std::error_code ec;
-    if (std::error_code failed = WriteWholeFile(temporary, out)) {
-        std::filesystem::remove(temporary, ec);
+    std::unique_ptr<FileSystem> own;
+    ReplaceResult saved = Through(files, own).WriteReplacing(fileName + ".tmp", fileName, out);
+    if (saved.failed == ReplaceResult::Step::WriteTemporary)
         throw ConfigError(ceFileAccess, "SaveConfig",
-                          "Path/File access error: \"" + fileName + ".tmp\" cannot be written (" + failed.message() +
-                              ")");
-    }
-    if (std::error_code failed = ReplaceFile(temporary, target)) {
-        std::filesystem::remove(temporary, ec);
+                          "Path/File access error: \"" + fileName + ".tmp\" cannot be written (" +
+                              saved.reason.message() + ")");
+    if (saved.failed == ReplaceResult::Step::Replace)
         throw ConfigError(ceFileAccess, "SaveConfig",
-                          "Path/File access error: \"" + fileName + "\" cannot be replaced (" + failed.message() + ")");
-    }
+                          "Path/File access error: \"" + fileName + "\" cannot be replaced (" +
+                              saved.reason.message() + ")");
 }
 
 }  // namespace lumo

@@ -7,8 +7,8 @@
 #include <string>
 #include <string_view>
 
-#include "base/ansi.h"
 #include "base/text.h"
+#include "platform/ansi.h"
 
 namespace lumo {
 

@@ -15,6 +15,8 @@
 
 namespace lumo {
 
+class FileSystem;
+
 class PrivacyConfigs {
 public:
     using iterator = OwningCollection<PrivacyConfig>::iterator;
@@ -62,19 +64,22 @@ public:
 
     // The configuration file. An empty name means "PrivacyConfig.dat" in the current folder.
     // Failures throw ConfigError (or RegistryError from a registry placeholder) and stop at the
-    // first bad line; a file that cannot be opened leaves the set as it was.
+    // first bad line; a file that cannot be opened leaves the set as it was. The file is read and
+    // written through `files`, or through a FileSystem of the build's own kind when none is given.
     // Replaces the set's records with those of an enciphered file, keeping each record's lines.
-    void LoadConfig(std::string_view sConfigFileName = {}, const PlaceholderContext& places = {});
+    void LoadConfig(std::string_view sConfigFileName = {}, const PlaceholderContext& places = {},
+                    FileSystem* files = nullptr);
     // Rewrites the records' file lines with the current selection and hold settings, through a
     // ".tmp" file swapped in at the end; a failed save leaves the file as it was.
-    void SaveConfig(std::string_view sConfigFileName = {}) const;
+    void SaveConfig(std::string_view sConfigFileName = {}, FileSystem* files = nullptr) const;
     // Replaces the set's records with those of a plain-text file; its records keep no lines.
     // `sPluginsPath` has no effect.
     void RefreshPluginsConfig(std::string_view sConfigFileName = {}, std::string_view sPluginsPath = ".",
-                              const PlaceholderContext& places = {});
+                              const PlaceholderContext& places = {}, FileSystem* files = nullptr);
 
 private:
-    void ReadConfigLines(std::string_view fileName, const PlaceholderContext& places, bool enciphered);
+    void ReadConfigLines(std::string_view fileName, const PlaceholderContext& places, FileSystem* files,
+                         bool enciphered);
     void Subscribe(PrivacyConfig& pc);
     PrivacyValuesPtr WalkRecord(SeekContext& ctx, PrivacyConfig& pc, bool bRefreshValue, bool bOmitSelected,
                                 bool bClearValue);

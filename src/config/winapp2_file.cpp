@@ -6,8 +6,8 @@
 #include <charconv>
 #include <unordered_map>
 
-#include "base/ansi.h"
 #include "base/text.h"
+#include "platform/ansi.h"
 #include "registry/reg_value.h"
 
 namespace lumo {

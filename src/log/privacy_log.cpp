@@ -4,7 +4,7 @@
 #include <cstdio>
 #include <stdexcept>
 
-#include "base/ansi.h"
+#include "platform/ansi.h"
 #include "platform/clock.h"
 #include "platform/file_system.h"
 

@@ -1,7 +1,13 @@
-// Path text helpers shared by every FileSystem.
+// Path text helpers and operations shared by every FileSystem.
 #include "platform/file_system.h"
 
 #include <vector>
+
+#ifdef _WIN32
+#include "platform/win32/win32_file_system.h"
+#else
+#include "platform/portable/portable_file_system.h"
+#endif
 
 namespace lumo {
 
@@ -18,6 +24,31 @@ std::string JoinPath(std::string_view folder, std::string_view name) {
 std::string_view FileNameOf(std::string_view path) {
     size_t cut = path.find_last_of("\\/");
     return cut == std::string_view::npos ? path : path.substr(cut + 1);
+}
+
+ReplaceResult FileSystem::WriteReplacing(std::string_view temporary, std::string_view target, std::string_view bytes) {
+    ReplaceResult result;
+    std::unique_ptr<FileWriter> writer = OpenForWrite(temporary, WriteMode::Create);
+    bool written = writer && writer->Write(bytes.data(), bytes.size());
+    written = writer && writer->Close() && written;
+    writer.reset();
+    if (!written)
+        result.failed = ReplaceResult::Step::WriteTemporary;
+    else if (!ReplaceAtomically(temporary, target))
+        result.failed = ReplaceResult::Step::Replace;
+    if (!result) {
+        result.reason = std::make_error_code(std::errc::io_error);
+        RemoveFile(temporary);
+    }
+    return result;
+}
+
+std::unique_ptr<FileSystem> MakeSystemFileSystem() {
+#ifdef _WIN32
+    return std::make_unique<Win32FileSystem>();
+#else
+    return std::make_unique<PortableFileSystem>();
+#endif
 }
 
 FileResult DeleteTreeIteratively(FileSystem& files, std::string_view path,

@@ -11,6 +11,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <system_error>
 #include <vector>
 
 namespace lumo {
@@ -54,6 +55,15 @@ public:
     virtual bool Close() = 0;
 };
 
+// How a whole-file write through a temporary ended: the step that failed and the system's reason.
+struct ReplaceResult {
+    enum class Step { None, WriteTemporary, Replace };
+    Step failed = Step::None;
+    std::error_code reason;  // empty when nothing failed
+
+    explicit operator bool() const { return failed == Step::None; }
+};
+
 enum class WriteMode {
     InPlace,   // an existing regular file, from offset 0, length kept (bytes beyond what is written stay)
     Append,    // created when missing, positioned at its end
@@ -90,6 +100,11 @@ public:
     // Puts `replacement` in the place of `target` in one step (the target may be missing); on
     // failure both stay as they were.
     virtual bool ReplaceAtomically(std::string_view replacement, std::string_view target) = 0;
+    // Writes `bytes` to `temporary` (created, or emptied when it exists), then puts it in the place
+    // of `target` in one step, replacing a read-only target too. On failure the temporary file is
+    // removed and the target stays as it was. This form is built on OpenForWrite and
+    // ReplaceAtomically and knows no reason; the implementations give the system's own.
+    virtual ReplaceResult WriteReplacing(std::string_view temporary, std::string_view target, std::string_view bytes);
 
     // The whole content of a regular file; none when it cannot be read or is no regular file.
     virtual std::optional<std::string> ReadFile(std::string_view path) = 0;
@@ -98,6 +113,10 @@ public:
     // second hard link, no device or pipe), Create refuses a path that is a link.
     virtual std::unique_ptr<FileWriter> OpenForWrite(std::string_view path, WriteMode mode) = 0;
 };
+
+// A new FileSystem of this build's own kind: the Win32 one in Windows builds, the portable one
+// elsewhere. For code that is handed none.
+std::unique_ptr<FileSystem> MakeSystemFileSystem();
 
 // Deletes the folder `path` and everything in it through `files`' own listing and removal, a
 // level at a time without recursion, so no tree is too deep; links inside are removed as

@@ -21,18 +21,6 @@ namespace lumo {
 class RegistryApi;
 class RegKeys;
 class RegValues;
-class SystemInfo;
-class TraceLog;
-class PrivacyValues;
-using PrivacyValuesPtr = std::shared_ptr<PrivacyValues>;
-
-// Where the browser keeps its AutoComplete stores (all below HKEY_CURRENT_USER on the NT family):
-// the Protected Storage root, whose branch per user holds the form stores, and the key of the
-// saved form passwords. Tests point both at a branch of their own.
-struct AutoCompleteLocations {
-    std::string storageRoot = "Software\\Microsoft\\Protected Storage System Provider";
-    std::string passwordKey = "Software\\Microsoft\\Internet Explorer\\IntelliForms";
-};
 
 class RegKey {
 public:
@@ -66,20 +54,6 @@ public:
     static int32_t TransRootKey(std::string_view sRootKey);
 
     RegistryApi& Api() const { return *api_; }
-
-    // The AutoComplete stores (defined in autocomplete.cpp). Protected Storage keys refuse
-    // listing as they stand, so on the NT family the storage root's access list is written onto
-    // the keys on the way first; every list changed is put back as it was found at the end.
-    // Results hold one trace per store; `log` gets their lines and, for a store that cannot be
-    // deleted, the Access Deny line.
-    // The stores found, nothing deleted; registry errors reach the caller.
-    PrivacyValuesPtr GetAutoCompleteForms(SystemInfo& system, TraceLog* log = nullptr,
-                                          const AutoCompleteLocations& where = {});
-    // The stores deleted; a store that cannot be deleted stays in the result with vsUnknown.
-    PrivacyValuesPtr ClearAutoCompleteForms(SystemInfo& system, TraceLog* log = nullptr,
-                                            const AutoCompleteLocations& where = {});
-    // Whether the saved form passwords' key was deleted (false when it does not exist).
-    bool ClearAutoCompletePasswords(const AutoCompleteLocations& where = {});
 
 private:
     RegistryApi* api_;

@@ -5,9 +5,9 @@
 #include <algorithm>
 #include <utility>
 
-#include "app/application.h"
 #include "base/text.h"
 #include "config/winapp2_selection.h"
+#include "settings/application.h"
 #include "ui/failure_text.h"
 #include "ui/main_window.h"
 #include "ui/ui_host.h"

@@ -2,11 +2,11 @@
 // buttons that open other windows. The runs are in main_window_runs.cpp.
 #include "ui/main_window.h"
 
-#include "app/application.h"
 #include "config/privacy_configs.h"
 #include "log/privacy_log.h"
 #include "platform/file_system.h"
 #include "platform/shell.h"
+#include "settings/application.h"
 #include "ui/menu_holder.h"
 #include "ui/program_icons.h"
 #include "ui/schedule.h"

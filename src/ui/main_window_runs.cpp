@@ -4,13 +4,13 @@
 #include <algorithm>
 #include <exception>
 
-#include "app/application.h"
 #include "cleaner/run_text.h"
 #include "config/privacy_configs.h"
 #include "log/privacy_log.h"
 #include "platform/clock.h"
 #include "platform/file_system.h"
 #include "platform/shell.h"
+#include "settings/application.h"
 #include "ui/main_window.h"
 #include "ui/menu_holder.h"
 #include "ui/ui_host.h"

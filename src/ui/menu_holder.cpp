@@ -1,11 +1,11 @@
 // frmMenu: the two menu trees, their commands, the run-state mirror and the tray icon.
 #include "ui/menu_holder.h"
 
-#include "app/application.h"
 #include "log/privacy_log.h"
 #include "platform/clock.h"
 #include "platform/file_system.h"
 #include "platform/shell.h"
+#include "settings/application.h"
 #include "settings/settings_store.h"
 #include "ui/main_window.h"
 #include "ui/ui_host.h"

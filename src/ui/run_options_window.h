@@ -11,10 +11,10 @@
 #include <variant>
 #include <vector>
 
-#include "app/application.h"
 #include "config/privacy_configs.h"
 #include "registry/reg_value.h"
 #include "settings/app_settings.h"
+#include "settings/application.h"
 #include "settings/settings_store.h"
 #include "ui/controls/button.h"
 #include "ui/controls/check_box.h"

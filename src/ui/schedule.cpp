@@ -4,12 +4,12 @@
 #include <cctype>
 #include <vector>
 
-#include "app/application.h"
 #include "base/text.h"
 #include "log/privacy_log.h"
 #include "platform/clock.h"
 #include "platform/file_system.h"
 #include "registry/reg_key.h"
+#include "settings/application.h"
 #include "settings/settings_store.h"
 #include "ui/failure_text.h"
 #include "ui/ui_host.h"

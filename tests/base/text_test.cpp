@@ -1,9 +1,10 @@
 #include <gtest/gtest.h>
 
-#include "base/ansi.h"
 #include "base/date_time.h"
 #include "base/event.h"
 #include "base/text.h"
+#include "base/windows1252.h"
+#include "platform/ansi.h"
 
 namespace lumo {
 namespace {

@@ -1,8 +1,8 @@
 // The activity log's files, blocks and lines, through the portable file system and a set clock.
 #include <gtest/gtest.h>
 
-#include "base/ansi.h"
 #include "log/privacy_log.h"
+#include "platform/ansi.h"
 #include "platform/portable/portable_clock.h"
 #include "platform/portable/portable_file_system.h"
 #include "platform/scratch_folder.h"

@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 
 #include "platform/file_system.h"
 #include "platform/portable/portable_file_system.h"
@@ -253,6 +254,65 @@ TYPED_TEST(FileSystemTest, ReplaceAtomicallySwapsInOneStepOrLeavesBothAlone) {
     std::string fresh = this->dir.Write("fresh.tmp", "first");
     EXPECT_TRUE(this->files.ReplaceAtomically(fresh, this->dir.Path("fresh.dat")));
     EXPECT_EQ(this->dir.Read("fresh.dat"), "first");
+}
+
+// The configuration file's save: the bytes go to a temporary beside the target, which then takes
+// the target's place; a failure names its step and the system's reason and leaves the target.
+TYPED_TEST(FileSystemTest, WriteReplacingSwapsInTheWholeFileOrNamesTheStepThatFailed) {
+    using Step = ReplaceResult::Step;
+    struct Case {
+        const char* name;
+        std::function<void(ScratchFolder&)> before;  // what lies at "t/PrivacyConfig.dat(.tmp)"
+        std::string bytes;
+        Step failed;
+        const char* target;  // the target's bytes afterwards; null when it is the folder set up
+    };
+    const std::string binary("enc\0line\r\n\xE9\r\n", 13);
+    const Case cases[] = {
+        {"no target yet", [](ScratchFolder& d) { d.Folder("t"); }, binary, Step::None, nullptr},
+        {"old target replaced", [](ScratchFolder& d) { d.Write("t/PrivacyConfig.dat", "old and longer"); }, "new",
+         Step::None, "new"},
+        {"read-only target replaced",
+         [](ScratchFolder& d) {
+             d.Write("t/PrivacyConfig.dat", "old");
+             fs::permissions(d.FsPath("t/PrivacyConfig.dat"), fs::perms::owner_write | fs::perms::group_write |
+                                                                   fs::perms::others_write, fs::perm_options::remove);
+         },
+         "new", Step::None, "new"},
+        {"a temporary left from before is emptied first",
+         [](ScratchFolder& d) {
+             d.Write("t/PrivacyConfig.dat", "old");
+             d.Write("t/PrivacyConfig.dat.tmp", "a much longer leftover");
+         },
+         "", Step::None, ""},
+        {"temporary refused: a folder in its place",
+         [](ScratchFolder& d) {
+             d.Write("t/PrivacyConfig.dat", "old");
+             d.Write("t/PrivacyConfig.dat.tmp/inside", "x");
+         },
+         "new", Step::WriteTemporary, "old"},
+        {"temporary refused: its folder is missing", [](ScratchFolder&) {}, "new", Step::WriteTemporary, nullptr},
+        {"replace refused: the target is a folder with files",
+         [](ScratchFolder& d) { d.Write("t/PrivacyConfig.dat/inside", "x"); }, "new", Step::Replace, nullptr},
+    };
+    for (const Case& c : cases) {
+        ScratchFolder dir;
+        c.before(dir);
+        const std::string target = dir.Path("t/PrivacyConfig.dat"), temporary = target + ".tmp";
+        const bool targetWasFolder = fs::is_directory(dir.FsPath("t/PrivacyConfig.dat"));
+        ReplaceResult result = this->files.WriteReplacing(temporary, target, c.bytes);
+
+        EXPECT_EQ(result.failed, c.failed) << c.name;
+        EXPECT_EQ(static_cast<bool>(result), c.failed == Step::None) << c.name;
+        EXPECT_EQ(static_cast<bool>(result.reason), c.failed != Step::None) << c.name << ": " << result.reason.message();
+        EXPECT_FALSE(fs::is_regular_file(dir.FsPath("t/PrivacyConfig.dat.tmp"))) << c.name << ": no temporary stays";
+        if (c.failed == Step::None)
+            EXPECT_EQ(dir.Read("t/PrivacyConfig.dat"), c.target ? std::string(c.target) : c.bytes) << c.name;
+        else if (c.target)
+            EXPECT_EQ(dir.Read("t/PrivacyConfig.dat"), c.target) << c.name << ": the target stays";
+        else
+            EXPECT_EQ(fs::is_directory(dir.FsPath("t/PrivacyConfig.dat")), targetWasFolder) << c.name;
+    }
 }
 
 TYPED_TEST(FileSystemTest, WritingModesKeepAppendOrEmpty) {

@@ -11,17 +11,17 @@
 #include <string>
 #include <vector>
 
-#include "app/application.h"
 #include "cleaner/run_text.h"
 #include "config/crypt.h"
 #include "config/shipped_config.h"
 #include "config/temp_folder.h"
 #include "log/privacy_log.h"
-#include "lumo_console.h"
 #include "platform/console.h"
 #include "platform/portable/portable_clock.h"
 #include "platform/portable/portable_shell.h"
+#include "settings/application.h"
 #include "support/registry_fixture.h"
+#include "lumo_console.h"
 
 #ifdef _WIN32
 #include "platform/win32/win32_clock.h"

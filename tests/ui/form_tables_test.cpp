@@ -16,7 +16,7 @@
 #include <variant>
 #include <vector>
 
-#include "app/application.h"
+#include "settings/application.h"
 #include "platform/portable/memory_registry.h"
 #include "settings/settings_store.h"
 #include "ui/about_window.h"

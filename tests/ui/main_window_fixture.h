@@ -12,14 +12,14 @@
 #include <string>
 #include <vector>
 
-#include "app/application.h"
 #include "config/temp_folder.h"
 #include "platform/portable/memory_registry.h"
-#include "registry/reg_value.h"
 #include "platform/portable/portable_clock.h"
 #include "platform/portable/portable_file_system.h"
 #include "platform/portable/portable_profile_api.h"
 #include "platform/portable/portable_shell.h"
+#include "registry/reg_value.h"
+#include "settings/application.h"
 #include "ui/headless/headless_host.h"
 #include "ui/main_window.h"
 #include "ui/menu_holder.h"

@@ -7,12 +7,12 @@
 #include <filesystem>
 #include <optional>
 
-#include "app/application.h"
-#include "items_settings_test_config.h"
 #include "platform/portable/memory_registry.h"
 #include "registry/reg_key.h"
+#include "settings/application.h"
 #include "ui/headless/headless_host.h"
 #include "ui/run_options_window.h"
+#include "items_settings_test_config.h"
 
 namespace lumo {
 namespace {

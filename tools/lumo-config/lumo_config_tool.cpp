@@ -2,12 +2,14 @@
 #include "lumo_config_tool.h"
 
 #include <exception>
+#include <memory>
 #include <ostream>
 
 #include "base/registry_error.h"
 #include "config/config_error.h"
 #include "config/crypt.h"
 #include "config/file_io.h"
+#include "platform/file_system.h"
 
 namespace lumo {
 
@@ -33,8 +35,8 @@ std::string TypeText(int32_t type) {
     return word.empty() ? "unknown type " + std::to_string(type) : std::string(word);
 }
 
-bool ReadInput(const std::string& name, std::string& bytes, std::ostream& err) {
-    switch (ReadWholeFile(PathFromUtf8(name), bytes)) {
+bool ReadInput(FileSystem& files, const std::string& name, std::string& bytes, std::ostream& err) {
+    switch (ReadWholeFile(files, name, bytes)) {
     case ReadResult::ok:
         return true;
     case ReadResult::notFound:
@@ -46,16 +48,18 @@ bool ReadInput(const std::string& name, std::string& bytes, std::ostream& err) {
     }
 }
 
-bool WriteOutput(const std::vector<std::string>& args, const std::string& bytes, std::ostream& out,
+// A named output file is written beside itself first and swapped in, so a failed write leaves
+// what was there.
+bool WriteOutput(FileSystem& files, const std::vector<std::string>& args, const std::string& bytes, std::ostream& out,
                  std::ostream& err) {
     if (args.size() < 3) {
         out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
         return static_cast<bool>(out);
     }
-    std::error_code failed = WriteWholeFile(PathFromUtf8(args[2]), bytes);
-    if (!failed)
+    ReplaceResult written = files.WriteReplacing(args[2] + ".tmp", args[2], bytes);
+    if (written)
         return true;
-    err << "lumo-config: " << args[2] << ": cannot be written (" << failed.message() << ")\n";
+    err << "lumo-config: " << args[2] << ": cannot be written (" << written.reason.message() << ")\n";
     return false;
 }
 
@@ -86,10 +90,11 @@ int RunLumoConfig(const std::vector<std::string>& args, std::ostream& out, std::
         return exitUsage;
     }
 
+    std::unique_ptr<FileSystem> files = MakeSystemFileSystem();
     if (command == "check") {
         PrivacyConfigs set;
         try {
-            set.LoadConfig(args[1], places);
+            set.LoadConfig(args[1], places, files.get());
         } catch (const ConfigError& e) {
             err << "lumo-config: error " << e.Number << ": " << e.Description << "\n";
             return exitBadFile;
@@ -102,7 +107,7 @@ int RunLumoConfig(const std::vector<std::string>& args, std::ostream& out, std::
     }
 
     std::string input;
-    if (!ReadInput(args[1], input, err))
+    if (!ReadInput(*files, args[1], input, err))
         return exitBadFile;
     std::string output;
     if (command == "encrypt") {
@@ -115,7 +120,7 @@ int RunLumoConfig(const std::vector<std::string>& args, std::ostream& out, std::
             return exitBadFile;
         }
     }
-    return WriteOutput(args, output, out, err) ? exitOk : exitBadFile;
+    return WriteOutput(*files, args, output, out, err) ? exitOk : exitBadFile;
 }
 
 }  // namespace lumo

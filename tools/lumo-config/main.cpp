@@ -4,8 +4,8 @@
 #include <string>
 #include <vector>
 
-#include "base/ansi.h"
 #include "config/system_folders.h"
+#include "platform/ansi.h"
 #include "lumo_config_tool.h"
 
 #ifdef _WIN32

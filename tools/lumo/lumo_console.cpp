@@ -7,9 +7,8 @@
 #include <memory>
 #include <ostream>
 
-#include "app/application.h"
-#include "base/text.h"
 #include "base/registry_error.h"
+#include "base/text.h"
 #include "cleaner/customize_parsers.h"
 #include "cleaner/run_text.h"
 #include "config/config_error.h"
@@ -17,6 +16,7 @@
 #include "log/privacy_log.h"
 #include "platform/clock.h"
 #include "platform/file_system.h"
+#include "settings/application.h"
 #include "settings/settings_store.h"
 
 namespace lumo {
@@ -181,7 +181,7 @@ bool LoadRunRecords(Application& app, const LumoOptions& options, std::ostream& 
     }
     const std::string configFile = options.configFile.empty() ? app.ConfigFileToLoad() : options.configFile;
     try {
-        configs.LoadConfig(configFile, PlaceholderContext{&app.folders, app.platform.registry});
+        configs.LoadConfig(configFile, PlaceholderContext{&app.folders, app.platform.registry}, app.platform.files);
     } catch (const ConfigError& e) {
         err << "lumo: configuration error in " << configFile << ": " << e.Description << " (" << e.Number << ")\n";
         return false;

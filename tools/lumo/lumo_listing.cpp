@@ -2,8 +2,8 @@
 // "lumo winapp2", what became of each entry of winapp2.ini on this computer.
 #include <ostream>
 
-#include "app/application.h"
 #include "cleaner/winapp2_walks.h"
+#include "settings/application.h"
 #include "lumo_console.h"
 
 namespace lumo {

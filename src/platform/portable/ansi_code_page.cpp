@@ -1,6 +1,7 @@
 // Off Windows the ANSI code page is Windows-1252.
 #ifndef _WIN32
-#include "base/ansi.h"
+#include "base/windows1252.h"
+#include "platform/ansi.h"
 
 namespace lumo {
 

@@ -407,6 +407,74 @@ bool PortableFileSystem::ReplaceAtomically(std::string_view replacement, std::st
 #endif
 }
 
+ReplaceResult PortableFileSystem::WriteReplacing(std::string_view temporary, std::string_view target,
+                                                 std::string_view bytes) {
+    ReplaceResult result;
+    auto fail = [&](ReplaceResult::Step step, std::error_code why) {
+        result.failed = step;
+        result.reason = why ? why : std::make_error_code(std::errc::io_error);
+        RemoveFile(temporary);
+        return result;
+    };
+    auto errnoCode = [](int error) { return std::error_code(error ? error : EIO, std::generic_category()); };
+#ifndef _WIN32
+    int fd = OpenAt(Located(temporary), O_WRONLY | O_CREAT | O_TRUNC, 0666);
+    if (fd < 0)
+        return fail(ReplaceResult::Step::WriteTemporary, errnoCode(errno));
+    for (size_t done = 0; done < bytes.size();) {
+        ssize_t wrote = ::write(fd, bytes.data() + done, bytes.size() - done);
+        if (wrote < 0 && errno == EINTR)
+            continue;
+        if (wrote < 0) {
+            int error = errno;
+            ::close(fd);
+            return fail(ReplaceResult::Step::WriteTemporary, errnoCode(error));
+        }
+        done += static_cast<size_t>(wrote);
+    }
+    if (::close(fd) != 0)
+        return fail(ReplaceResult::Step::WriteTemporary, errnoCode(errno));
+    // rename replaces a read-only file too: only the folder's permissions count.
+    Located from(temporary), to(target);
+    int error = from.error() ? from.error() : to.error();
+    if (!error && ::renameat(from.dir(), from.name(), to.dir(), to.name()) != 0)
+        error = errno;
+    if (error)
+        return fail(ReplaceResult::Step::Replace, errnoCode(error));
+    return result;
+#else
+    errno = 0;
+    std::FILE* f = ::_wfopen(ToPath(temporary).c_str(), L"wb");
+    if (!f)
+        return fail(ReplaceResult::Step::WriteTemporary, errnoCode(errno));
+    bool written = std::fwrite(bytes.data(), 1, bytes.size(), f) == bytes.size();
+    int error = written ? 0 : errno;
+    if (std::fclose(f) != 0 && written) {
+        written = false;
+        error = errno;
+    }
+    if (!written)
+        return fail(ReplaceResult::Step::WriteTemporary, errnoCode(error));
+    // MoveFileEx, under std::filesystem's rename, refuses to replace a read-only file; the
+    // owner-write bit is the read-only attribute there. Put back when the replace fails.
+    fs::path to = ToPath(target);
+    std::error_code ec;
+    fs::file_status st = fs::status(to, ec);
+    bool unlocked = !ec && fs::is_regular_file(st) && (st.permissions() & fs::perms::owner_write) == fs::perms::none;
+    if (unlocked)
+        fs::permissions(to, fs::perms::owner_write, fs::perm_options::add, ec);
+    ec.clear();
+    fs::rename(ToPath(temporary), to, ec);
+    if (ec) {
+        std::error_code ignored;
+        if (unlocked)
+            fs::permissions(to, fs::perms::owner_write, fs::perm_options::remove, ignored);
+        return fail(ReplaceResult::Step::Replace, ec);
+    }
+    return result;
+#endif
+}
+
 std::optional<std::string> PortableFileSystem::ReadFile(std::string_view path) {
 #ifndef _WIN32
     // Opened without waiting (a pipe would block the read) and read only when it is a file.

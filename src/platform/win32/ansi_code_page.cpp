@@ -1,7 +1,7 @@
 // UTF-8 <-> UTF-16 at the Win32 boundary, and the system's ANSI code page (CP_ACP).
 #include "platform/win32/windows_api.h"
 
-#include "base/ansi.h"
+#include "platform/ansi.h"
 
 namespace lumo::win32 {
 

@@ -285,4 +285,75 @@ std::unique_ptr<FileWriter> Win32FileSystem::OpenForWrite(std::string_view path,
     return writer;
 }
 
+// A failure's reason in the C library's words, as every other build gives it ("No such file or
+// directory"); the system's own words for what that has no name for.
+static std::error_code ReasonOf(DWORD error) {
+    switch (error) {
+    case ERROR_FILE_NOT_FOUND:
+    case ERROR_PATH_NOT_FOUND:
+    case ERROR_INVALID_DRIVE:
+    case ERROR_BAD_NETPATH:
+        return std::make_error_code(std::errc::no_such_file_or_directory);
+    case ERROR_ACCESS_DENIED:
+    case ERROR_SHARING_VIOLATION:
+    case ERROR_LOCK_VIOLATION:
+        return std::make_error_code(std::errc::permission_denied);
+    case ERROR_FILE_EXISTS:
+    case ERROR_ALREADY_EXISTS:
+        return std::make_error_code(std::errc::file_exists);
+    case ERROR_DISK_FULL:
+    case ERROR_HANDLE_DISK_FULL:
+        return std::make_error_code(std::errc::no_space_on_device);
+    case ERROR_WRITE_PROTECT:
+        return std::make_error_code(std::errc::read_only_file_system);
+    case ERROR_DIR_NOT_EMPTY:
+        return std::make_error_code(std::errc::directory_not_empty);
+    case ERROR_INVALID_NAME:
+        return std::make_error_code(std::errc::invalid_argument);
+    default:
+        return std::error_code(static_cast<int>(error ? error : ERROR_GEN_FAILURE), std::system_category());
+    }
+}
+
+ReplaceResult Win32FileSystem::WriteReplacing(std::string_view temporary, std::string_view target,
+                                              std::string_view bytes) {
+    ReplaceResult result;
+    auto fail = [&](ReplaceResult::Step step, DWORD error) {
+        result.failed = step;
+        result.reason = ReasonOf(error);
+        RemoveFile(temporary);
+        return result;
+    };
+    std::wstring from = Widen(temporary), to = Widen(target);
+    win32::UniqueFile file(
+        CreateFileW(from.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!file)
+        return fail(ReplaceResult::Step::WriteTemporary, GetLastError());
+    for (size_t done = 0; done < bytes.size();) {
+        constexpr size_t kMostAtOnce = size_t{1} << 30;
+        DWORD chunk = static_cast<DWORD>(bytes.size() - done < kMostAtOnce ? bytes.size() - done : kMostAtOnce);
+        DWORD wrote = 0;
+        if (!::WriteFile(file.get(), bytes.data() + done, chunk, &wrote, nullptr)) {
+            DWORD error = GetLastError();
+            file.reset();
+            return fail(ReplaceResult::Step::WriteTemporary, error);
+        }
+        done += wrote;
+    }
+    if (!CloseHandle(file.release()))
+        return fail(ReplaceResult::Step::WriteTemporary, GetLastError());
+    // MoveFileExW refuses to replace a read-only file: the attribute goes first, and comes back
+    // when the replace fails.
+    DWORD attrs = GetFileAttributesW(to.c_str());
+    bool unlocked = attrs != INVALID_FILE_ATTRIBUTES && (attrs & FILE_ATTRIBUTE_READONLY) &&
+                    !(attrs & FILE_ATTRIBUTE_DIRECTORY) && SetFileAttributesW(to.c_str(), attrs & ~FILE_ATTRIBUTE_READONLY);
+    if (!MoveFileExW(from.c_str(), to.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+        DWORD error = GetLastError();
+        if (unlocked)
+            SetFileAttributesW(to.c_str(), attrs);
+        return fail(ReplaceResult::Step::Replace, error);
+    }
+    return result;
+}
+
 }  // namespace lumo

@@ -17,6 +17,7 @@ public:
     FileResult DeleteFolderTree(std::string_view path) override;
     bool CreateFolder(std::string_view path) override;
     bool ReplaceAtomically(std::string_view replacement, std::string_view target) override;
+    ReplaceResult WriteReplacing(std::string_view temporary, std::string_view target, std::string_view bytes) override;
     std::optional<std::string> ReadFile(std::string_view path) override;
     std::unique_ptr<FileWriter> OpenForWrite(std::string_view path, WriteMode mode) override;
 };

@@ -4,7 +4,7 @@
 
 #include <string>
 
-#include "base/ansi.h"
+#include "platform/ansi.h"
 #include "platform/win32/windows_api.h"
 
 namespace lumo {

@@ -9,19 +9,19 @@
 #include <filesystem>
 #include <fstream>
 
-#include "app/application.h"
 #include "config/winapp2_selection.h"
-#include "gui_test_support.h"
 #include "platform/portable/memory_registry.h"
 #include "platform/portable/portable_clock.h"
 #include "platform/portable/portable_file_system.h"
 #include "platform/portable/portable_shell.h"
 #include "registry/reg_key.h"
+#include "settings/application.h"
 #include "settings/settings_store.h"
 #include "ui/items_settings_test_config.h"
 #include "ui/items_settings_window.h"
 #include "ui/main_window.h"
 #include "ui/run_options_window.h"
+#include "gui_test_support.h"
 
 namespace lumo {
 namespace {

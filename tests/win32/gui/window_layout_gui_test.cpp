@@ -7,20 +7,20 @@
 #include <cstdlib>
 #include <filesystem>
 
-#include "app/application.h"
 #include "config/shipped_config.h"
 #include "config/temp_folder.h"
-#include "gui_test_support.h"
 #include "platform/portable/memory_registry.h"
 #include "platform/portable/portable_clock.h"
 #include "platform/portable/portable_shell.h"
 #include "platform/win32/win32_file_system.h"
 #include "registry/reg_key.h"
+#include "settings/application.h"
 #include "settings/settings_store.h"
 #include "ui/about_window.h"
 #include "ui/items_settings_window.h"
 #include "ui/main_window.h"
 #include "ui/run_options_window.h"
+#include "gui_test_support.h"
 
 namespace lumo {
 namespace {

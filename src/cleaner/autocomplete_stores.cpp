@@ -6,12 +6,13 @@
 // key and the forms container, which lets the stores be listed and deleted. Every list changed
 // is read first and put back at the end, innermost key first, so a scan or a clear run leaves
 // Protected Storage as secure as it found it.
+#include "cleaner/autocomplete_stores.h"
+
 #include <exception>
 #include <string>
 #include <vector>
 
 #include "base/registry_error.h"
-#include "cleaner/privacy_value.h"
 #include "platform/registry_api.h"
 #include "platform/system_info.h"
 #include "registry/reg_key.h"
@@ -130,10 +131,12 @@ void DeleteStore(RegKey& tool, RegKey& store, PrivacyValues& result, TraceLog* l
 
 }  // namespace
 
-PrivacyValuesPtr RegKey::GetAutoCompleteForms(SystemInfo& system, TraceLog* log, const AutoCompleteLocations& where) {
+PrivacyValuesPtr GetAutoCompleteForms(RegKey& tool, SystemInfo& system, TraceLog* log,
+                                      const AutoCompleteLocations& where) {
+    RegistryApi& api = tool.Api();
     auto result = std::make_shared<PrivacyValues>(log);
     StorageKeys keys(where, GetUserSidString(system));
-    RegKey lister(*api_);
+    RegKey lister(api);
     if (!IsNtFamily(system.Version())) {
         for (int32_t root : {kLocalMachine, kCurrentUser})
             for (RegKey& store : lister.EnumSubKeys(root, keys.container))
@@ -141,7 +144,7 @@ PrivacyValuesPtr RegKey::GetAutoCompleteForms(SystemInfo& system, TraceLog* log,
         return result;
     }
     {
-        UnlockedBranch unlocked(*api_, where, keys);
+        UnlockedBranch unlocked(api, where, keys);
         lister.EnumSubKeys(kCurrentUser, keys.container);
     }
     for (RegKey& store : lister.SubKeys())
@@ -149,25 +152,27 @@ PrivacyValuesPtr RegKey::GetAutoCompleteForms(SystemInfo& system, TraceLog* log,
     return result;
 }
 
-PrivacyValuesPtr RegKey::ClearAutoCompleteForms(SystemInfo& system, TraceLog* log, const AutoCompleteLocations& where) {
+PrivacyValuesPtr ClearAutoCompleteForms(RegKey& tool, SystemInfo& system, TraceLog* log,
+                                        const AutoCompleteLocations& where) {
+    RegistryApi& api = tool.Api();
     auto result = std::make_shared<PrivacyValues>(log);
     try {
         StorageKeys keys(where, GetUserSidString(system));
-        RegKey lister(*api_);
+        RegKey lister(api);
         if (!IsNtFamily(system.Version())) {
             for (int32_t root : {kLocalMachine, kCurrentUser})
                 for (RegKey& store : lister.EnumSubKeys(root, keys.container))
-                    DeleteStore(*this, store, *result, log);
+                    DeleteStore(tool, store, *result, log);
             return result;
         }
-        UnlockedBranch unlocked(*api_, where, keys);
+        UnlockedBranch unlocked(api, where, keys);
         for (RegKey& store : lister.EnumSubKeys(kCurrentUser, keys.container)) {
-            Descriptor own = ReadAccessList(*api_, kCurrentUser, store.Path);
-            WriteAccessList(*api_, kCurrentUser, store.Path, unlocked.ListA());
-            DeleteStore(*this, store, *result, log);
+            Descriptor own = ReadAccessList(api, kCurrentUser, store.Path);
+            WriteAccessList(api, kCurrentUser, store.Path, unlocked.ListA());
+            DeleteStore(tool, store, *result, log);
             // A store that stays keeps its own list, as it was found.
-            if (KeyExists(*api_, kCurrentUser, store.Path))
-                WriteAccessList(*api_, kCurrentUser, store.Path, own);
+            if (KeyExists(api, kCurrentUser, store.Path))
+                WriteAccessList(api, kCurrentUser, store.Path, own);
         }
     } catch (const std::exception&) {
         if (log)
@@ -176,12 +181,13 @@ PrivacyValuesPtr RegKey::ClearAutoCompleteForms(SystemInfo& system, TraceLog* lo
     return result;
 }
 
-bool RegKey::ClearAutoCompletePasswords(const AutoCompleteLocations& where) {
-    registry_access::KeyHandle key(*api_);
-    if (api_->OpenKey(RootHandle(kCurrentUser), where.passwordKey, keyQueryValue, key.Out()) != regOk)
+bool ClearAutoCompletePasswords(RegKey& tool, const AutoCompleteLocations& where) {
+    RegistryApi& api = tool.Api();
+    registry_access::KeyHandle key(api);
+    if (api.OpenKey(RootHandle(kCurrentUser), where.passwordKey, keyQueryValue, key.Out()) != regOk)
         return false;
     key.Close();
-    return DeleteRegKey(true, kCurrentUser, where.passwordKey);
+    return tool.DeleteRegKey(true, kCurrentUser, where.passwordKey);
 }
 
 }  // namespace lumo

@@ -1,6 +1,6 @@
 // The application-wide state: what the program prepares at start-up and every part of it reads
-// through this one object. A test creates as many as it likes. Header-only, because the windows
-// (below the start-up code in the library order) hold it too.
+// through this one object. A test creates as many as it likes. It sits below the windows, which
+// hold it, and above the configuration it bundles; the start-up code (src/app) fills it in.
 #pragma once
 
 #include <memory>

@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "app/application.h"
+#include "settings/application.h"
 
 namespace lumo {
 namespace {

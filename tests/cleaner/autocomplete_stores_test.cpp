@@ -1,11 +1,12 @@
 // The AutoComplete stores on the in-memory registry (and under Wine on the real one too), in a
-// test branch that stands in for Protected Storage, and the user identity text.
+// test branch that stands in for Protected Storage.
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <string>
 #include <vector>
 
+#include "cleaner/autocomplete_stores.h"
 #include "cleaner/privacy_value.h"
 #include "platform/portable/portable_system_info.h"
 #include "registry/reg_key.h"
@@ -32,43 +33,6 @@ SidParts Sid(std::array<uint8_t, 6> authority, std::vector<uint32_t> subs) {
     sid.subAuthorities = std::move(subs);
     return sid;
 }
-
-TEST(UserIdentity, TextByFamily) {
-    struct Case {
-        const char* name;
-        int32_t version;
-        std::optional<SidParts> sid;
-        std::optional<std::string> user;
-        std::string expected;
-    };
-    const Case cases[] = {
-        {"NT user", 0x1DB10106, Sid({0, 0, 0, 0, 0, 5}, {21, 1, 2, 3, 1000}), "bob", "S-1-5-21-1-2-3-1000"},
-        {"sub-authorities above 2^31 stay unsigned", 0x0105,
-         Sid({0, 0, 0, 0, 0, 5}, {21, 2147483648u, 4294967295u, 3000000000u, 1001}), std::nullopt,
-         "S-1-5-21-2147483648-4294967295-3000000000-1001"},
-        {"only the authority's last byte counts", 0x0105, Sid({0, 0, 0, 0, 1, 16}, {12288}), std::nullopt, "S-1-16-12288"},
-        {"NT without a readable SID", 0x0105, std::nullopt, "bob", ""},
-        {"older family: the user name", static_cast<int32_t>(0xC0000A04u), std::nullopt, "alice", "alice"},
-        {"version 0 is the older family", 0, Sid({0, 0, 0, 0, 0, 5}, {21}), "carol", "carol"},
-        {"older family without a user name", static_cast<int32_t>(0x80000000u), std::nullopt, std::nullopt, ""},
-    };
-    for (const Case& c : cases) {
-        PortableSystemInfo system;
-        system.version = c.version;
-        system.sid = c.sid;
-        system.userName = c.user;
-        EXPECT_EQ(GetUserSidString(system), c.expected) << c.name;
-    }
-}
-
-#ifdef _WIN32
-TEST(UserIdentity, TheProcessUsersSidUnderWindows) {
-    Win32SystemInfo system;
-    std::string sid = GetUserSidString(system);
-    EXPECT_TRUE(sid.rfind("S-1-5-21-", 0) == 0) << sid;
-    EXPECT_EQ(std::count(sid.begin(), sid.end(), '-'), 7) << sid;
-}
-#endif
 
 struct RecordingLog : TraceLog {
     std::vector<std::string> lines;
@@ -146,9 +110,9 @@ TYPED_TEST_SUITE(AutoComplete, RegistryKinds, RegistryKindNames);
 TYPED_TEST(AutoComplete, NothingForAUserWithoutABranch) {
     this->reg.CreateKey("PSSP\\S-1-5-21-0-0-0-1\\Data");
     RegKey tool(this->reg.Api());
-    EXPECT_EQ(tool.GetAutoCompleteForms(this->system, &this->log, this->where)->Count(), 0);
-    EXPECT_EQ(tool.ClearAutoCompleteForms(this->system, &this->log, this->where)->Count(), 0);
-    EXPECT_FALSE(tool.ClearAutoCompletePasswords(this->where));
+    EXPECT_EQ(GetAutoCompleteForms(tool, this->system, &this->log, this->where)->Count(), 0);
+    EXPECT_EQ(ClearAutoCompleteForms(tool, this->system, &this->log, this->where)->Count(), 0);
+    EXPECT_FALSE(ClearAutoCompletePasswords(tool, this->where));
     EXPECT_TRUE(this->log.lines.empty());
     EXPECT_TRUE(this->reg.KeyExists("PSSP\\S-1-5-21-0-0-0-1\\Data"));
 }
@@ -161,7 +125,7 @@ TYPED_TEST(AutoComplete, ScanListsTheLockedStoresAndLeavesEveryAccessListAsFound
     EXPECT_EQ(tool.EnumSubKeys(kCurrentUser, this->reg.Path(this->Relative(3))).Count(), 0);
 
     auto before = this->ChainLists();
-    auto found = tool.GetAutoCompleteForms(this->system, &this->log, this->where);
+    auto found = GetAutoCompleteForms(tool, this->system, &this->log, this->where);
     EXPECT_EQ(this->Names(*found), (std::vector<std::string>{"alpha:1", "beta:1"}));
     EXPECT_EQ(found->item(1)->Path, this->reg.Path(this->Store("alpha")));
     EXPECT_EQ(found->item(1)->RootKey, kCurrentUser);
@@ -178,7 +142,7 @@ TYPED_TEST(AutoComplete, ClearDeletesEveryStoreDeeplyInListingOrder) {
     this->reg.DenyRights(this->Relative(0), keyEnumerateSubKeys | keySetValue);
     auto before = this->ChainLists();
     RegKey tool(this->reg.Api());
-    auto cleared = tool.ClearAutoCompleteForms(this->system, &this->log, this->where);
+    auto cleared = ClearAutoCompleteForms(tool, this->system, &this->log, this->where);
     EXPECT_EQ(this->Names(*cleared), (std::vector<std::string>{"alpha:2", "beta:2"}));
     EXPECT_FALSE(this->reg.KeyExists(this->Store("alpha")));
     EXPECT_FALSE(this->reg.KeyExists(this->Store("beta")));
@@ -200,7 +164,7 @@ TYPED_TEST(AutoComplete, ARefusedStoreIsReportedAndTheOthersAreStillDeleted) {
     auto before = this->ChainLists();
 
     RegKey tool(this->reg.Api());
-    auto cleared = tool.ClearAutoCompleteForms(this->system, &this->log, this->where);
+    auto cleared = ClearAutoCompleteForms(tool, this->system, &this->log, this->where);
     EXPECT_EQ(this->Names(*cleared), (std::vector<std::string>{"a1:2", "b2:-1", "c3:2"}));
     EXPECT_FALSE(this->reg.KeyExists(this->Store("a1")));
     EXPECT_TRUE(this->reg.KeyExists(this->Store("b2\\guarded")));
@@ -215,9 +179,9 @@ TYPED_TEST(AutoComplete, PasswordsKeyGoesWithEverythingInIt) {
     this->reg.SetString("IntelliForms\\SPW", "x", "secret");
     this->reg.SetDword("IntelliForms", "count", 3);
     RegKey tool(this->reg.Api());
-    EXPECT_TRUE(tool.ClearAutoCompletePasswords(this->where));
+    EXPECT_TRUE(ClearAutoCompletePasswords(tool, this->where));
     EXPECT_FALSE(this->reg.KeyExists("IntelliForms"));
-    EXPECT_FALSE(tool.ClearAutoCompletePasswords(this->where));
+    EXPECT_FALSE(ClearAutoCompletePasswords(tool, this->where));
 }
 
 // The older family keeps the stores unlocked under the user name, under both roots.
@@ -235,14 +199,14 @@ TEST(AutoCompleteOlderFamily, StoresOfBothRootsWithoutTouchingAccessLists) {
         reg.Raw().CloseKey(h);
     }
     RegKey tool(reg.Api());
-    auto found = tool.GetAutoCompleteForms(system, nullptr, where);
+    auto found = GetAutoCompleteForms(tool, system, nullptr, where);
     ASSERT_EQ(found->Count(), 2);
     EXPECT_EQ(found->item(1)->RootKey, kLocalMachine);
     EXPECT_EQ(found->item(2)->ValueName, "user");
-    auto cleared = tool.ClearAutoCompleteForms(system, nullptr, where);
+    auto cleared = ClearAutoCompleteForms(tool, system, nullptr, where);
     ASSERT_EQ(cleared->Count(), 2);
     EXPECT_EQ(cleared->item(1)->ValueStatus, vsDelete);
-    EXPECT_EQ(tool.GetAutoCompleteForms(system, nullptr, where)->Count(), 0);
+    EXPECT_EQ(GetAutoCompleteForms(tool, system, nullptr, where)->Count(), 0);
     EXPECT_EQ(reg.Counting().Calls(testing::CountingRegistry::Op::SetKeySecurity), 0u);
     EXPECT_EQ(reg.Counting().Calls(testing::CountingRegistry::Op::GetKeySecurity), 0u);
     EXPECT_EQ(reg.OpenHandles(), 0);
