@@ -34,8 +34,9 @@ std::string MakeFile() {
                      "\\Recent<>File*");
                 break;
             case 1:
-                line(title + "<>1<>1<>Folder><%HKEY_CURRENT_USER<>Software\\Microsoft\\Windows\\CurrentVersion\\"
-                             "Explorer\\Shell Folders<>AppData%\\Vendor\\App" +
+                line(title +
+                     "<>1<>1<>Folder><%HKEY_CURRENT_USER<>Software\\Microsoft\\Windows\\CurrentVersion\\"
+                     "Explorer\\Shell Folders<>AppData%\\Vendor\\App" +
                      std::to_string(r) + "\\Cache><C:\\keep\\a.txt<>C:\\keep\\b.txt");
                 break;
             default:

@@ -78,9 +78,10 @@ int main(int argc, char** argv) {
     for (const lumo::PrivacyValuePtr& pv : *found)
         pathBytes += static_cast<long long>(pv->Path.size());
     long long n = found->Count();
-    std::printf("traces %lld events %lld seconds %.3f cpu %.3f bytes_per_trace_beyond_path %.0f path_bytes_per_trace %.0f "
-                "peak_rss_kb %ld\n",
-                n, traces, seconds, cpu, n ? static_cast<double>(heapAfter - heapBefore - pathBytes) / n : 0.0,
-                n ? static_cast<double>(pathBytes) / n : 0.0, PeakKilobytes());
+    std::printf(
+        "traces %lld events %lld seconds %.3f cpu %.3f bytes_per_trace_beyond_path %.0f path_bytes_per_trace %.0f "
+        "peak_rss_kb %ld\n",
+        n, traces, seconds, cpu, n ? static_cast<double>(heapAfter - heapBefore - pathBytes) / n : 0.0,
+        n ? static_cast<double>(pathBytes) / n : 0.0, PeakKilobytes());
     return 0;
 }

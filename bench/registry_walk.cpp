@@ -132,8 +132,8 @@ int main(int argc, char** argv) {
 #endif
     HandleCounter api(platformRegistry);
     const int32_t root = rkCurrentUser;
-    const std::string base = "Software\\SweepkitLumoTests\\bench-" + std::to_string(
-        std::chrono::steady_clock::now().time_since_epoch().count() % 1000000007);
+    const std::string base = "Software\\SweepkitLumoTests\\bench-" +
+                             std::to_string(std::chrono::steady_clock::now().time_since_epoch().count() % 1000000007);
 
     auto t0 = Clock::now();
     for (int i = 0; i < top; ++i) {
@@ -184,10 +184,9 @@ int main(int argc, char** argv) {
     std::printf("  walk (values listed and shown):     %9.3f s %10.0f %11s\n", walk, keys / walk, cpu(walkCpu).c_str());
     std::printf("  deep deletion:                      %9.3f s %10.0f %11s\n", removal, keys / removal,
                 cpu(removalCpu).c_str());
-    std::printf("  walk + deletion:                    %9.3f s %10.0f %11s\n", walk + removal,
-                keys / (walk + removal), cpu(walkCpu + removalCpu).c_str());
-    if (totals.keys != expectedKeys || totals.values != (expectedKeys - 1) * 10 || !deleted || !gone ||
-        api.open != 0) {
+    std::printf("  walk + deletion:                    %9.3f s %10.0f %11s\n", walk + removal, keys / (walk + removal),
+                cpu(walkCpu + removalCpu).c_str());
+    if (totals.keys != expectedKeys || totals.values != (expectedKeys - 1) * 10 || !deleted || !gone || api.open != 0) {
         std::fprintf(stderr, "FAILED: walked %ld of %ld keys, %ld values, deleted %d, gone %d, open handles %d\n",
                      totals.keys, expectedKeys, totals.values, deleted, gone, api.open);
         return 1;

@@ -78,10 +78,11 @@ int main(int argc, char** argv) {
     auto closing = std::chrono::steady_clock::now();
     program.reset();
     const double closed = since(closing);
-    std::printf("start-up to the main window: %.3f s (%d records, %d rows; winapp2.ini: %zu entries, %d present, "
-                "%d skipped); before it %.3f s, closing %.3f s\n",
-                seconds, app.ConfigSet().Count(), rows, app.winapp2.outcomes.size(),
-                app.winapp2.Count(Winapp2Outcome::State::Present), app.winapp2.Count(Winapp2Outcome::State::Skipped),
-                ready, closed);
+    std::printf(
+        "start-up to the main window: %.3f s (%d records, %d rows; winapp2.ini: %zu entries, %d present, "
+        "%d skipped); before it %.3f s, closing %.3f s\n",
+        seconds, app.ConfigSet().Count(), rows, app.winapp2.outcomes.size(),
+        app.winapp2.Count(Winapp2Outcome::State::Present), app.winapp2.Count(Winapp2Outcome::State::Skipped), ready,
+        closed);
     return started ? 0 : 1;
 }

@@ -163,4 +163,3 @@ int main(int argc, char** argv) {
     }
     return 0;
 }
-

@@ -43,7 +43,9 @@ std::string Program::FailureText(const std::exception_ptr& failure) {
 
 void Program::ConnectWindows() {
     window_->ShowItemsSettings = [this](MainWindow& main) { ShowItemsSettings(itemsSettings_, main); };
-    window_->ShowRunOptions = [this](MainWindow& main, ShowMode mode) { ShowRunOptions(runOptions_, main, store_, mode); };
+    window_->ShowRunOptions = [this](MainWindow& main, ShowMode mode) {
+        ShowRunOptions(runOptions_, main, store_, mode);
+    };
     window_->ShowAbout = [this](MainWindow& main) {
         // An About still open is in its own modal loop: it is brought forward, never replaced
         // under that loop.

@@ -53,8 +53,15 @@ public:
         explicit iterator(typename std::vector<Entry>::iterator it) : it_(it) {}
         T& operator*() const { return it_->value; }
         T* operator->() const { return &it_->value; }
-        iterator& operator++() { ++it_; return *this; }
-        iterator operator++(int) { auto old = *this; ++it_; return old; }
+        iterator& operator++() {
+            ++it_;
+            return *this;
+        }
+        iterator operator++(int) {
+            auto old = *this;
+            ++it_;
+            return old;
+        }
         bool operator==(const iterator& o) const { return it_ == o.it_; }
     private:
         typename std::vector<Entry>::iterator it_;
@@ -67,8 +74,15 @@ public:
         explicit const_iterator(typename std::vector<Entry>::const_iterator it) : it_(it) {}
         const T& operator*() const { return it_->value; }
         const T* operator->() const { return &it_->value; }
-        const_iterator& operator++() { ++it_; return *this; }
-        const_iterator operator++(int) { auto old = *this; ++it_; return old; }
+        const_iterator& operator++() {
+            ++it_;
+            return *this;
+        }
+        const_iterator operator++(int) {
+            auto old = *this;
+            ++it_;
+            return old;
+        }
         bool operator==(const const_iterator& o) const { return it_ == o.it_; }
     private:
         typename std::vector<Entry>::const_iterator it_;

@@ -36,8 +36,20 @@ void DateTime::Civil(int& year, int& month, int& day) const {
     day = static_cast<int>(d);
 }
 
-int DateTime::Year() const { int y, m, d; Civil(y, m, d); return y; }
-int DateTime::Month() const { int y, m, d; Civil(y, m, d); return m; }
-int DateTime::Day() const { int y, m, d; Civil(y, m, d); return d; }
+int DateTime::Year() const {
+    int y, m, d;
+    Civil(y, m, d);
+    return y;
+}
+int DateTime::Month() const {
+    int y, m, d;
+    Civil(y, m, d);
+    return m;
+}
+int DateTime::Day() const {
+    int y, m, d;
+    Civil(y, m, d);
+    return d;
+}
 
 }  // namespace lumo

@@ -11,7 +11,11 @@ public:
     DateTime() = default;
     static DateTime FromParts(int year, int month, int day, int hour = 0, int minute = 0, int second = 0);
     // Seconds since 1970-01-01 00:00:00 on the same calendar.
-    static DateTime FromSeconds(int64_t seconds) { DateTime t; t.seconds_ = seconds; return t; }
+    static DateTime FromSeconds(int64_t seconds) {
+        DateTime t;
+        t.seconds_ = seconds;
+        return t;
+    }
 
     int64_t Seconds() const { return seconds_; }
     int Year() const;

@@ -22,8 +22,15 @@ public:
         explicit basic_iterator(InnerIt it) : it_(it) {}
         Ref operator*() const { return **it_; }
         auto operator->() const { return &**it_; }
-        basic_iterator& operator++() { ++it_; return *this; }
-        basic_iterator operator++(int) { auto old = *this; ++it_; return old; }
+        basic_iterator& operator++() {
+            ++it_;
+            return *this;
+        }
+        basic_iterator operator++(int) {
+            auto old = *this;
+            ++it_;
+            return old;
+        }
         bool operator==(const basic_iterator& o) const { return it_ == o.it_; }
     private:
         InnerIt it_;

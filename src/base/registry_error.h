@@ -11,8 +11,11 @@ namespace lumo {
 class RegistryError : public std::runtime_error {
 public:
     RegistryError(int32_t number, std::string source, std::string description, int32_t systemError = 0)
-        : std::runtime_error(description), Number(number), Source(std::move(source)),
-          Description(std::move(description)), SystemError(systemError) {}
+        : std::runtime_error(description),
+          Number(number),
+          Source(std::move(source)),
+          Description(std::move(description)),
+          SystemError(systemError) {}
 
     int32_t Number;
     std::string Source;

@@ -27,8 +27,7 @@ public:
 
     UniqueHandle(const UniqueHandle&) = delete;
     UniqueHandle& operator=(const UniqueHandle&) = delete;
-    UniqueHandle(UniqueHandle&& other) noexcept
-        : handle_(other.release()), traits_(std::move(other.traits_)) {}
+    UniqueHandle(UniqueHandle&& other) noexcept : handle_(other.release()), traits_(std::move(other.traits_)) {}
     UniqueHandle& operator=(UniqueHandle&& other) noexcept {
         if (this != &other) {
             reset(other.release());

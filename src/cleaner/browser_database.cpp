@@ -77,7 +77,11 @@ bool AnyLink(FileSystem& files, const std::string& path) {
 }  // namespace
 
 BrowserRun::BrowserRun(CustomizeParse& parser, const ParserArguments& args, SeekContext& ctx)
-    : result(std::make_shared<PrivacyValues>(ctx.log)), parser_(parser), args_(args), ctx_(ctx), files_(*ctx.files),
+    : result(std::make_shared<PrivacyValues>(ctx.log)),
+      parser_(parser),
+      args_(args),
+      ctx_(ctx),
+      files_(*ctx.files),
       browser_(args.item && !args.item->Software.empty() ? args.item->Software : kSomeBrowser) {}
 
 bool BrowserRun::Stop() const { return ctx_.StopRequested(); }
@@ -116,7 +120,8 @@ DatabaseOutcome EditDatabase(BrowserRun& run, const BrowserProfile& profile, con
         return DatabaseOutcome::Missing;
     if (AnyLink(files, path)) {
         DatabaseFileTrace(run, path);
-        run.Notice("The database " + path + " or a file beside it is a link (symbolic link, junction or mount point); it was not opened");
+        run.Notice("The database " + path +
+                   " or a file beside it is a link (symbolic link, junction or mount point); it was not opened");
         return DatabaseOutcome::NotChanged;
     }
     std::vector<PrivacyValuePtr> found;
@@ -199,7 +204,8 @@ DatabaseOutcome EditDatabase(BrowserRun& run, const BrowserProfile& profile, con
     }
 }
 
-void DeleteListedRows(SqliteDatabase& db, const std::string& table, const std::string& idColumn, const std::string& ids) {
+void DeleteListedRows(SqliteDatabase& db, const std::string& table, const std::string& idColumn,
+                      const std::string& ids) {
     if (db.QueryInt("SELECT (SELECT count(*) FROM " + table + ") = (SELECT count(*) FROM " + ids + ")"))
         db.Exec("DELETE FROM " + table);
     else
@@ -214,9 +220,9 @@ std::vector<RowGroup> RowsByName(SqliteDatabase& db, const std::string& sql) {
     return grouper.Take();
 }
 
-PrivacyValuesPtr ForEachProfile(CustomizeParse& parser, const ParserArguments& args, SeekContext& ctx,
-                                const BrowserFamily& family,
-                                const std::function<void(BrowserRun& run, const BrowserProfile& profile, bool inUse)>& each) {
+PrivacyValuesPtr ForEachProfile(
+    CustomizeParse& parser, const ParserArguments& args, SeekContext& ctx, const BrowserFamily& family,
+    const std::function<void(BrowserRun& run, const BrowserProfile& profile, bool inUse)>& each) {
     BrowserRun run(parser, args, ctx);
     if (!ctx.files)
         return run.result;

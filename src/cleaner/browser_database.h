@@ -81,7 +81,7 @@ std::vector<RowGroup> RowsByName(SqliteDatabase& db, const std::string& sql);
 // What a parser does to one database.
 struct DatabaseEdit {
     std::string what;  // for messages: "history", "cookies", "form data", ...
-    int kinds = 1;     // doomed tables the removal reads
+    int kinds = 1;  // doomed tables the removal reads
     // The row groups, read inside the run's transaction.
     std::function<std::vector<RowGroup>(SqliteDatabase&)> find;
     // Removes every row tied to the ids of the doomed tables, inside the same transaction.
@@ -91,12 +91,13 @@ struct DatabaseEdit {
 // Deletes the rows of `table` whose key `idColumn` is listed in the temporary table `ids`, whose
 // ids were all taken from that column in the same transaction. When they are every row (the
 // usual clear of a whole history), the table is emptied in one step rather than row by row.
-void DeleteListedRows(SqliteDatabase& db, const std::string& table, const std::string& idColumn, const std::string& ids);
+void DeleteListedRows(SqliteDatabase& db, const std::string& table, const std::string& idColumn,
+                      const std::string& ids);
 
 enum class DatabaseOutcome {
-    Missing,     // no such database
-    Done,        // found (and, in a clear run, removed)
-    Held,        // the running browser holds it: found where it could be read, nothing changed
+    Missing,  // no such database
+    Done,  // found (and, in a clear run, removed)
+    Held,  // the running browser holds it: found where it could be read, nothing changed
     NotChanged,  // damaged, a link, or the change failed: nothing changed
 };
 
@@ -125,9 +126,9 @@ struct BrowserFamily {
 
 // One browser call over every profile of `family`: the notes on profiles that were not entered,
 // then `each` per profile (told whether the browser holds it, after its notice) until Stop.
-PrivacyValuesPtr ForEachProfile(CustomizeParse& parser, const ParserArguments& args, SeekContext& ctx,
-                                const BrowserFamily& family,
-                                const std::function<void(BrowserRun& run, const BrowserProfile& profile, bool inUse)>& each);
+PrivacyValuesPtr ForEachProfile(
+    CustomizeParse& parser, const ParserArguments& args, SeekContext& ctx, const BrowserFamily& family,
+    const std::function<void(BrowserRun& run, const BrowserProfile& profile, bool inUse)>& each);
 
 // One file of a profile: found, and deleted when clearing a profile not in use.
 void ClearProfileFile(BrowserRun& run, const std::string& path, bool profileInUse);

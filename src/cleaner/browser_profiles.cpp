@@ -91,7 +91,8 @@ std::vector<BrowserProfile> ChromiumProfiles(FileSystem& files, const std::strin
         if (!e.isFolder && (e.name == "Preferences" || e.name == "History"))
             holdsProfile = true;
     if (holdsProfile)
-        profiles.push_back({FileNameOf(userData).empty() ? userData : std::string(FileNameOf(userData)), userData, local});
+        profiles.push_back(
+            {FileNameOf(userData).empty() ? userData : std::string(FileNameOf(userData)), userData, local});
 
     std::set<std::string> listed = ListedProfiles(files, userData);
     for (const FolderEntry& e : entries) {

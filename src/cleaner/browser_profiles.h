@@ -11,8 +11,8 @@ namespace lumo {
 class FileSystem;
 
 struct BrowserProfile {
-    std::string name;         // for messages: the folder name, or the name profiles.ini gives
-    std::string folder;       // databases, sessions, site data
+    std::string name;  // for messages: the folder name, or the name profiles.ini gives
+    std::string folder;  // databases, sessions, site data
     std::string localFolder;  // the cache: the local counterpart of `folder`, or `folder` itself
 };
 

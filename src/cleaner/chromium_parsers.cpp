@@ -60,11 +60,12 @@ DatabaseEdit HistoryEdit() {
                                           : "''";
             std::string chainBytes =
                 chains ? "ifnull((SELECT sum(length(c.url)) FROM downloads_url_chains c WHERE c.id = d.id), 0)" : "0";
-            std::vector<RowGroup> downloads = RowPerGroup(
-                db,
-                "SELECT d.id, CASE WHEN d.target_path <> '' THEN d.target_path ELSE ifnull(" + firstUrl +
-                    ", '') END, length(d.target_path) + 32 + " + chainBytes + " FROM downloads d ORDER BY d.id",
-                1);
+            std::vector<RowGroup> downloads =
+                RowPerGroup(db,
+                            "SELECT d.id, CASE WHEN d.target_path <> '' THEN d.target_path ELSE ifnull(" + firstUrl +
+                                ", '') END, length(d.target_path) + 32 + " + chainBytes +
+                                " FROM downloads d ORDER BY d.id",
+                            1);
             groups.insert(groups.end(), downloads.begin(), downloads.end());
         }
         return groups;
@@ -143,9 +144,10 @@ DatabaseEdit PagesEdit(std::string what, const std::vector<PageTable>& tables) {
             const PageTable& t = tables[i];
             if (!db.HasTable(t.table) || !db.HasColumn(t.table, t.nameColumn))
                 continue;
-            std::vector<RowGroup> rows = RowPerGroup(
-                db, "SELECT rowid, " + t.nameColumn + ", " + t.sizeExpression + " FROM " + t.table + " ORDER BY rowid",
-                static_cast<int>(i));
+            std::vector<RowGroup> rows = RowPerGroup(db,
+                                                     "SELECT rowid, " + t.nameColumn + ", " + t.sizeExpression +
+                                                         " FROM " + t.table + " ORDER BY rowid",
+                                                     static_cast<int>(i));
             groups.insert(groups.end(), rows.begin(), rows.end());
         }
         return groups;
@@ -194,7 +196,8 @@ DatabaseEdit FaviconsEdit(std::set<std::string> keep) {
         if (!db.HasTable("icon_mapping") || !db.HasColumn("icon_mapping", "page_url"))
             return groups;
         RowGrouper grouper;
-        SqliteStatement s = db.Prepare("SELECT id, page_url, length(page_url) + 32 FROM icon_mapping ORDER BY page_url, id");
+        SqliteStatement s =
+            db.Prepare("SELECT id, page_url, length(page_url) + 32 FROM icon_mapping ORDER BY page_url, id");
         while (s.Step()) {
             std::string page = s.Text(1);
             if (!keep.count(page))
@@ -221,8 +224,8 @@ DatabaseEdit CookiesEdit() {
         if (db.HasColumn("cookies", "encrypted_value"))
             size += " + length(encrypted_value)";
         // ".example.com" and "example.com" are one host to the user.
-        return RowsByName(db, "SELECT rowid, ltrim(host_key, '.') AS host, " + size +
-                                  " FROM cookies ORDER BY host, rowid");
+        return RowsByName(db,
+                          "SELECT rowid, ltrim(host_key, '.') AS host, " + size + " FROM cookies ORDER BY host, rowid");
     };
     edit.remove = [](SqliteDatabase& db) { db.Exec(std::string("DELETE FROM cookies WHERE rowid IN ") + kDoomed0); };
     return edit;
@@ -243,9 +246,11 @@ DatabaseEdit FormDataEdit() {
 // Runs `each` (run, profile, in use) for every profile of the browser and returns what it found.
 // The running browser holds "lockfile" of the user data folder open on Windows, and History and
 // Web Data everywhere.
-const BrowserFamily kChromium{
-    ChromiumProfiles, [](const std::string& userData, const BrowserProfile&) { return JoinPath(userData, "lockfile"); },
-    {"History", "Web Data"}};
+const BrowserFamily kChromium{ChromiumProfiles,
+                              [](const std::string& userData, const BrowserProfile&) {
+                                  return JoinPath(userData, "lockfile");
+                              },
+                              {"History", "Web Data"}};
 
 }  // namespace
 
@@ -263,11 +268,11 @@ PrivacyValuesPtr ParseChromiumHistory(CustomizeParse& parser, const ParserArgume
             run.Notice("The bookmarks of " + p.folder + " could not be read, so its favicons were left alone");
         EditDatabase(run, p, JoinPath(p.folder, "Shortcuts"),
                      PagesEdit("shortcuts", {{"omni_box_shortcuts", "url",
-                                             "length(url) + ifnull(length(text), 0) + ifnull(length(contents), 0)"}}),
+                                              "length(url) + ifnull(length(text), 0) + ifnull(length(contents), 0)"}}),
                      inUse);
         EditDatabase(run, p, JoinPath(p.folder, "Network Action Predictor"),
-                     PagesEdit("predictor", {{"network_action_predictor", "url",
-                                             "length(url) + ifnull(length(user_text), 0)"}}),
+                     PagesEdit("predictor",
+                               {{"network_action_predictor", "url", "length(url) + ifnull(length(user_text), 0)"}}),
                      inUse);
         ClearProfileFile(run, JoinPath(p.folder, "Visited Links"), inUse);
     });
@@ -277,7 +282,8 @@ PrivacyValuesPtr ParseChromiumCookies(CustomizeParse& parser, const ParserArgume
     return ForEachProfile(parser, args, ctx, kChromium, [](BrowserRun& run, const BrowserProfile& p, bool inUse) {
         EditDatabase(run, p, JoinPath(JoinPath(p.folder, "Network"), "Cookies"), CookiesEdit(), inUse);
         EditDatabase(run, p, JoinPath(p.folder, "Cookies"), CookiesEdit(), inUse);
-        for (const char* folder : {"Local Storage", "IndexedDB", "databases", "File System", "Service Worker", "WebStorage"})
+        for (const char* folder :
+             {"Local Storage", "IndexedDB", "databases", "File System", "Service Worker", "WebStorage"})
             ClearFolderContents(run, JoinPath(p.folder, folder), inUse);
     });
 }
@@ -299,7 +305,8 @@ PrivacyValuesPtr ParseChromiumSessions(CustomizeParse& parser, const ParserArgum
 
 PrivacyValuesPtr ParseChromiumCache(CustomizeParse& parser, const ParserArguments& args, SeekContext& ctx) {
     return ForEachProfile(parser, args, ctx, kChromium, [](BrowserRun& run, const BrowserProfile& p, bool inUse) {
-        for (const char* folder : {"Cache", "Code Cache", "GPUCache", "Media Cache", "DawnGraphiteCache", "DawnWebGPUCache"})
+        for (const char* folder :
+             {"Cache", "Code Cache", "GPUCache", "Media Cache", "DawnGraphiteCache", "DawnWebGPUCache"})
             ClearFolderContents(run, JoinPath(p.localFolder, folder), inUse);
     });
 }

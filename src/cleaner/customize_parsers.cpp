@@ -45,8 +45,10 @@ bool EqualsAsciiNoCase(std::string_view a, std::string_view b) {
         return false;
     for (size_t i = 0; i < a.size(); ++i) {
         char x = a[i], y = b[i];
-        if (x >= 'a' && x <= 'z') x = static_cast<char>(x - 32);
-        if (y >= 'a' && y <= 'z') y = static_cast<char>(y - 32);
+        if (x >= 'a' && x <= 'z')
+            x = static_cast<char>(x - 32);
+        if (y >= 'a' && y <= 'z')
+            y = static_cast<char>(y - 32);
         if (x != y)
             return false;
     }
@@ -97,9 +99,12 @@ public:
 // The words of a failed removal, for the log.
 const char* Why(FileResult r) {
     switch (r) {
-    case FileResult::DeniedOrInUse: return "access denied or in use";
-    case FileResult::OtherFailure: return "it is not empty, or the system refused";
-    default: return "unknown";
+    case FileResult::DeniedOrInUse:
+        return "access denied or in use";
+    case FileResult::OtherFailure:
+        return "it is not empty, or the system refused";
+    default:
+        return "unknown";
     }
 }
 
@@ -228,7 +233,8 @@ bool AddressHistoryFile(Run& run, const std::string& rdf) {
                 break;
             }
             std::string_view entry = line.text.substr(open + kEntryOpening.size(), close - open - kEntryOpening.size());
-            PrivacyValuePtr pv = run.result->AddIniFileItem(rdf, "URL:", TextOf(entry), run.Clear() ? vsDelete : vsFind);
+            PrivacyValuePtr pv =
+                run.result->AddIniFileItem(rdf, "URL:", TextOf(entry), run.Clear() ? vsDelete : vsFind);
             found.push_back(pv);
             run.Report(pv);
         } else if (run.Clear()) {

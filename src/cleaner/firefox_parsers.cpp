@@ -59,7 +59,8 @@ DatabaseEdit PlacesEdit() {
             history += " OR EXISTS (SELECT 1 FROM moz_inputhistory i WHERE i.place_id = p.id)";
         if (db.HasTable("moz_annos"))
             history += " OR EXISTS (SELECT 1 FROM moz_annos a WHERE a.place_id = p.id)";
-        std::string visitBytes = visits ? " + 32 * (SELECT count(*) FROM moz_historyvisits v WHERE v.place_id = p.id)" : "";
+        std::string visitBytes =
+            visits ? " + 32 * (SELECT count(*) FROM moz_historyvisits v WHERE v.place_id = p.id)" : "";
         SqliteStatement s = db.Prepare("SELECT p.id, p.url, length(p.url) + ifnull(length(p.title), 0)" + visitBytes +
                                        " FROM moz_places p WHERE " + history + " ORDER BY p.id");
         while (s.Step())
@@ -70,13 +71,15 @@ DatabaseEdit PlacesEdit() {
         std::string bookmarked = BookmarkedCondition(db);
         if (db.HasTable("moz_historyvisits")) {
             db.Exec("CREATE TEMP TABLE IF NOT EXISTS lumo_visits(id INTEGER PRIMARY KEY)");
-            db.Exec(std::string("INSERT OR IGNORE INTO temp.lumo_visits SELECT id FROM moz_historyvisits WHERE place_id IN ") +
+            db.Exec(std::string(
+                        "INSERT OR IGNORE INTO temp.lumo_visits SELECT id FROM moz_historyvisits WHERE place_id IN ") +
                     kDoomed0);
             ExecIf(db, "moz_historyvisits_extra", "visit_id",
                    "DELETE FROM moz_historyvisits_extra WHERE visit_id IN (SELECT id FROM temp.lumo_visits)");
             DeleteListedRows(db, "moz_historyvisits", "id", "temp.lumo_visits");
         }
-        ExecIf(db, "moz_inputhistory", "place_id", std::string("DELETE FROM moz_inputhistory WHERE place_id IN ") + kDoomed0);
+        ExecIf(db, "moz_inputhistory", "place_id",
+               std::string("DELETE FROM moz_inputhistory WHERE place_id IN ") + kDoomed0);
         ExecIf(db, "moz_annos", "place_id", std::string("DELETE FROM moz_annos WHERE place_id IN ") + kDoomed0);
         if (db.HasColumn("moz_places_metadata", "referrer_place_id"))
             db.Exec(std::string("DELETE FROM moz_places_metadata WHERE place_id IN ") + kDoomed0 +
@@ -88,12 +91,13 @@ DatabaseEdit PlacesEdit() {
             ExecIf(db, "moz_places_metadata_search_queries", nullptr,
                    "DELETE FROM moz_places_metadata_search_queries WHERE id NOT IN (SELECT search_query_id FROM "
                    "moz_places_metadata WHERE search_query_id IS NOT NULL)");
-        ExecIf(db, "moz_places_extra", "place_id", std::string("DELETE FROM moz_places_extra WHERE place_id IN ") + kDoomed0);
+        ExecIf(db, "moz_places_extra", "place_id",
+               std::string("DELETE FROM moz_places_extra WHERE place_id IN ") + kDoomed0);
         ExecIf(db, "moz_newtab_shortcuts_interaction", "place_id",
                std::string("DELETE FROM moz_newtab_shortcuts_interaction WHERE place_id IN ") + kDoomed0);
 
-        db.Exec(std::string("DELETE FROM moz_places WHERE id IN ") + kDoomed0 + " AND id IN (SELECT p.id FROM moz_places p WHERE NOT " +
-                bookmarked + ")");
+        db.Exec(std::string("DELETE FROM moz_places WHERE id IN ") + kDoomed0 +
+                " AND id IN (SELECT p.id FROM moz_places p WHERE NOT " + bookmarked + ")");
         // The pages that stay for a bookmark: no visit left, their ranking computed afresh by Firefox.
         std::string reset;
         auto set = [&](const char* column, const char* value) {
@@ -113,7 +117,8 @@ DatabaseEdit PlacesEdit() {
             db.Exec("UPDATE moz_places SET " + reset + " WHERE id IN " + kDoomed0);
         if (db.HasColumn("moz_places", "origin_id"))
             ExecIf(db, "moz_origins", nullptr,
-                   "DELETE FROM moz_origins WHERE id NOT IN (SELECT origin_id FROM moz_places WHERE origin_id IS NOT NULL)");
+                   "DELETE FROM moz_origins WHERE id NOT IN (SELECT origin_id FROM moz_places WHERE origin_id IS NOT "
+                   "NULL)");
     };
     return edit;
 }
@@ -149,14 +154,16 @@ DatabaseEdit FaviconsEdit(std::set<std::string> keep) {
     edit.find = [keep = std::move(keep), keptHosts = std::move(keptHosts)](SqliteDatabase& db) {
         std::vector<RowGroup> groups;
         if (db.HasTable("moz_pages_w_icons") && db.HasColumn("moz_pages_w_icons", "page_url")) {
-            SqliteStatement s = db.Prepare("SELECT id, page_url, length(page_url) + 32 FROM moz_pages_w_icons ORDER BY id");
+            SqliteStatement s =
+                db.Prepare("SELECT id, page_url, length(page_url) + 32 FROM moz_pages_w_icons ORDER BY id");
             while (s.Step())
                 if (std::string page = s.Text(1); !keep.count(page))
                     groups.push_back({std::move(page), s.Int(2), 0, {s.Int(0)}});
         }
         if (db.HasTable("moz_icons") && db.HasColumn("moz_icons", "root") && db.HasColumn("moz_icons", "icon_url")) {
             SqliteStatement s = db.Prepare(
-                "SELECT id, icon_url, length(icon_url) + ifnull(length(data), 0) FROM moz_icons WHERE root = 1 ORDER BY id");
+                "SELECT id, icon_url, length(icon_url) + ifnull(length(data), 0) FROM moz_icons WHERE root = 1 ORDER "
+                "BY id");
             while (s.Step())
                 if (std::string icon = s.Text(1); !keptHosts.count(HostOfUrl(icon)))
                     groups.push_back({std::move(icon), s.Int(2), 1, {s.Int(0)}});
@@ -164,7 +171,8 @@ DatabaseEdit FaviconsEdit(std::set<std::string> keep) {
         return groups;
     };
     edit.remove = [](SqliteDatabase& db) {
-        ExecIf(db, "moz_icons_to_pages", "page_id", std::string("DELETE FROM moz_icons_to_pages WHERE page_id IN ") + kDoomed0);
+        ExecIf(db, "moz_icons_to_pages", "page_id",
+               std::string("DELETE FROM moz_icons_to_pages WHERE page_id IN ") + kDoomed0);
         ExecIf(db, "moz_pages_w_icons", nullptr, std::string("DELETE FROM moz_pages_w_icons WHERE id IN ") + kDoomed0);
         if (db.HasTable("moz_icons")) {
             if (db.HasTable("moz_icons_to_pages"))
@@ -184,11 +192,14 @@ DatabaseEdit CookiesEdit() {
         if (!db.HasTable("moz_cookies") || !db.HasColumn("moz_cookies", "host"))
             return std::vector<RowGroup>();
         // ".example.com" and "example.com" are one host to the user.
-        return RowsByName(db,
-                          "SELECT rowid, ltrim(host, '.') AS site, ifnull(length(name), 0) + ifnull(length(value), 0) + "
-                          "ifnull(length(path), 0) FROM moz_cookies ORDER BY site, rowid");
+        return RowsByName(
+            db,
+            "SELECT rowid, ltrim(host, '.') AS site, ifnull(length(name), 0) + ifnull(length(value), 0) + "
+            "ifnull(length(path), 0) FROM moz_cookies ORDER BY site, rowid");
     };
-    edit.remove = [](SqliteDatabase& db) { db.Exec(std::string("DELETE FROM moz_cookies WHERE rowid IN ") + kDoomed0); };
+    edit.remove = [](SqliteDatabase& db) {
+        db.Exec(std::string("DELETE FROM moz_cookies WHERE rowid IN ") + kDoomed0);
+    };
     return edit;
 }
 
@@ -198,8 +209,9 @@ DatabaseEdit FormHistoryEdit() {
     edit.find = [](SqliteDatabase& db) {
         if (!db.HasTable("moz_formhistory") || !db.HasColumn("moz_formhistory", "fieldname"))
             return std::vector<RowGroup>();
-        return RowsByName(db, "SELECT id, fieldname, length(fieldname) + ifnull(length(value), 0) FROM moz_formhistory "
-                              "ORDER BY fieldname, id");
+        return RowsByName(db,
+                          "SELECT id, fieldname, length(fieldname) + ifnull(length(value), 0) FROM moz_formhistory "
+                          "ORDER BY fieldname, id");
     };
     edit.remove = [](SqliteDatabase& db) {
         ExecIf(db, "moz_history_to_sources", "history_id",
@@ -213,9 +225,11 @@ DatabaseEdit FormHistoryEdit() {
 }
 
 // Firefox holds parent.lock open on Windows, and places.sqlite and cookies.sqlite everywhere.
-const BrowserFamily kFirefox{
-    FirefoxProfiles, [](const std::string&, const BrowserProfile& p) { return JoinPath(p.folder, "parent.lock"); },
-    {"places.sqlite", "cookies.sqlite"}};
+const BrowserFamily kFirefox{FirefoxProfiles,
+                             [](const std::string&, const BrowserProfile& p) {
+                                 return JoinPath(p.folder, "parent.lock");
+                             },
+                             {"places.sqlite", "cookies.sqlite"}};
 
 }  // namespace
 

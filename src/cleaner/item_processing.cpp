@@ -66,8 +66,7 @@ public:
                 holds_.push_back(UpperCase(hold));
     }
     // A walk without hold settings and without overwriting, its traces handed to `report`.
-    Walk(PrivacyValues& values, const std::function<void(const PrivacyValuePtr&)>& report, SeekContext& ctx,
-         bool clear)
+    Walk(PrivacyValues& values, const std::function<void(const PrivacyValuePtr&)>& report, SeekContext& ctx, bool clear)
         : values(values), ctx(ctx), clear(clear), fillIndexDat(false), report_(&report) {}
 
     PrivacyValues& values;
@@ -549,16 +548,35 @@ void ParseItem(PrivacyItem& item, SeekContext& ctx, bool bClearValue) {
     if (needsFiles && !ctx.files)
         return;
     switch (item.ItemType) {
-    case pitRegValue: SeekRegValue(w, item); break;
-    case pitRegKey: SeekRegKey(w, item); break;
-    case pitRegSubKeyValue: SeekRegSubKeyValue(w, item); break;
-    case pitFile: SeekFile(w, item); break;
-    case pitFolder: SeekFolder(w, item); break;
-    case pitIniFileItem: SeekIniFileItem(w, item); break;
-    case pitCustomize: SeekCustomize(w, item); break;
-    case pitWinapp2Files: SeekWinapp2Files(item, ctx, bClearValue); break;
-    case pitWinapp2Registry: SeekWinapp2Registry(item, ctx, bClearValue); break;
-    default: break;  // type 6 and unknown types find nothing
+    case pitRegValue:
+        SeekRegValue(w, item);
+        break;
+    case pitRegKey:
+        SeekRegKey(w, item);
+        break;
+    case pitRegSubKeyValue:
+        SeekRegSubKeyValue(w, item);
+        break;
+    case pitFile:
+        SeekFile(w, item);
+        break;
+    case pitFolder:
+        SeekFolder(w, item);
+        break;
+    case pitIniFileItem:
+        SeekIniFileItem(w, item);
+        break;
+    case pitCustomize:
+        SeekCustomize(w, item);
+        break;
+    case pitWinapp2Files:
+        SeekWinapp2Files(item, ctx, bClearValue);
+        break;
+    case pitWinapp2Registry:
+        SeekWinapp2Registry(item, ctx, bClearValue);
+        break;
+    default:
+        break;  // type 6 and unknown types find nothing
     }
 }
 

@@ -16,7 +16,7 @@ struct JsonValue {
     Kind kind = Kind::Null;
     std::string text;  // a string's text (UTF-8), or a number as written
     bool boolean = false;
-    std::vector<JsonValue> items;                              // an array's elements
+    std::vector<JsonValue> items;  // an array's elements
     std::vector<JsonMember> members;  // an object's members, in file order
 
     // The member named `key` of an object; null when there is none or this is no object.

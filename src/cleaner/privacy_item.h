@@ -37,8 +37,8 @@ struct ItemTypeName {
     std::string_view word;
 };
 inline constexpr ItemTypeName kItemTypeNames[] = {
-    {pitRegValue, "RegValue"}, {pitRegKey, "RegKey"},           {pitRegSubKeyValue, "RegSubKeyValue"},
-    {pitFile, "File"},         {pitFolder, "Folder"},           {pitIniFileItem, "IniFileItem"},
+    {pitRegValue, "RegValue"},   {pitRegKey, "RegKey"}, {pitRegSubKeyValue, "RegSubKeyValue"},
+    {pitFile, "File"},           {pitFolder, "Folder"}, {pitIniFileItem, "IniFileItem"},
     {pitCustomize, "Customize"},
 };
 // The word naming `type`; empty for a type no word names.

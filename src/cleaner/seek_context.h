@@ -20,10 +20,10 @@ struct SeekContext {
     FileSystem* files = nullptr;
     ProfileApi* profiles = nullptr;
     SystemInfo* system = nullptr;
-    TraceLog* log = nullptr;           // the activity log; writes nothing while it is closed
+    TraceLog* log = nullptr;  // the activity log; writes nothing while it is closed
     CustomizeParse* parser = nullptr;  // the special parser of Customize items
     const bool* stopRequested = nullptr;
-    int16_t securityFillTimes = 1;     // overwrite passes for locked files
+    int16_t securityFillTimes = 1;  // overwrite passes for locked files
     // The folders winapp2.ini entries may not clean, for the folders their wildcards reach; null
     // refuses drive roots only.
     const ProtectedFolders* protectedFolders = nullptr;

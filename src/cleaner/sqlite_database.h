@@ -16,9 +16,9 @@ struct sqlite3_stmt;
 namespace lumo {
 
 enum class DatabaseFailure {
-    InUse,     // locked by another program (SQLITE_BUSY, SQLITE_LOCKED)
-    Damaged,   // not a database, or a damaged or truncated one
-    Refused,   // cannot be opened or written (permissions, read-only file or medium)
+    InUse,  // locked by another program (SQLITE_BUSY, SQLITE_LOCKED)
+    Damaged,  // not a database, or a damaged or truncated one
+    Refused,  // cannot be opened or written (permissions, read-only file or medium)
     Other,
 };
 

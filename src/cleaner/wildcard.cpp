@@ -55,9 +55,12 @@ WildcardPattern::WildcardPattern(std::string_view pattern, WildcardSyntax syntax
 
 bool WildcardPattern::MatchOne(const Token& t, char32_t c) const {
     switch (t.kind) {
-    case Token::Literal: return t.ch == c;
-    case Token::AnyOne: return true;
-    case Token::Digit: return c >= U'0' && c <= U'9';
+    case Token::Literal:
+        return t.ch == c;
+    case Token::AnyOne:
+        return true;
+    case Token::Digit:
+        return c >= U'0' && c <= U'9';
     case Token::Set: {
         bool in = false;
         for (const Range& r : t.ranges)
@@ -67,7 +70,8 @@ bool WildcardPattern::MatchOne(const Token& t, char32_t c) const {
             }
         return in != t.negated;
     }
-    default: return false;
+    default:
+        return false;
     }
 }
 

@@ -112,9 +112,7 @@ bool FolderPattern::LiesBelow(std::string_view path) const {
 
 std::vector<std::string> ExpandWildcardPath(FileSystem& files, std::string_view path, bool lastMayBeFile,
                                             const std::function<void(const std::string&)>& onLink) {
-    auto exists = [&](const std::string& p) {
-        return files.FolderExists(p) || (lastMayBeFile && files.FileExists(p));
-    };
+    auto exists = [&](const std::string& p) { return files.FolderExists(p) || (lastMayBeFile && files.FileExists(p)); };
     std::vector<Segment> segments = SegmentsWithPlaces(path);
     size_t first = 0;
     while (first < segments.size() && !HasWildcard(segments[first].text))

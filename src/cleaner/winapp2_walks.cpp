@@ -60,8 +60,8 @@ public:
                 if (kind == "PATH" && !hasPatterns)
                     wholeFolders_.emplace_back(parts[1]);
                 else
-                    files_.push_back({FolderPattern(parts[1]), NamePatterns(hasPatterns ? parts[2] : "*"),
-                                      kind == "PATH"});
+                    files_.push_back(
+                        {FolderPattern(parts[1]), NamePatterns(hasPatterns ? parts[2] : "*"), kind == "PATH"});
             } else if (kind == "REG") {
                 size_t cut = parts[1].find('\\');
                 std::string root = cut == std::string::npos ? parts[1] : parts[1].substr(0, cut);
@@ -262,7 +262,8 @@ private:
     Left Untouched(const std::string& sub, bool isLink, bool excluded) {
         if (!RemovesFolders()) {
             if (isLink && !excluded)
-                Note(w_.ctx, "The folder " + sub + " is a link (symbolic link, junction or mount point) and was not entered");
+                Note(w_.ctx,
+                     "The folder " + sub + " is a link (symbolic link, junction or mount point) and was not entered");
             return excluded ? Left::OnPurpose : Left::Nothing;
         }
         Left left = Left::Failure;
@@ -418,9 +419,12 @@ bool FileKeyReachFromWord(std::string_view word, FileKeyReach& reach) {
 
 const char* FileKeyReachWord(FileKeyReach reach) {
     switch (reach) {
-    case FileKeyReach::Recurse: return "RECURSE";
-    case FileKeyReach::RemoveSelf: return "REMOVESELF";
-    default: return "";
+    case FileKeyReach::Recurse:
+        return "RECURSE";
+    case FileKeyReach::RemoveSelf:
+        return "REMOVESELF";
+    default:
+        return "";
     }
 }
 

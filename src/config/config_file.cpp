@@ -23,9 +23,7 @@ namespace {
 constexpr std::string_view kDefaultFileName = "PrivacyConfig.dat";
 constexpr std::string_view kConfigLine = "[Config]";
 
-std::string FileNameOrDefault(std::string_view name) {
-    return std::string(name.empty() ? kDefaultFileName : name);
-}
+std::string FileNameOrDefault(std::string_view name) { return std::string(name.empty() ? kDefaultFileName : name); }
 
 // Cuts the bytes into lines at CR LF, LF or CR; a final line break starts no further line.
 std::vector<std::string_view> SplitLines(std::string_view bytes) {
@@ -80,8 +78,7 @@ FileSystem& Through(FileSystem* files, std::unique_ptr<FileSystem>& own) {
 
 }  // namespace
 
-void PrivacyConfigs::LoadConfig(std::string_view sConfigFileName, const PlaceholderContext& places,
-                                FileSystem* files) {
+void PrivacyConfigs::LoadConfig(std::string_view sConfigFileName, const PlaceholderContext& places, FileSystem* files) {
     ReadConfigLines(sConfigFileName, places, files, true);
 }
 
@@ -203,9 +200,8 @@ void PrivacyConfigs::SaveConfig(std::string_view sConfigFileName, FileSystem* fi
             ++lineNumber;
             std::string_view line = TrimSpaces(fileLine);
             std::string written;
-            if (CharCount(line) < 3 || StartsWith(line, "--") || line == kConfigLine ||
-                StartsWith(line, "Software:") || StartsWith(line, "Type:") || StartsWith(line, "Description:") ||
-                StartsWith(line, "Version:")) {
+            if (CharCount(line) < 3 || StartsWith(line, "--") || line == kConfigLine || StartsWith(line, "Software:") ||
+                StartsWith(line, "Type:") || StartsWith(line, "Description:") || StartsWith(line, "Version:")) {
                 written = line;
             } else if (StartsWith(line, "Selected:")) {
                 written = std::string("Selected:") + Flag(pc.Selected);
@@ -247,8 +243,8 @@ void PrivacyConfigs::SaveConfig(std::string_view sConfigFileName, FileSystem* fi
                               saved.reason.message() + ")");
     if (saved.failed == ReplaceResult::Step::Replace)
         throw ConfigError(ceFileAccess, "SaveConfig",
-                          "Path/File access error: \"" + fileName + "\" cannot be replaced (" +
-                              saved.reason.message() + ")");
+                          "Path/File access error: \"" + fileName + "\" cannot be replaced (" + saved.reason.message() +
+                              ")");
 }
 
 }  // namespace lumo

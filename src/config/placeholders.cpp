@@ -12,12 +12,18 @@ using FolderMember = std::string SpecialFolders::*;
 
 // The folder a placeholder word stands for; the words are case-sensitive.
 FolderMember FolderOfWord(std::string_view word) {
-    if (word == "windowsdir") return &SpecialFolders::WindowsDir;
-    if (word == "systemdir") return &SpecialFolders::SystemDir;
-    if (word == "temporarydir") return &SpecialFolders::TemporaryDir;
-    if (word == "userprofiledir") return &SpecialFolders::UserProfileDir;
-    if (word == "appdatadir") return &SpecialFolders::AppDataDir;
-    if (word == "programfilesdir") return &SpecialFolders::ProgramFilesDir;
+    if (word == "windowsdir")
+        return &SpecialFolders::WindowsDir;
+    if (word == "systemdir")
+        return &SpecialFolders::SystemDir;
+    if (word == "temporarydir")
+        return &SpecialFolders::TemporaryDir;
+    if (word == "userprofiledir")
+        return &SpecialFolders::UserProfileDir;
+    if (word == "appdatadir")
+        return &SpecialFolders::AppDataDir;
+    if (word == "programfilesdir")
+        return &SpecialFolders::ProgramFilesDir;
     return nullptr;
 }
 

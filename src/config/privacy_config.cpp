@@ -21,8 +21,8 @@ PrivacyValuesPtr PrivacyConfig::GetPrivacyValue(SeekContext& ctx, bool bRefreshV
     for (PrivacyItem& pi : Items) {
         if (!pi.Selected && !bOmitSelected)
             continue;
-        piAppendValue_ = pi.AppendValue.Subscribe(
-            [this](PrivacyItem& item, const PrivacyValuePtr& pv) { AppendValue(item, pv); });
+        piAppendValue_ =
+            pi.AppendValue.Subscribe([this](PrivacyItem& item, const PrivacyValuePtr& pv) { AppendValue(item, pv); });
         piParseItemFinish_ =
             pi.ParseItemFinish.Subscribe([this](PrivacyItem& item, int32_t count) { ParseItemFinish(item, count); });
         result = MergePrivacyValues(std::move(result), pi.GetPrivacyValue(ctx, bRefreshValue, bClearValue));
@@ -44,9 +44,12 @@ int32_t PrivacyConfig::ValueCount() const {
 }
 
 int32_t PrivacyConfig::TransSoftwareType(std::string_view sType) {
-    if (sType == "Root") return stRoot;
-    if (sType == "Plugins") return stPlugins;
-    if (sType == "Customs") return stCustoms;
+    if (sType == "Root")
+        return stRoot;
+    if (sType == "Plugins")
+        return stPlugins;
+    if (sType == "Customs")
+        return stCustoms;
     return stOther;
 }
 

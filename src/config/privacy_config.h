@@ -37,7 +37,7 @@ public:
     PrivacyItems Items;
     std::vector<std::string> FileLines;
     RecordOrigin Origin = RecordOrigin::ConfigFile;
-    std::string Group;    // winapp2.ini: the group the Applications page lists it under
+    std::string Group;  // winapp2.ini: the group the Applications page lists it under
     std::string Warning;  // winapp2.ini: shown, with a question, before the record is selected
 
     Event<PrivacyItem&, const PrivacyValuePtr&> AppendValue;

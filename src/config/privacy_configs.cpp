@@ -48,8 +48,8 @@ void PrivacyConfigs::Subscribe(PrivacyConfig& pc) {
         [this](PrivacyConfig& record, int32_t count) { ParseConfigFinish(record, count); });
 }
 
-PrivacyValuesPtr PrivacyConfigs::WalkRecord(SeekContext& ctx, PrivacyConfig& pc, bool bRefreshValue,
-                                            bool bOmitSelected, bool bClearValue) {
+PrivacyValuesPtr PrivacyConfigs::WalkRecord(SeekContext& ctx, PrivacyConfig& pc, bool bRefreshValue, bool bOmitSelected,
+                                            bool bClearValue) {
     Subscribe(pc);
     return pc.GetPrivacyValue(ctx, bRefreshValue, bOmitSelected, bClearValue);
 }
@@ -61,12 +61,12 @@ PrivacyValuesPtr PrivacyConfigs::GetPrivacyValue(SeekContext& ctx, bool bRefresh
         if (!pc.Selected && !bOmitSelected)
             continue;
         if (pc.SoftwareType == stPlugins || pc.SoftwareType == stCustoms) {
-            result = MergePrivacyValues(std::move(result), GetPrivacyValueBySoftwareType(
-                                                               ctx, stPlugins, bRefreshValue, bOmitSelected, bClearValue));
+            result = MergePrivacyValues(std::move(result), GetPrivacyValueBySoftwareType(ctx, stPlugins, bRefreshValue,
+                                                                                         bOmitSelected, bClearValue));
             if (!ctx.StopRequested())
-                result = MergePrivacyValues(std::move(result),
-                                            GetPrivacyValueBySoftwareType(ctx, stCustoms, bRefreshValue,
-                                                                          bOmitSelected, bClearValue));
+                result =
+                    MergePrivacyValues(std::move(result), GetPrivacyValueBySoftwareType(ctx, stCustoms, bRefreshValue,
+                                                                                        bOmitSelected, bClearValue));
             break;
         }
         result = MergePrivacyValues(std::move(result), WalkRecord(ctx, pc, bRefreshValue, bOmitSelected, bClearValue));

@@ -74,8 +74,18 @@ bool ParseVersion(std::string_view s, std::optional<OsVersion>& version) {
 }
 
 enum class KeyKind {
-    Unknown, Detect, DetectFile, FileKey, RegKey, ExcludeKey,  // numbered
-    LangSecRef, Section, DetectOs, SpecialDetect, Warning, Default,
+    Unknown,
+    Detect,
+    DetectFile,
+    FileKey,
+    RegKey,
+    ExcludeKey,  // numbered
+    LangSecRef,
+    Section,
+    DetectOs,
+    SpecialDetect,
+    Warning,
+    Default,
 };
 
 // The kind of a key name; numbered kinds take an optional number after their word.
@@ -89,11 +99,11 @@ KeyKind KindOf(std::string_view name, int32_t& number) {
     if (!tail.empty() && !ParseNumber(tail, number))
         return KeyKind::Unknown;
     static const std::pair<const char*, KeyKind> kNumbered[] = {
-        {"DETECT", KeyKind::Detect},   {"DETECTFILE", KeyKind::DetectFile},  {"FILEKEY", KeyKind::FileKey},
-        {"REGKEY", KeyKind::RegKey},   {"EXCLUDEKEY", KeyKind::ExcludeKey},
+        {"DETECT", KeyKind::Detect}, {"DETECTFILE", KeyKind::DetectFile}, {"FILEKEY", KeyKind::FileKey},
+        {"REGKEY", KeyKind::RegKey}, {"EXCLUDEKEY", KeyKind::ExcludeKey},
     };
     static const std::pair<const char*, KeyKind> kSingle[] = {
-        {"LANGSECREF", KeyKind::LangSecRef}, {"SECTION", KeyKind::Section}, {"DETECTOS", KeyKind::DetectOs},
+        {"LANGSECREF", KeyKind::LangSecRef},       {"SECTION", KeyKind::Section}, {"DETECTOS", KeyKind::DetectOs},
         {"SPECIALDETECT", KeyKind::SpecialDetect}, {"WARNING", KeyKind::Warning}, {"DEFAULT", KeyKind::Default},
     };
     for (const auto& [w, kind] : kNumbered)
@@ -231,7 +241,8 @@ struct EntryBuilder {
                 ex.patterns = std::string(rest.substr(second + 1));
             int32_t root = 0;
             std::string path;
-            if (ex.where.empty() || (ex.kind == Winapp2Entry::ExcludeKind::Reg && !SplitWinapp2Key(ex.where, root, path)))
+            if (ex.where.empty() ||
+                (ex.kind == Winapp2Entry::ExcludeKind::Reg && !SplitWinapp2Key(ex.where, root, path)))
                 return Fail(line, quoted + " names nothing to keep");
             entry.excludes.push_back(std::move(ex));
             break;
@@ -278,9 +289,10 @@ bool OsVersionInRange(const OsVersion& running, const std::optional<OsVersion>& 
 
 bool SplitWinapp2Key(std::string_view text, int32_t& root, std::string& path) {
     static const std::pair<const char*, int32_t> kRoots[] = {
-        {"HKCU", rkCurrentUser}, {"HKEY_CURRENT_USER", rkCurrentUser}, {"HKLM", rkLocalMachine},
-        {"HKEY_LOCAL_MACHINE", rkLocalMachine}, {"HKU", rkUsers}, {"HKEY_USERS", rkUsers},
-        {"HKCR", rkClassesRoot}, {"HKEY_CLASSES_ROOT", rkClassesRoot},
+        {"HKCU", rkCurrentUser},  {"HKEY_CURRENT_USER", rkCurrentUser},
+        {"HKLM", rkLocalMachine}, {"HKEY_LOCAL_MACHINE", rkLocalMachine},
+        {"HKU", rkUsers},         {"HKEY_USERS", rkUsers},
+        {"HKCR", rkClassesRoot},  {"HKEY_CLASSES_ROOT", rkClassesRoot},
     };
     text = TrimBlanks(text);
     size_t cut = text.find('\\');
@@ -298,26 +310,41 @@ bool SplitWinapp2Key(std::string_view text, int32_t& root, std::string& path) {
 
 const char* RootKeyLongName(int32_t root) {
     switch (root) {
-    case rkCurrentUser: return "HKEY_CURRENT_USER";
-    case rkLocalMachine: return "HKEY_LOCAL_MACHINE";
-    case rkUsers: return "HKEY_USERS";
-    case rkClassesRoot: return "HKEY_CLASSES_ROOT";
-    default: return "";
+    case rkCurrentUser:
+        return "HKEY_CURRENT_USER";
+    case rkLocalMachine:
+        return "HKEY_LOCAL_MACHINE";
+    case rkUsers:
+        return "HKEY_USERS";
+    case rkClassesRoot:
+        return "HKEY_CLASSES_ROOT";
+    default:
+        return "";
     }
 }
 
 std::string LangSecRefGroup(int32_t number) {
     switch (number) {
-    case 3021: return "Applications";
-    case 3022: return "Internet";
-    case 3023: return "Multimedia";
-    case 3024: return "Utilities";
-    case 3025: return "Windows";
-    case 3026: return "Firefox";
-    case 3027: return "Opera";
-    case 3028: return "Chromium-based";
-    case 3029: return "Edge";
-    default: return "Other";
+    case 3021:
+        return "Applications";
+    case 3022:
+        return "Internet";
+    case 3023:
+        return "Multimedia";
+    case 3024:
+        return "Utilities";
+    case 3025:
+        return "Windows";
+    case 3026:
+        return "Firefox";
+    case 3027:
+        return "Opera";
+    case 3028:
+        return "Chromium-based";
+    case 3029:
+        return "Edge";
+    default:
+        return "Other";
     }
 }
 

@@ -57,12 +57,12 @@ struct Winapp2Entry {
     struct Exclude {
         size_t line = 0;
         ExcludeKind kind = ExcludeKind::File;
-        std::string where;                    // folder, file or key as written
+        std::string where;  // folder, file or key as written
         std::optional<std::string> patterns;  // patterns (FILE, PATH) or value name (REG)
     };
 
     std::string name;  // as written between the brackets
-    size_t line = 0;   // of the "[name]" line
+    size_t line = 0;  // of the "[name]" line
     std::string group;
     std::string warning;
     std::vector<Located> detectKeys;
@@ -79,9 +79,7 @@ struct Winapp2Entry {
     std::string problem;
     size_t problemLine = 0;
 
-    bool HasDetection() const {
-        return !detectKeys.empty() || !detectFiles.empty() || !specialDetects.empty();
-    }
+    bool HasDetection() const { return !detectKeys.empty() || !detectFiles.empty() || !specialDetects.empty(); }
 };
 
 // A line that is neither a comment, an entry name nor a key of an entry.

@@ -34,8 +34,20 @@ bool IsNameCharacter(char c) {
 
 const std::vector<std::string>& Winapp2VariableNames() {
     static const std::vector<std::string> kNames = {
-        "LocalAppData", "AppData",   "LocalLowAppData", "ProgramData", "CommonAppData", "ProgramFiles",
-        "CommonProgramFiles", "UserProfile", "Public", "Documents", "WinDir", "SystemDrive", "Temp", "UserName",
+        "LocalAppData",
+        "AppData",
+        "LocalLowAppData",
+        "ProgramData",
+        "CommonAppData",
+        "ProgramFiles",
+        "CommonProgramFiles",
+        "UserProfile",
+        "Public",
+        "Documents",
+        "WinDir",
+        "SystemDrive",
+        "Temp",
+        "UserName",
     };
     return kNames;
 }

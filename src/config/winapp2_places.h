@@ -35,7 +35,7 @@ const std::vector<std::string>& Winapp2VariableNames();
 // How a text with variables came out.
 struct Resolved {
     std::vector<std::string> texts;  // every text it stands for; none when a variable has no folder here
-    std::string unknown;             // the first variable that is not known at all, with its % signs
+    std::string unknown;  // the first variable that is not known at all, with its % signs
 };
 
 // The text with every %variable% replaced (names compare without regard to case). A "%" that

@@ -177,8 +177,7 @@ const std::vector<SpecialPlaces>& SpecialDetections() {
 
 class Reader {
 public:
-    Reader(FileSystem& files, RegistryApi* registry, const Winapp2Places& places)
-        : places_(places), probe_(files) {
+    Reader(FileSystem& files, RegistryApi* registry, const Winapp2Places& places) : places_(places), probe_(files) {
         if (registry)
             keys_.emplace(*registry);
     }
@@ -222,8 +221,7 @@ public:
                 std::string refusal = places_.protectedFolders.Refusal(folder, fk.reach);
                 if (!refusal.empty())
                     return skip("dangerous: " + fk.name + " names " + refusal + " (" + folder + ")", fk.line);
-                AddItem(*made, fk.name, pitWinapp2Files, {folder, fk.patterns, FileKeyReachWord(fk.reach)},
-                        exclusions);
+                AddItem(*made, fk.name, pitWinapp2Files, {folder, fk.patterns, FileKeyReachWord(fk.reach)}, exclusions);
             }
         }
         for (const Winapp2Entry::RegKey& rk : e.regKeys) {
@@ -259,8 +257,8 @@ public:
     }
 
 private:
-    static void AddItem(PrivacyConfig& record, const std::string& title, int32_t type,
-                        std::vector<std::string> seek, const std::vector<std::string>& exclusions) {
+    static void AddItem(PrivacyConfig& record, const std::string& title, int32_t type, std::vector<std::string> seek,
+                        const std::vector<std::string>& exclusions) {
         auto item = std::make_unique<PrivacyItem>();
         item->Software = record.Software;
         item->Title = title;
@@ -428,9 +426,14 @@ std::string RegistryKeyRefusal(int32_t root, std::string_view path) {
     for (size_t i = user; i < segments.size(); ++i)
         rest += (rest.empty() ? "" : "\\") + UpperCase(segments[i]);
     static const char* const kShared[] = {
-        "SOFTWARE\\MICROSOFT",          "SOFTWARE\\CLASSES",         "SOFTWARE\\POLICIES",
-        "SOFTWARE\\WOW6432NODE",        "SOFTWARE\\MICROSOFT\\WINDOWS", "SOFTWARE\\MICROSOFT\\WINDOWS NT",
-        "SOFTWARE\\MICROSOFT\\WINDOWS\\CURRENTVERSION", "SOFTWARE\\MICROSOFT\\WINDOWS NT\\CURRENTVERSION",
+        "SOFTWARE\\MICROSOFT",
+        "SOFTWARE\\CLASSES",
+        "SOFTWARE\\POLICIES",
+        "SOFTWARE\\WOW6432NODE",
+        "SOFTWARE\\MICROSOFT\\WINDOWS",
+        "SOFTWARE\\MICROSOFT\\WINDOWS NT",
+        "SOFTWARE\\MICROSOFT\\WINDOWS\\CURRENTVERSION",
+        "SOFTWARE\\MICROSOFT\\WINDOWS NT\\CURRENTVERSION",
         "SYSTEM\\CURRENTCONTROLSET",
     };
     for (const char* shared : kShared)
@@ -460,8 +463,8 @@ Winapp2Read InterpretWinapp2(std::string_view bytes, FileSystem& files, Registry
     return read;
 }
 
-Winapp2Read ReadWinapp2(FileSystem& files, RegistryApi* registry, const Winapp2Places& places,
-                        const std::string& file, const Winapp2ReadOptions& options) {
+Winapp2Read ReadWinapp2(FileSystem& files, RegistryApi* registry, const Winapp2Places& places, const std::string& file,
+                        const Winapp2ReadOptions& options) {
     std::optional<std::string> bytes = files.ReadFile(file);
     if (!bytes) {
         Winapp2Read read;

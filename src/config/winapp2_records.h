@@ -55,8 +55,8 @@ std::string Winapp2FileToRead(FileSystem& files, std::string_view programFolder,
 
 // Reads `file` and decides each entry on this machine: detection through `files` and `registry`
 // (null: registry detections find nothing).
-Winapp2Read ReadWinapp2(FileSystem& files, RegistryApi* registry, const Winapp2Places& places,
-                        const std::string& file, const Winapp2ReadOptions& options = {});
+Winapp2Read ReadWinapp2(FileSystem& files, RegistryApi* registry, const Winapp2Places& places, const std::string& file,
+                        const Winapp2ReadOptions& options = {});
 // The same over the file's bytes.
 Winapp2Read InterpretWinapp2(std::string_view bytes, FileSystem& files, RegistryApi* registry,
                              const Winapp2Places& places, const Winapp2ReadOptions& options = {});

@@ -21,12 +21,18 @@ std::string Separator() {
 
 const char* StatusWord(int32_t status) {
     switch (status) {
-    case vsUnknown: return "Unknown ";
-    case vsFind: return "Find ";
-    case vsDelete: return "Delete ";
-    case vsFillBlank: return "Fill blank ";
-    case vsKeepLocked: return "Keep locked ";
-    default: return "";
+    case vsUnknown:
+        return "Unknown ";
+    case vsFind:
+        return "Find ";
+    case vsDelete:
+        return "Delete ";
+    case vsFillBlank:
+        return "Fill blank ";
+    case vsKeepLocked:
+        return "Keep locked ";
+    default:
+        return "";
     }
 }
 

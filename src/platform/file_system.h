@@ -30,19 +30,19 @@ std::string_view FileNameOf(std::string_view path);
 
 // Why a deletion ended as it did.
 enum class FileResult {
-    Deleted,         // gone
-    DeniedOrInUse,   // access refused: held open by another process, or protected
-    NotFound,        // there was nothing to delete
-    OtherFailure,    // anything else (a folder that is not empty, a bad path, an I/O error)
+    Deleted,  // gone
+    DeniedOrInUse,  // access refused: held open by another process, or protected
+    NotFound,  // there was nothing to delete
+    OtherFailure,  // anything else (a folder that is not empty, a bad path, an I/O error)
 };
 
 // One entry of a folder listing, with what the listing itself tells, so the walk needs no
 // further call per entry.
 struct FolderEntry {
     std::string name;
-    int64_t size = 0;        // bytes; 0 for folders and links
-    bool isFolder = false;   // a folder, or a link to a folder
-    bool isLink = false;     // a symbolic link, junction or other reparse point: never entered
+    int64_t size = 0;  // bytes; 0 for folders and links
+    bool isFolder = false;  // a folder, or a link to a folder
+    bool isLink = false;  // a symbolic link, junction or other reparse point: never entered
 };
 
 // A file opened for binary writing; closed when destroyed.
@@ -65,9 +65,9 @@ struct ReplaceResult {
 };
 
 enum class WriteMode {
-    InPlace,   // an existing regular file, from offset 0, length kept (bytes beyond what is written stay)
-    Append,    // created when missing, positioned at its end
-    Create,    // created, or emptied when it exists
+    InPlace,  // an existing regular file, from offset 0, length kept (bytes beyond what is written stay)
+    Append,  // created when missing, positioned at its end
+    Create,  // created, or emptied when it exists
 };
 
 class FileSystem {

@@ -66,11 +66,11 @@ constexpr uint32_t daclSecurityInformation = 4;
 
 struct RegKeyInfo {
     uint32_t subKeys = 0;
-    uint32_t maxSubKeyLen = 0;   // UTF-16 code units, without the terminator
-    uint32_t maxClassLen = 0;    // UTF-16 code units, without the terminator
+    uint32_t maxSubKeyLen = 0;  // UTF-16 code units, without the terminator
+    uint32_t maxClassLen = 0;  // UTF-16 code units, without the terminator
     uint32_t values = 0;
     uint32_t maxValueNameLen = 0;  // UTF-16 code units, without the terminator
-    uint32_t maxValueLen = 0;    // bytes, see the header comment
+    uint32_t maxValueLen = 0;  // bytes, see the header comment
 };
 
 class RegistryApi {
@@ -86,8 +86,8 @@ public:
     // The value at `index`: name as EnumKey; its data is copied into `data` (capacity `dataSize`
     // bytes; `data` may be null to learn the size). On return `dataSize` holds the data's size.
     // Data that does not fit gives 234 with the size needed.
-    virtual int32_t EnumValue(RegHandle key, uint32_t index, std::string& name, uint32_t nameChars,
-                              uint32_t& type, uint8_t* data, uint32_t& dataSize) = 0;
+    virtual int32_t EnumValue(RegHandle key, uint32_t index, std::string& name, uint32_t nameChars, uint32_t& type,
+                              uint8_t* data, uint32_t& dataSize) = 0;
     // Reads one value like EnumValue; a missing value gives 2 and leaves `type` and `data` alone.
     virtual int32_t QueryValue(RegHandle key, std::string_view valueName, uint32_t& type, uint8_t* data,
                                uint32_t& dataSize) = 0;

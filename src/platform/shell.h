@@ -11,11 +11,12 @@ namespace lumo {
 
 // Folder numbers as the shell numbers them.
 enum Csidl : int32_t {
-    csidlPersonal = 0x0005,      // the user's documents
-    csidlAppData = 0x001A,       // roaming application data
+    csidlPersonal = 0x0005,  // the user's documents
+    csidlAppData = 0x001A,  // roaming application data
     csidlLocalAppData = 0x001C,  // local (non-roaming) application data
     csidlCommonAppData = 0x0023,  // application data of all users (ProgramData)
-    csidlProgramFiles = 0x0026,  // of the program's own kind: "Program Files (x86)" for a 32-bit program on 64-bit Windows
+    csidlProgramFiles =
+        0x0026,  // of the program's own kind: "Program Files (x86)" for a 32-bit program on 64-bit Windows
     csidlProfile = 0x0028,
     csidlProgramFilesX86 = 0x002A,
     csidlProgramFilesCommon = 0x002B,

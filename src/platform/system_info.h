@@ -22,7 +22,7 @@ enum class DriveType : int32_t {
 };
 
 struct DriveInfo {
-    std::string path;        // the drive without a trailing separator, such as "C:"
+    std::string path;  // the drive without a trailing separator, such as "C:"
     DriveType type = DriveType::Unknown;
     std::string fileSystem;  // such as "NTFS" or "FAT32"; empty when it could not be read
 };

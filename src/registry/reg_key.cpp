@@ -66,9 +66,7 @@ bool NumberOf(const RegData& data, uint32_t& out) {
 
 RegKey::RegKey(RegistryApi& api) : api_(&api) {}
 
-RegKey::RegKey(RegistryApi& api, int32_t rktRootKey, std::string_view sPath) : api_(&api) {
-    Init(rktRootKey, sPath);
-}
+RegKey::RegKey(RegistryApi& api, int32_t rktRootKey, std::string_view sPath) : api_(&api) { Init(rktRootKey, sPath); }
 
 RegKey::RegKey(RegKey&&) noexcept = default;
 RegKey& RegKey::operator=(RegKey&&) noexcept = default;
@@ -180,7 +178,8 @@ std::optional<RegValue> RegKey::GetRegValue(std::string_view sValueName, int32_t
         if (api_->QueryValue(key.get(), sValueName, type, data.data(), size) != regOk)
             std::fill(data.begin(), data.end(), 0);
         RegValue value(*api_);
-        value.Init(root, path, sValueName, static_cast<int32_t>(type), ParseValueData(data, static_cast<int32_t>(type)));
+        value.Init(root, path, sValueName, static_cast<int32_t>(type),
+                   ParseValueData(data, static_cast<int32_t>(type)));
         key.Close();
         return value;
     } catch (const std::exception&) {
@@ -238,8 +237,8 @@ int32_t RegKey::SetRegKey(std::string_view sSubKeyName, int32_t rktRootKey, std:
     throw RegistryError(kErrorNumber, std::string(kKeySource), "rc = " + std::to_string(rc) + "\r\n", rc);
 }
 
-int32_t RegKey::SetRegValue(std::string_view sValueName, int32_t rvtValueType, const RegData& vData,
-                            int32_t rktRootKey, std::string_view sKeyPath) {
+int32_t RegKey::SetRegValue(std::string_view sValueName, int32_t rvtValueType, const RegData& vData, int32_t rktRootKey,
+                            std::string_view sKeyPath) {
     bool own = sKeyPath.empty() || rktRootKey == -1;
     int32_t root = own ? RootKey : rktRootKey;
     std::string_view path = own ? std::string_view(Path) : sKeyPath;
@@ -277,9 +276,12 @@ int32_t RegKey::SetRegValue(std::string_view sValueName, int32_t rvtValueType, c
 
 int32_t RegKey::TransRootKey(std::string_view sRootKey) {
     static constexpr std::pair<std::string_view, int32_t> kRoots[] = {
-        {"HKEY_CLASSES_ROOT", rkClassesRoot},   {"HKEY_CURRENT_USER", rkCurrentUser},
-        {"HKEY_LOCAL_MACHINE", rkLocalMachine}, {"HKEY_USERS", rkUsers},
-        {"HKEY_PERFORMANCE_DATA", rkPerformanceData}, {"HKEY_CURRENT_CONFIG", rkCurrentConfig},
+        {"HKEY_CLASSES_ROOT", rkClassesRoot},
+        {"HKEY_CURRENT_USER", rkCurrentUser},
+        {"HKEY_LOCAL_MACHINE", rkLocalMachine},
+        {"HKEY_USERS", rkUsers},
+        {"HKEY_PERFORMANCE_DATA", rkPerformanceData},
+        {"HKEY_CURRENT_CONFIG", rkCurrentConfig},
         {"HKEY_DYN_DATA", rkDynData},
     };
     for (const auto& [name, value] : kRoots)

@@ -64,8 +64,8 @@ bool DeleteValue(RegistryApi& api, int32_t rootKey, std::string_view keyPath, st
 
 }  // namespace registry_access
 
-int32_t RegValue::Init(int32_t rktRootKey, std::string_view sKeyPath, std::string_view sValueName,
-                       int32_t rvtValueType, RegData vValueData) {
+int32_t RegValue::Init(int32_t rktRootKey, std::string_view sKeyPath, std::string_view sValueName, int32_t rvtValueType,
+                       RegData vValueData) {
     try {
         RootKey = rktRootKey;
         KeyPath = std::string(sKeyPath);

@@ -7,18 +7,18 @@
 namespace lumo {
 
 struct AppSettings {
-    bool RunOnStartupWindows = false;        // "Run On Startup Windows"
-    bool TurnOffFormsAutoComplete = false;   // "Turn Off Forms AutoComplete"
-    bool MonitorStartPage = false;           // "Monitor Start Page"
-    std::string StartPage;                   // "Start Page"
-    std::string WindowTitle;                 // "Window Title"
-    std::string ScheduleType = "none";       // "Schedule Type": "none", "interval" or "daily"
-    int16_t ScheduleInterval = 6;            // "Schedule Interval", minutes
-    int16_t ScheduleClock = 12;              // "Schedule Clock", hour of day
-    int16_t SecurityFillTimes = 1;           // "Security Fill Times", overwrite passes
-    bool EnableFileLogging = false;          // "Enable File Logging"
-    int16_t KeepLogDays = 1;                 // "Keep Log Days"
-    int32_t DisplayMaxRows = 1000;           // "Display Max Rows"
+    bool RunOnStartupWindows = false;  // "Run On Startup Windows"
+    bool TurnOffFormsAutoComplete = false;  // "Turn Off Forms AutoComplete"
+    bool MonitorStartPage = false;  // "Monitor Start Page"
+    std::string StartPage;  // "Start Page"
+    std::string WindowTitle;  // "Window Title"
+    std::string ScheduleType = "none";  // "Schedule Type": "none", "interval" or "daily"
+    int16_t ScheduleInterval = 6;  // "Schedule Interval", minutes
+    int16_t ScheduleClock = 12;  // "Schedule Clock", hour of day
+    int16_t SecurityFillTimes = 1;  // "Security Fill Times", overwrite passes
+    bool EnableFileLogging = false;  // "Enable File Logging"
+    int16_t KeepLogDays = 1;  // "Keep Log Days"
+    int32_t DisplayMaxRows = 1000;  // "Display Max Rows"
 };
 
 }  // namespace lumo

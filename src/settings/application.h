@@ -46,8 +46,7 @@ public:
     std::string UserConfigFile() const { return JoinPath(UserFolder(), kConfigFileName); }
     // The configuration file to read: the user's copy once it exists, else the one beside the program.
     std::string ConfigFileToLoad() const {
-        return platform.files ? lumo::ConfigFileToLoad(*platform.files, ProgramFolder, UserFolder())
-                              : UserConfigFile();
+        return platform.files ? lumo::ConfigFileToLoad(*platform.files, ProgramFolder, UserFolder()) : UserConfigFile();
     }
     bool StopRequested = false;
     DateTime LastScheduledRun;
@@ -62,7 +61,8 @@ public:
     std::string Winapp2File() const {
         if (!platform.files)
             return {};
-        std::string own = folders.AppDataDir.empty() ? std::string() : JoinPath(folders.AppDataDir, kUserDataFolderName);
+        std::string own =
+            folders.AppDataDir.empty() ? std::string() : JoinPath(folders.AppDataDir, kUserDataFolderName);
         return Winapp2FileToRead(*platform.files, ProgramFolder, own);
     }
     std::string Winapp2SelectionFile() const { return JoinPath(UserFolder(), kWinapp2SelectionFileName); }

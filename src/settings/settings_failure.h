@@ -10,7 +10,7 @@
 namespace lumo {
 
 struct SettingsFailure {
-    std::string step;         // what was being done, e.g. "write \"Schedule Type\""
+    std::string step;  // what was being done, e.g. "write \"Schedule Type\""
     std::string description;  // the error's own text
 };
 using SettingsFailures = std::vector<SettingsFailure>;

@@ -88,8 +88,8 @@ double RoundHalfEven(double v) {
 
 template <class T>
 void ReadNumeric(T& setting, std::string_view text, T defaultValue) {
-    setting = static_cast<T>(ReadNumericSetting(text, setting, defaultValue, std::numeric_limits<T>::min(),
-                                                std::numeric_limits<T>::max()));
+    setting = static_cast<T>(
+        ReadNumericSetting(text, setting, defaultValue, std::numeric_limits<T>::min(), std::numeric_limits<T>::max()));
 }
 
 void Limit(int16_t& setting, int16_t lowest, int16_t highest, int16_t replacement) {
@@ -303,7 +303,8 @@ SettingsFailures SettingsStore::SaveSystemSettings(const AppSettings& settings) 
     RegKey rk(api_);
     PrepareKey(rk, failures);
     for (const Row& row : Rows())
-        RunSettingsStep(failures, WriteStep(row.name), [&] { rk.SetRegValue(row.name, rvtString, row.write(settings)); });
+        RunSettingsStep(failures, WriteStep(row.name),
+                        [&] { rk.SetRegValue(row.name, rvtString, row.write(settings)); });
     ApplyStartupEntry(rk, where_, settings.RunOnStartupWindows, programPath_, failures);
     ApplyFormsAutoComplete(rk, where_, settings.TurnOffFormsAutoComplete, failures);
     return failures;

@@ -31,8 +31,7 @@ struct SettingsToApply {
 class SettingsStore {
 public:
     // `programPath` is the full path of the running program, for the start-up entry.
-    SettingsStore(RegistryApi& api, std::string programPath,
-                  SettingsLocations where = SettingsLocations::Standard());
+    SettingsStore(RegistryApi& api, std::string programPath, SettingsLocations where = SettingsLocations::Standard());
 
     // Reads the twelve settings into `settings`, each from the user's key, else from the machine's.
     // A value missing in both reads as the empty text (the setting's default); a value that

@@ -27,9 +27,12 @@ std::string RegistryReason(const RegistryError& e) {
         return "the registry refused the change";
     std::string n = " (error " + std::to_string(code) + ")";
     switch (code) {
-    case 2: return "the key or value was not found" + n;
-    case 5: return "access was denied" + n;
-    default: return "the registry refused the change" + n;
+    case 2:
+        return "the key or value was not found" + n;
+    case 5:
+        return "access was denied" + n;
+    default:
+        return "the registry refused the change" + n;
     }
 }
 
@@ -73,12 +76,14 @@ std::string FailureText(const std::exception_ptr& error) {
         whatToDo = e.WhatToDo;
     } catch (const ConfigError&) {
         whatFailed = "The configuration file could not be read or written.";
-        whatToDo = "Check that the file is not read-only or open in another program and that you may change "
-                   "its folder, then try again.";
+        whatToDo =
+            "Check that the file is not read-only or open in another program and that you may change "
+            "its folder, then try again.";
     } catch (const RegistryError&) {
         whatFailed = "A registry key could not be read or changed.";
-        whatToDo = "Your account may not have the right to change it; try again as a user who has, or leave "
-                   "that setting as it is.";
+        whatToDo =
+            "Your account may not have the right to change it; try again as a user who has, or leave "
+            "that setting as it is.";
     } catch (...) {
     }
     return Sentence(whatFailed) + "\r\n\r\n" + Sentence(FailureReason(error)) + "\r\n\r\n" + Sentence(whatToDo);

@@ -15,8 +15,10 @@ namespace lumo {
 class UserFailure : public std::runtime_error {
 public:
     UserFailure(std::string whatFailed, std::string reason, std::string whatToDo)
-        : std::runtime_error(whatFailed + " " + reason), WhatFailed(std::move(whatFailed)),
-          Reason(std::move(reason)), WhatToDo(std::move(whatToDo)) {}
+        : std::runtime_error(whatFailed + " " + reason),
+          WhatFailed(std::move(whatFailed)),
+          Reason(std::move(reason)),
+          WhatToDo(std::move(whatToDo)) {}
 
     std::string WhatFailed;
     std::string Reason;

@@ -153,7 +153,6 @@ ItemsSettingsWindow::ItemsSettingsWindow(UiHost& host, PrivacyConfigs& configSet
     w2LvwEntries.AddColumn("Application", kWinapp2NameWidth);
     w2LvwEntries.AddColumn("Warning", kWinapp2WarningWidth);
 
-
     OnLoad = [this] { Form_Load(); };
     tvwTree.OnNodeClick = [this](Node& node) { tvwTree_NodeClick(node); };
     cmdOk.OnClick = [this] { cmdOk_Click(); };
@@ -166,17 +165,21 @@ std::span<const ControlRow> ItemsSettingsWindow::ControlTable() { return table::
 
 const std::vector<CheckBox*>& ItemsSettingsWindow::CategoryBoxes(int k) const {
     switch (k) {
-    case 1: return winsChkSettings;
-    case 2: return inetChkSettings;
-    case 3: return operChkSettings;
-    case 4: return netsChkSettings;
-    default: return moziChkSettings;
+    case 1:
+        return winsChkSettings;
+    case 2:
+        return inetChkSettings;
+    case 3:
+        return operChkSettings;
+    case 4:
+        return netsChkSettings;
+    default:
+        return moziChkSettings;
     }
 }
 
 std::array<Frame*, 6> ItemsSettingsWindow::Frames() const {
-    return {&winsFraSettings, &inetFraSettings, &operFraSettings, &netsFraSettings, &moziFraSettings,
-            &plugFraSettings};
+    return {&winsFraSettings, &inetFraSettings, &operFraSettings, &netsFraSettings, &moziFraSettings, &plugFraSettings};
 }
 
 void ItemsSettingsWindow::Form_Load() {
@@ -311,9 +314,9 @@ void ItemsSettingsWindow::w2LvwEntries_ItemCheck(ListItem& row) {
         return;
     Winapp2Row& entry = winapp2Rows_[at];
     if (row.Checked() && !entry.warning.empty() &&
-        Host().MsgBox("\"" + entry.name + "\" comes with a warning:\n\n" + entry.warning +
-                          "\n\nSelect it anyway?",
-                      MsgButtons::YesNo, MsgIcon::Exclamation, MsgDefault::Button2, Caption(), this) != MsgAnswer::Yes) {
+        Host().MsgBox("\"" + entry.name + "\" comes with a warning:\n\n" + entry.warning + "\n\nSelect it anyway?",
+                      MsgButtons::YesNo, MsgIcon::Exclamation, MsgDefault::Button2, Caption(),
+                      this) != MsgAnswer::Yes) {
         row.SetChecked(false);
         return;
     }
@@ -436,8 +439,8 @@ ItemsSettingsWindow& ShowItemsSettings(std::unique_ptr<ItemsSettingsWindow>& slo
 ItemsSettingsWindow& ShowItemsSettings(std::unique_ptr<ItemsSettingsWindow>& slot, MainWindow& main) {
     Application& app = main.App();
     const bool fresh = !slot || !slot->Loaded();
-    ItemsSettingsWindow& window =
-        ShowItemsSettings(slot, main, app.ConfigSet(), app.ConfigFilePath, [&main] { main.LoadPItem(); }, &main.Runs());
+    ItemsSettingsWindow& window = ShowItemsSettings(
+        slot, main, app.ConfigSet(), app.ConfigFilePath, [&main] { main.LoadPItem(); }, &main.Runs());
     if (fresh && app.platform.files)
         window.KeepWinapp2ChoiceIn(*app.platform.files, app.Winapp2SelectionFile());
     return window;

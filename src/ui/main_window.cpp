@@ -21,8 +21,8 @@ const char kCaption[] = "Sweepkit Lumo";
 constexpr size_t kWinapp2ReportLines = 10;
 
 // The nine list icons: the kind of row, then what the last run did with it.
-const char* const kIconKeys[] = {"win", "winshow", "windelete", "mie", "mieshow",
-                                 "miedelete", "app", "appshow", "appdelete"};
+const char* const kIconKeys[] = {"win",       "winshow", "windelete", "mie",      "mieshow",
+                                 "miedelete", "app",     "appshow",   "appdelete"};
 
 namespace table {
 using enum ControlKind;
@@ -63,7 +63,8 @@ MainWindow::MainWindow(UiHost& host, Application& app)
       tmrSchedule(Named<Timer>("tmrSchedule")),
       imlPrivacy(Named<ImageList>("imlPrivacy")),
       app_(app),
-      schedule_(std::make_unique<Schedule>(app, host, [this] { DoClear(false); }, [this] { return store_; })) {
+      schedule_(std::make_unique<Schedule>(
+          app, host, [this] { DoClear(false); }, [this] { return store_; })) {
     BuildControls();
 }
 
@@ -213,8 +214,8 @@ void MainWindow::Form_QueryUnload(bool& cancel, UnloadMode) {
         Host().EndProgram(0);
         return;
     }
-    Host().MsgBox("Please stop current processing, then exit the program.", MsgButtons::OkOnly,
-                  MsgIcon::Exclamation, MsgDefault::Button1, kCaption, this);
+    Host().MsgBox("Please stop current processing, then exit the program.", MsgButtons::OkOnly, MsgIcon::Exclamation,
+                  MsgDefault::Button1, kCaption, this);
     cancel = true;
 }
 

@@ -83,9 +83,9 @@ public:
 
     // The windows opened from here that live in their own files; the program wires them at
     // start-up. Unset, their buttons do nothing.
-    std::function<void(MainWindow&)> ShowItemsSettings;             // modeless, owned by this window
-    std::function<void(MainWindow&, ShowMode)> ShowRunOptions;      // owned by this window
-    std::function<void(MainWindow&)> ShowAbout;                     // modal, owned by this window
+    std::function<void(MainWindow&)> ShowItemsSettings;  // modeless, owned by this window
+    std::function<void(MainWindow&, ShowMode)> ShowRunOptions;  // owned by this window
+    std::function<void(MainWindow&)> ShowAbout;  // modal, owned by this window
 
     // The settings store the menu toggles and the start-page monitor write through; null (tests
     // that need none) writes nothing.

@@ -110,8 +110,9 @@ void MainWindow::DoClear(bool bAsk) {
     if (runLogOpen_) {
         EndRunLog();
         std::string logFile = ActivityLog().LogFileName;
-        if (bAsk && Host().MsgBox("Log file is " + logFile + ", view it?", MsgButtons::YesNo, MsgIcon::Question,
-                                  MsgDefault::Button2, kCaption, this) == MsgAnswer::Yes &&
+        if (bAsk &&
+            Host().MsgBox("Log file is " + logFile + ", view it?", MsgButtons::YesNo, MsgIcon::Question,
+                          MsgDefault::Button2, kCaption, this) == MsgAnswer::Yes &&
             app_.platform.shell)
             app_.platform.shell->StartCommand("notepad.exe " + logFile);
     }
@@ -127,8 +128,8 @@ void MainWindow::RunPrivacy(bool bRefreshValue, bool bOmitSelected, bool bClearV
     nextPass_ = nextProgress_ = std::chrono::steady_clock::time_point::min();
 
     PrivacyConfigs& set = app_.ConfigSet();
-    pcsAppendValue_ = set.AppendValue.Subscribe(
-        [this](PrivacyItem& pi, const PrivacyValuePtr& pv) { DisplayValue(pi, *pv); });
+    pcsAppendValue_ =
+        set.AppendValue.Subscribe([this](PrivacyItem& pi, const PrivacyValuePtr& pv) { DisplayValue(pi, *pv); });
     pcsParseItemFinish_ = set.ParseItemFinish.Subscribe(
         [this](PrivacyItem& pi, int32_t lTotalCount) { DisplayItemFinish(pi, lTotalCount); });
     pcsParseConfigFinish_ = set.ParseConfigFinish.Subscribe(
@@ -179,8 +180,8 @@ void MainWindow::DisplayValue(PrivacyItem& pi, const PrivacyValue& pv) {
     // The moments in a run at which the window repaints and a click on "Stop" is taken.
     Host().DoEvents();
     if (show)
-        nextProgress_ = now + std::max<std::chrono::steady_clock::duration>(
-                                  kProgressPeriod, (progressClock_() - now) * kProgressCostShare);
+        nextProgress_ = now + std::max<std::chrono::steady_clock::duration>(kProgressPeriod, (progressClock_() - now) *
+                                                                                                 kProgressCostShare);
 }
 
 void MainWindow::ShowProgress(PrivacyItem& pi, const PrivacyValue& pv) {

@@ -185,14 +185,16 @@ void MenuHolder::Apply(bool runOnStartup, bool autoComplete, bool monitor, bool 
         return;
     // The store passes over the steps that fail and the setting holds for this session; what
     // could not be stored is said, once.
-    SettingsFailures failures = store->ApplySettings(
-        main_.App().settings, *this, SettingsToApply{runOnStartup, autoComplete, monitor, scheduleType, fileLogging});
+    SettingsFailures failures =
+        store->ApplySettings(main_.App().settings, *this,
+                             SettingsToApply{runOnStartup, autoComplete, monitor, scheduleType, fileLogging});
     if (!failures.empty())
-        Host().MsgBox("The setting is used until Sweepkit Lumo closes, but it could not be stored for the next "
-                      "start.\r\n\r\n" +
-                          DescribeFailures(failures) +
-                          "\r\n\r\nYour account may not have the right to change the program's settings key.",
-                      MsgButtons::OkOnly, MsgIcon::Exclamation, MsgDefault::Button1, kCaption);
+        Host().MsgBox(
+            "The setting is used until Sweepkit Lumo closes, but it could not be stored for the next "
+            "start.\r\n\r\n" +
+                DescribeFailures(failures) +
+                "\r\n\r\nYour account may not have the right to change the program's settings key.",
+            MsgButtons::OkOnly, MsgIcon::Exclamation, MsgDefault::Button1, kCaption);
 }
 
 void MenuHolder::menuReloadConfig_Click() {

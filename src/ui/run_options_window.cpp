@@ -317,9 +317,8 @@ void RunOptionsWindow::geneCmdApplyToIE_Click() {
     std::string windowTitle = geneTxtWindowTitle.Text();
     RegKey key(*app_.platform.registry);
     SettingsFailures failures;
-    RunSettingsStep(failures, "write the browser's \"Start Page\"", [&] {
-        key.SetRegValue("Start Page", rvtString, startPage, where.userRoot, where.browserKey);
-    });
+    RunSettingsStep(failures, "write the browser's \"Start Page\"",
+                    [&] { key.SetRegValue("Start Page", rvtString, startPage, where.userRoot, where.browserKey); });
     // The monitor takes a title of blanks for none, so the browser gets none.
     if (TrimSpaces(windowTitle).empty())
         RunSettingsStep(failures, "delete the browser's \"Window Title\"",
@@ -351,10 +350,9 @@ void RunOptionsWindow::geneCmdApplyToIE_Click() {
     });
     for (const auto& [name, text] : {std::pair<const char*, const std::string&>{"Start Page", startPage},
                                      std::pair<const char*, const std::string&>{"Window Title", windowTitle}})
-        RunSettingsStep(failures, std::string("write \"") + name + "\"",
-                        [&, name = name, &text = text] {
-                            key.SetRegValue(name, rvtString, text, where.settingsRoot, where.SettingsKey());
-                        });
+        RunSettingsStep(failures, std::string("write \"") + name + "\"", [&, name = name, &text = text] {
+            key.SetRegValue(name, rvtString, text, where.settingsRoot, where.SettingsKey());
+        });
     if (!failures.empty())
         Refuse("The approved start page and window title could not be saved.", failures, kRightsAdvice);
 }

@@ -130,16 +130,16 @@ void Schedule::MonitorStartPage() {
             settings.SetRegValue("Start Page", rvtString, s.StartPage);
             settings.SetRegValue("Window Title", rvtString, s.WindowTitle);
         } catch (...) {
-            throw UserFailure("The new start page and window title are watched until Sweepkit Lumo closes, but "
-                              "they could not be stored for the next start.",
-                              FailureReason(std::current_exception()),
-                              "Your account may not have the right to change the program's settings key.");
+            throw UserFailure(
+                "The new start page and window title are watched until Sweepkit Lumo closes, but "
+                "they could not be stored for the next start.",
+                FailureReason(std::current_exception()),
+                "Your account may not have the right to change the program's settings key.");
         }
     }
 }
 
-bool Schedule::RunDue(std::string_view scheduleType, int16_t interval, int16_t clockHour, DateTime last,
-                      DateTime now) {
+bool Schedule::RunDue(std::string_view scheduleType, int16_t interval, int16_t clockHour, DateTime last, DateTime now) {
     if (scheduleType == "interval")
         return interval <= now.WholeMinutes() - last.WholeMinutes();
     if (scheduleType == "daily") {

@@ -34,8 +34,7 @@ public:
     // Whether a clear run is due now, by the schedule settings and the last scheduled run.
     // (A clock set back in interval mode is handled by CheckSchedule, which starts the interval
     // afresh.)
-    static bool RunDue(std::string_view scheduleType, int16_t interval, int16_t clockHour, DateTime last,
-                       DateTime now);
+    static bool RunDue(std::string_view scheduleType, int16_t interval, int16_t clockHour, DateTime last, DateTime now);
     // Whether `fileName` is a daily log ("L" and eight digits, ".log", in any letter case) that
     // is older than the days to keep at `today`.
     static bool OldLogName(std::string_view fileName, DateTime today, int16_t keepLogDays);

@@ -38,9 +38,7 @@ protected:
         app->ProgramFolder = dir.path().string();
     }
     // The configuration the program ships with.
-    void WriteConfig() {
-        std::filesystem::copy_file(testing::ShippedConfigPath(), dir.File("PrivacyConfig.dat"));
-    }
+    void WriteConfig() { std::filesystem::copy_file(testing::ShippedConfigPath(), dir.File("PrivacyConfig.dat")); }
 
     TempFolder dir;
     MemoryRegistry registry;
@@ -60,7 +58,8 @@ TEST_F(MainTest, StartsWithFoldersSettingsAndAShownWindow) {
     stored.ScheduleType = "daily";
     RegHandle h = 0;
     ASSERT_EQ(registry.CreateKey(RootHandle(rkCurrentUser), "Software\\SweepkitLumoTests\\main\\HKCU\\Software",
-                                 keyAllAccess, h), 0);
+                                 keyAllAccess, h),
+              0);
     registry.CloseKey(h);
     store.SaveSystemSettings(stored);
 
@@ -125,12 +124,13 @@ TEST_F(MainTest, MissingConfigurationShowsOneBoxAndLeavesNoWindow) {
 TEST_F(MainTest, Winapp2EntriesChosenEarlierAreRowsAtStartAndItemsSettingsAddsMore) {
     WriteConfig();
     shell.temporary = dir.File("temp");
-    std::ofstream(dir.File("winapp2.ini"), std::ios::binary) << "; hand-written entries\r\n"
-                                              "[Always One]\r\nLangSecRef=3024\r\nFileKey1=%Temp%|*.tmp\r\n"
-                                              "[Chosen Two]\r\nLangSecRef=3021\r\nFileKey1=%Temp%|*.log\r\n"
-                                              "[Absent Three]\r\nDetectFile=%Temp%\\NoSuchProgram\\app.exe\r\n"
-                                              "FileKey1=%Temp%|*.x\r\n"
-                                              "[Broken]\r\nFileKey1\r\n";
+    std::ofstream(dir.File("winapp2.ini"), std::ios::binary)
+        << "; hand-written entries\r\n"
+           "[Always One]\r\nLangSecRef=3024\r\nFileKey1=%Temp%|*.tmp\r\n"
+           "[Chosen Two]\r\nLangSecRef=3021\r\nFileKey1=%Temp%|*.log\r\n"
+           "[Absent Three]\r\nDetectFile=%Temp%\\NoSuchProgram\\app.exe\r\n"
+           "FileKey1=%Temp%|*.x\r\n"
+           "[Broken]\r\nFileKey1\r\n";
     std::ofstream(dir.File("winapp2 selection.txt"), std::ios::binary) << "chosen two\r\n";
     Program program(*app, host, store);
     ASSERT_TRUE(program.Main());
@@ -144,8 +144,8 @@ TEST_F(MainTest, Winapp2EntriesChosenEarlierAreRowsAtStartAndItemsSettingsAddsMo
     };
     const std::vector<std::string> shipped = rows();
     EXPECT_EQ(std::count(shipped.begin(), shipped.end(), "Chosen Two"), 1)
-        << "chosen by another letter case; read " << app->Winapp2File() << ", choice in "
-        << app->Winapp2SelectionFile() << ", " << app->winapp2.Count(Winapp2Outcome::State::Present) << " present";
+        << "chosen by another letter case; read " << app->Winapp2File() << ", choice in " << app->Winapp2SelectionFile()
+        << ", " << app->winapp2.Count(Winapp2Outcome::State::Present) << " present";
     EXPECT_EQ(std::count(shipped.begin(), shipped.end(), "Always One"), 0) << "nothing is chosen until the user does";
     EXPECT_EQ(std::count(shipped.begin(), shipped.end(), "Absent Three"), 0);
     bool brokenReported = false;

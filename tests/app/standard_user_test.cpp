@@ -50,7 +50,9 @@ public:
     std::optional<std::string> WindowsFolder() override { return inner_.WindowsFolder(); }
     std::optional<std::string> SystemFolder() override { return inner_.SystemFolder(); }
     std::optional<std::string> TemporaryFolder() override { return inner_.TemporaryFolder(); }
-    std::optional<std::string> EnvironmentVariable(std::string_view name) override { return inner_.EnvironmentVariable(name); }
+    std::optional<std::string> EnvironmentVariable(std::string_view name) override {
+        return inner_.EnvironmentVariable(name);
+    }
     bool OpenDocument(std::string_view, uintptr_t) override { return true; }
     bool StartCommand(std::string_view command) override {
         commands.emplace_back(command);
@@ -129,10 +131,10 @@ protected:
 
     // What an older version, run as administrator, left for everyone; now refused to this user.
     void SeedMachineSettings() {
-        RegKey(reg->Raw()).SetRegValue("Keep Log Days", rvtString, std::string("3"), where.machineRoot,
-                                       where.MachineSettingsKey());
-        RegKey(reg->Raw()).SetRegValue("Schedule Clock", rvtString, std::string("7"), where.machineRoot,
-                                       where.MachineSettingsKey());
+        RegKey(reg->Raw())
+            .SetRegValue("Keep Log Days", rvtString, std::string("3"), where.machineRoot, where.MachineSettingsKey());
+        RegKey(reg->Raw())
+            .SetRegValue("Schedule Clock", rvtString, std::string("7"), where.machineRoot, where.MachineSettingsKey());
         const uint32_t writes = keyCreateSubKey | keySetValue;
         if (MemoryRegistry* memory = reg->Memory()) {
             for (const char* key : {"Software", "Software\\Tallowin", "Software\\Tallowin\\Sweepkit Lumo"})
@@ -246,7 +248,8 @@ TEST_P(StandardUser, KeepsSettingsSelectionAndLogsInTheUsersOwnPlaces) {
 
     // lumo finds the same configuration and writes its log in the same place.
     std::ostringstream out, err;
-    EXPECT_EQ(LumoMain({"show", "--log"}, platform, JoinPath(programFolder, "lumo.exe"), out, err), kLumoOk) << err.str();
+    EXPECT_EQ(LumoMain({"show", "--log"}, platform, JoinPath(programFolder, "lumo.exe"), out, err), kLumoOk)
+        << err.str();
     EXPECT_NE(out.str().find("Find Windows Recent Documents: "), std::string::npos) << out.str();
     EXPECT_EQ(out.str().find("Scratch"), std::string::npos) << "the user's selection, not the shipped one";
     EXPECT_NE(err.str().find("Log file is " + logFile), std::string::npos) << err.str();
@@ -290,11 +293,14 @@ TEST(OlderInstall, FirstStartReadsTheMachineValuesAndTheFirstSaveWritesTheUsersK
     ShowRunOptions(options, *program.Window(), app, store, ShowMode::Modeless);
     options->cmdOk.Click();
     EXPECT_TRUE(host.Boxes().empty());
-    std::optional<RegValue> mine = RegKey(registry).GetRegValue("Schedule Type", rkCurrentUser, "Software\\Tallowin\\Sweepkit Lumo");
+    std::optional<RegValue> mine =
+        RegKey(registry).GetRegValue("Schedule Type", rkCurrentUser, "Software\\Tallowin\\Sweepkit Lumo");
     ASSERT_TRUE(mine);
     EXPECT_EQ(mine->ValueDataString(), "daily");
-    EXPECT_EQ(RegKey(registry).GetRegValue("Schedule Clock", rkLocalMachine, "Software\\Tallowin\\Sweepkit Lumo")->ValueType,
-              rvtNone) << "nothing written to the machine's key";
+    EXPECT_EQ(
+        RegKey(registry).GetRegValue("Schedule Clock", rkLocalMachine, "Software\\Tallowin\\Sweepkit Lumo")->ValueType,
+        rvtNone)
+        << "nothing written to the machine's key";
     EXPECT_FALSE(fs::exists(dir.path() / "local")) << "no folder of the user's is made";
 }
 

@@ -31,9 +31,9 @@ TEST(Collection, InsertsBeforeAndAfterPositionsAndKeys) {
     Collection<std::string> c;
     c.Add("a", "ka");
     c.Add("d", "kd");
-    c.Add("b", {}, IndexKey(2));           // before position 2
-    c.Add("c", {}, std::nullopt, "kd");     // after key kd -> end
-    c.Add("z", "kz", "ka");                 // before key ka -> front
+    c.Add("b", {}, IndexKey(2));  // before position 2
+    c.Add("c", {}, std::nullopt, "kd");  // after key kd -> end
+    c.Add("z", "kz", "ka");  // before key ka -> front
     EXPECT_EQ(Items(c), (std::vector<std::string>{"z", "a", "b", "d", "c"}));
     // Keys still find their elements after insertions in the middle moved them.
     EXPECT_EQ(c.item("kd"), "d");

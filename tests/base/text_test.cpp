@@ -14,9 +14,9 @@ TEST(Text, UpperCaseCoversLatinLettersBeyondAscii) {
         const char* in;
         const char* upper;
     };
-    for (const Case& c : {Case{"abc xyz", "ABC XYZ"}, Case{"é", "É"}, Case{"àçñöþ", "ÀÇÑÖÞ"}, Case{"ÿ", "Ÿ"},
-                          Case{"ß÷", "ß÷"}, Case{"łódź", "ŁÓDŹ"}, Case{"привет", "ПРИВЕТ"}, Case{"αβγ", "ΑΒΓ"},
-                          Case{"a1-_[]", "A1-_[]"}}) {
+    for (const Case& c :
+         {Case{"abc xyz", "ABC XYZ"}, Case{"é", "É"}, Case{"àçñöþ", "ÀÇÑÖÞ"}, Case{"ÿ", "Ÿ"}, Case{"ß÷", "ß÷"},
+          Case{"łódź", "ŁÓDŹ"}, Case{"привет", "ПРИВЕТ"}, Case{"αβγ", "ΑΒΓ"}, Case{"a1-_[]", "A1-_[]"}}) {
         EXPECT_EQ(UpperCase(c.in), c.upper) << c.in;
         EXPECT_EQ(LowerCase(c.upper), std::string(c.in) == "ß÷" ? "ß÷" : c.in) << c.upper;
     }

@@ -49,7 +49,8 @@ TEST(UniqueHandle, ClosesEachHandleOnceWhateverWayItLeaves) {
          },
          {},
          {7, 5}},
-        {"moved out and back", [](Owner& a, Owner& b) {
+        {"moved out and back",
+         [](Owner& a, Owner& b) {
              Owner c(std::move(a));
              a = std::move(c);
              b = std::move(a);

@@ -36,7 +36,9 @@ SidParts Sid(std::array<uint8_t, 6> authority, std::vector<uint32_t> subs) {
 
 struct RecordingLog : TraceLog {
     std::vector<std::string> lines;
-    void AppendPrivacyValue(const PrivacyValue& pv) override { lines.push_back(std::to_string(pv.ValueStatus) + " " + pv.Path); }
+    void AppendPrivacyValue(const PrivacyValue& pv) override {
+        lines.push_back(std::to_string(pv.ValueStatus) + " " + pv.Path);
+    }
     void AppendString(std::string_view line) override { lines.emplace_back(line); }
 };
 
@@ -61,9 +63,12 @@ protected:
     std::string branch;
     std::string Relative(int depth) const {
         std::string path = branch;
-        if (depth >= 1) path += "\\Data";
-        if (depth >= 2) path += std::string("\\") + kType;
-        if (depth >= 3) path += std::string("\\") + kType;
+        if (depth >= 1)
+            path += "\\Data";
+        if (depth >= 2)
+            path += std::string("\\") + kType;
+        if (depth >= 3)
+            path += std::string("\\") + kType;
         return path;
     }
     std::string Store(std::string_view name) const { return Relative(3) + "\\" + std::string(name); }
@@ -170,7 +175,8 @@ TYPED_TEST(AutoComplete, ARefusedStoreIsReportedAndTheOthersAreStillDeleted) {
     EXPECT_TRUE(this->reg.KeyExists(this->Store("b2\\guarded")));
     EXPECT_FALSE(this->reg.KeyExists(this->Store("c3")));
     EXPECT_EQ(std::count(this->log.lines.begin(), this->log.lines.end(),
-                         "A autocomplete regkey can't be deleted(Access Deny)."), 1);
+                         "A autocomplete regkey can't be deleted(Access Deny)."),
+              1);
     EXPECT_EQ(this->AccessList(this->Store("b2")), storeList) << "the store that stays keeps its own list";
     EXPECT_EQ(this->ChainLists(), before);
 }

@@ -140,14 +140,17 @@ const Browser kBrowsers[] = {
       {kChromeProfile + "/Web Data", {"lumo-typed-value"}},
       {kChromeProfile + "/Cookies", {"lumo_page3"}},
       {kChromeProfile + "/Favicons", {"lumo_field"}}},
-     {{kChromeProfile + "/History", "SELECT (SELECT count(*) FROM urls) + (SELECT count(*) FROM visits) + "
-                                    "(SELECT count(*) FROM downloads) + (SELECT count(*) FROM downloads_url_chains)"},
+     {{kChromeProfile + "/History",
+       "SELECT (SELECT count(*) FROM urls) + (SELECT count(*) FROM visits) + "
+       "(SELECT count(*) FROM downloads) + (SELECT count(*) FROM downloads_url_chains)"},
       {kChromeProfile + "/Cookies", "SELECT count(*) FROM cookies"},
       {kChromeProfile + "/Web Data", "SELECT count(*) FROM autofill"},
       {kChromeProfile + "/Favicons", "SELECT (SELECT count(*) FROM icon_mapping) + (SELECT count(*) FROM favicons)"}},
      {{kChromeProfile + "/Login Data", "SELECT count(*) FROM logins"}},
-     {{"ParseChromiumHistory", "/page2"}, {"ParseChromiumHistory", "lumo-download.bin"},
-      {"ParseChromiumCookies", "127.0.0.1"}, {"ParseChromiumFormData", "lumo_field"}}},
+     {{"ParseChromiumHistory", "/page2"},
+      {"ParseChromiumHistory", "lumo-download.bin"},
+      {"ParseChromiumCookies", "127.0.0.1"},
+      {"ParseChromiumFormData", "lumo_field"}}},
     {"Firefox",
      {"ParseFirefoxHistory", "ParseFirefoxCookies", "ParseFirefoxFormData", "ParseFirefoxSessions",
       "ParseFirefoxCache"},
@@ -156,17 +159,21 @@ const Browser kBrowsers[] = {
       {kFirefoxProfile + "/formhistory.sqlite", {"lumo-typed-value"}},
       {kFirefoxProfile + "/cookies.sqlite", {"lumo_page3"}},
       {kFirefoxProfile + "/favicons.sqlite", {"lumo_field"}}},
-     {{kFirefoxProfile + "/places.sqlite", "SELECT (SELECT count(*) FROM moz_historyvisits) + (SELECT count(*) FROM "
-                                           "moz_annos) + (SELECT count(*) FROM moz_places WHERE foreign_count = 0)"},
+     {{kFirefoxProfile + "/places.sqlite",
+       "SELECT (SELECT count(*) FROM moz_historyvisits) + (SELECT count(*) FROM "
+       "moz_annos) + (SELECT count(*) FROM moz_places WHERE foreign_count = 0)"},
       {kFirefoxProfile + "/cookies.sqlite", "SELECT count(*) FROM moz_cookies"},
       {kFirefoxProfile + "/formhistory.sqlite", "SELECT count(*) FROM moz_formhistory"}},
      // The bookmarked page stays, and so do its bookmark and its icon.
-     {{kFirefoxProfile + "/places.sqlite", "SELECT count(*) FROM moz_places p JOIN moz_bookmarks b ON b.fk = p.id "
-                                           "WHERE p.url LIKE '%/page2' AND b.title = 'Lumo bookmark'"},
+     {{kFirefoxProfile + "/places.sqlite",
+       "SELECT count(*) FROM moz_places p JOIN moz_bookmarks b ON b.fk = p.id "
+       "WHERE p.url LIKE '%/page2' AND b.title = 'Lumo bookmark'"},
       {kFirefoxProfile + "/favicons.sqlite", "SELECT count(*) FROM moz_pages_w_icons WHERE page_url LIKE '%/page2'"},
       {kFirefoxProfile + "/places.sqlite", "SELECT count(*) FROM moz_bookmarks WHERE fk IS NOT NULL"}},
-     {{"ParseFirefoxHistory", "/page2"}, {"ParseFirefoxHistory", "/download.bin"},
-      {"ParseFirefoxCookies", "127.0.0.1"}, {"ParseFirefoxFormData", "lumo_field"}}},
+     {{"ParseFirefoxHistory", "/page2"},
+      {"ParseFirefoxHistory", "/download.bin"},
+      {"ParseFirefoxCookies", "127.0.0.1"},
+      {"ParseFirefoxFormData", "lumo_field"}}},
 };
 
 class StoredProfile : public BrowserParsers, public ::testing::WithParamInterface<Browser> {};
@@ -245,7 +252,8 @@ TEST_P(HeldDatabase, IsReportedButNotChanged) {
         EXPECT_EQ(shown.Count(), cleared.Count());
         EXPECT_EQ(Statuses(cleared), std::vector<int32_t>(static_cast<size_t>(cleared.Count()), vsUnknown));
         ASSERT_FALSE(cleared.Notices().empty());
-        EXPECT_NE(cleared.Notices().front().find("Lumo Browser is running"), std::string::npos) << cleared.Notices().front();
+        EXPECT_NE(cleared.Notices().front().find("Lumo Browser is running"), std::string::npos)
+            << cleared.Notices().front();
         EXPECT_NE(cleared.Notices().front().find("close Lumo Browser"), std::string::npos);
         holder.Rollback();
     }
@@ -269,10 +277,12 @@ TEST_F(BrowserParsers, DamagedDatabasesAreReportedAndLeftAsTheyWere) {
         std::function<std::string(const std::string&)> make;
     };
     const std::string original = dir.Read(history);
-    for (const Damage& d : {Damage{"truncated to half", [](const std::string& s) { return s.substr(0, s.size() / 2); }},
-                            Damage{"header overwritten", [](const std::string& s) { return std::string(100, 'x') + s.substr(100); }},
-                            Damage{"a page scribbled over",
-                                   [](const std::string& s) { return s.substr(0, 4096 * 3) + std::string(4096, '\x7f') + s.substr(4096 * 4); }}}) {
+    for (const Damage& d :
+         {Damage{"truncated to half", [](const std::string& s) { return s.substr(0, s.size() / 2); }},
+          Damage{"header overwritten", [](const std::string& s) { return std::string(100, 'x') + s.substr(100); }},
+          Damage{"a page scribbled over", [](const std::string& s) {
+                     return s.substr(0, 4096 * 3) + std::string(4096, '\x7f') + s.substr(4096 * 4);
+                 }}}) {
         std::string damaged = d.make(original);
         dir.Write(history, damaged);
         PrivacyValues& shown = Call("ParseChromiumHistory", false);
@@ -427,15 +437,18 @@ TEST(BrowserProfiles, FirefoxProfilesAreWhatProfilesIniLists) {
     dir.Folder("F/Profiles/a.default");
     dir.Folder("Elsewhere/b");
     dir.Folder("F/escape");
-    dir.Write("F/profiles.ini", "[General]\r\nStartWithLastProfile=1\r\n\r\n"
-                                "[Profile0]\r\nName=first\r\nIsRelative=1\r\nPath=Profiles/a.default\r\n\r\n"
-                                "[Profile1]\r\nName=absolute\r\nIsRelative=0\r\nPath=" + dir.Path("Elsewhere/b") + "\r\n\r\n"
-                                "[Profile2]\r\nName=missing\r\nIsRelative=1\r\nPath=Profiles/gone\r\n\r\n"
-                                "[Profile3]\r\nName=climbing\r\nIsRelative=1\r\nPath=Profiles/../escape\r\n\r\n"
-                                "[Profile4]\r\nName=again\r\nIsRelative=1\r\nPath=Profiles/a.default\r\n\r\n"
-                                // Not relative, yet no full path: the current folder would complete it.
-                                "[Profile5]\r\nName=current\r\nIsRelative=0\r\nPath=.\r\n\r\n"
-                                "[Install4F96D1932A9F858E]\r\nDefault=Profiles/a.default\r\n");
+    dir.Write("F/profiles.ini",
+              "[General]\r\nStartWithLastProfile=1\r\n\r\n"
+              "[Profile0]\r\nName=first\r\nIsRelative=1\r\nPath=Profiles/a.default\r\n\r\n"
+              "[Profile1]\r\nName=absolute\r\nIsRelative=0\r\nPath=" +
+                  dir.Path("Elsewhere/b") +
+                  "\r\n\r\n"
+                  "[Profile2]\r\nName=missing\r\nIsRelative=1\r\nPath=Profiles/gone\r\n\r\n"
+                  "[Profile3]\r\nName=climbing\r\nIsRelative=1\r\nPath=Profiles/../escape\r\n\r\n"
+                  "[Profile4]\r\nName=again\r\nIsRelative=1\r\nPath=Profiles/a.default\r\n\r\n"
+                  // Not relative, yet no full path: the current folder would complete it.
+                  "[Profile5]\r\nName=current\r\nIsRelative=0\r\nPath=.\r\n\r\n"
+                  "[Install4F96D1932A9F858E]\r\nDefault=Profiles/a.default\r\n");
     std::vector<std::string> notes;
     std::vector<BrowserProfile> profiles = FirefoxProfiles(files, dir.Path("F"), dir.Path("L"), notes);
     ASSERT_EQ(profiles.size(), 2u);
@@ -449,7 +462,8 @@ TEST(BrowserProfiles, FirefoxProfilesAreWhatProfilesIniLists) {
 }
 
 TEST(JsonReader, ReadsBrowserFilesAndRefusesWhatIsNotJson) {
-    std::optional<JsonValue> v = ParseJson("\xEF\xBB\xBF { \"a\" : [1, -2.5e3, true, null, \"x\\\"\\u00e9\\ud83d\\ude00\\n\"], \"b\": {} } ");
+    std::optional<JsonValue> v =
+        ParseJson("\xEF\xBB\xBF { \"a\" : [1, -2.5e3, true, null, \"x\\\"\\u00e9\\ud83d\\ude00\\n\"], \"b\": {} } ");
     ASSERT_TRUE(v);
     const JsonValue* a = v->Member("a");
     ASSERT_TRUE(a && a->items.size() == 5);
@@ -457,8 +471,9 @@ TEST(JsonReader, ReadsBrowserFilesAndRefusesWhatIsNotJson) {
     EXPECT_TRUE(a->items[2].boolean);
     EXPECT_EQ(a->items[4].text, "x\"\xC3\xA9\xF0\x9F\x98\x80\n");
     EXPECT_EQ(v->Member("b")->kind, JsonValue::Kind::Object);
-    for (const std::string& bad : std::vector<std::string>{"", "{", "{\"a\":1,}", "[1 2]", "{\"a\":1} x", "\"tab\there\"", "[\"\\x\"]", "-", "{a:1}",
-                            std::string(100000, '[') + std::string(100000, ']')})
+    for (const std::string& bad :
+         std::vector<std::string>{"", "{", "{\"a\":1,}", "[1 2]", "{\"a\":1} x", "\"tab\there\"", "[\"\\x\"]", "-",
+                                  "{a:1}", std::string(100000, '[') + std::string(100000, ']')})
         EXPECT_FALSE(ParseJson(bad)) << bad.substr(0, 20);
 }
 
@@ -481,7 +496,8 @@ TEST_F(BrowserParsers, AHundredThousandVisitsAreShownAndClearedInUnderTwoSeconds
     {
         SqliteDatabase db(dir.Path(history), 0);
         db.BeginWrite();
-        SqliteStatement url = db.Prepare("INSERT INTO urls(url, title, visit_count, last_visit_time) VALUES (?1, ?2, 1, 0)");
+        SqliteStatement url =
+            db.Prepare("INSERT INTO urls(url, title, visit_count, last_visit_time) VALUES (?1, ?2, 1, 0)");
         SqliteStatement visit = db.Prepare("INSERT INTO visits(url, visit_time) VALUES (last_insert_rowid(), 0)");
         for (int i = 0; i < 100000; ++i) {
             url.Bind(1, "https://example.com/page/" + std::to_string(i)).Bind(2, "Page " + std::to_string(i));

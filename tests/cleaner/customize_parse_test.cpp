@@ -135,7 +135,7 @@ constexpr std::string_view kRdfCleared =
 
 TEST_F(Parsers, AddressHistoryEntriesOfProfilesAtTheRightDepthOnly) {
     dir.Write("Profiles/default/ab12.slt/localstore.rdf", kRdf);
-    dir.Write("Profiles/default/localstore.rdf", kRdf);             // too shallow
+    dir.Write("Profiles/default/localstore.rdf", kRdf);  // too shallow
     dir.Write("Profiles/default/ab12.slt/x/localstore.rdf", kRdf);  // too deep
     dir.Write("Profiles/localstore.rdf", kRdf);
     std::string rdf = dir.Path("Profiles/default/ab12.slt/localstore.rdf");
@@ -152,19 +152,21 @@ TEST_F(Parsers, AddressHistoryEntriesOfProfilesAtTheRightDepthOnly) {
             EXPECT_EQ(pv->ValueStatus, clear ? vsDelete : vsFind);
             values.push_back(pv->Value);
         }
-        EXPECT_EQ(values, (std::vector<std::string>{"http://one.example/", "http://Two.example/a?b=1&amp;c", "ftp://three"}));
+        EXPECT_EQ(values,
+                  (std::vector<std::string>{"http://one.example/", "http://Two.example/a?b=1&amp;c", "ftp://three"}));
         EXPECT_EQ(events.size(), 3u);
         EXPECT_EQ(dir.Read("Profiles/default/ab12.slt/localstore.rdf"), clear ? kRdfCleared : kRdf);
     }
     EXPECT_FALSE(dir.Exists("Profiles/default/ab12.slt/localstore.rdf.tmp"));
-    for (const char* untouched : {"Profiles/default/localstore.rdf", "Profiles/default/ab12.slt/x/localstore.rdf",
-                                  "Profiles/localstore.rdf"})
+    for (const char* untouched :
+         {"Profiles/default/localstore.rdf", "Profiles/default/ab12.slt/x/localstore.rdf", "Profiles/localstore.rdf"})
         EXPECT_EQ(dir.Read(untouched), kRdf) << untouched;
 }
 
 TEST_F(Parsers, AddressHistoryFailureLeavesTheRdfFileAndNoTemporaryFile) {
-    const std::string broken = "  <RDF:Seq about=\"nc:urlbar-history\">\n    <RDF:li>http://kept/</RDF:li>\n"
-                               "    <RDF:li>http://no-end\n  </RDF:Seq>\n";
+    const std::string broken =
+        "  <RDF:Seq about=\"nc:urlbar-history\">\n    <RDF:li>http://kept/</RDF:li>\n"
+        "    <RDF:li>http://no-end\n  </RDF:Seq>\n";
     struct Case {
         const char* name;
         std::string content;
@@ -173,7 +175,9 @@ TEST_F(Parsers, AddressHistoryFailureLeavesTheRdfFileAndNoTemporaryFile) {
     };
     const std::string z = "Profiles/z/p/localstore.rdf";
     for (const Case& c : {Case{"an entry line without its end", broken, false, {"-1 " + z + ":URL:"}},
-                          Case{"the replace refused", std::string(kRdf), true,
+                          Case{"the replace refused",
+                               std::string(kRdf),
+                               true,
                                {"-1 " + z + ":URL:", "-1 " + z + ":URL:", "-1 " + z + ":URL:"}}}) {
         ScratchFolder local;
         dir.Write(z, c.content);
@@ -204,7 +208,8 @@ TEST_F(Parsers, ProfileFilesDeletedOrOverwrittenWhenLocked) {
         std::vector<std::string> scan, clear;
     };
     const Case cases[] = {
-        {"ParseMozillaHistoryFile", {"1 P/b/y/history.dat", "1 P/a/x/history.dat"},
+        {"ParseMozillaHistoryFile",
+         {"1 P/b/y/history.dat", "1 P/a/x/history.dat"},
          {"2 P/b/y/history.dat", "3 P/a/x/history.dat"}},
         {"ParseMozillaCookies", {"1 P/b/y/cookies.txt"}, {"2 P/b/y/cookies.txt"}},
         {"ParseMozillaCacheFiles", {"1 P/b/y/Cache/c2", "1 P/b/y/Cache/c1"}, {"2 P/b/y/Cache/c2", "-1 P/b/y/Cache/c1"}},
@@ -220,7 +225,8 @@ TEST_F(Parsers, ProfileFilesDeletedOrOverwrittenWhenLocked) {
     for (auto [word, file] : {std::pair{"Fill blank ", "P/a/x/history.dat"}, std::pair{"Unknown ", "P/b/y/Cache/c1"}})
         EXPECT_EQ(std::count(log.lines.begin(), log.lines.end(), word + dir.Path(file)), 1) << file;
     EXPECT_EQ(files.inPlaceOpens.size(), 2u) << "two overwrite passes";
-    EXPECT_EQ(Describe(*Call("ParseMozillaCacheFiles", false, dir.Path("P"))), (std::vector<std::string>{"1 P/b/y/Cache/c1"}));
+    EXPECT_EQ(Describe(*Call("ParseMozillaCacheFiles", false, dir.Path("P"))),
+              (std::vector<std::string>{"1 P/b/y/Cache/c1"}));
     for (const char* gone : {"P/b/y/history.dat", "P/b/y/cookies.txt", "P/b/y/Cache/c2"})
         EXPECT_FALSE(dir.Exists(gone)) << gone;
     for (const char* kept : {"P/b/y/Cache/sub/deep", "P/b/history.dat"})
@@ -267,9 +273,9 @@ protected:
         return out;
     }
     void ExpectUntouched() {
-        for (std::string kept : {std::string("C/Recycler/S-1-5-21-9-9-9-500/other.txt"), "D/Recycler/" + sid + "/not-ntfs.txt",
-                                 std::string("E/Recycled/x.txt"), std::string("F/Recycled/x.txt"),
-                                 std::string("G/Recycled/x.txt")})
+        for (std::string kept :
+             {std::string("C/Recycler/S-1-5-21-9-9-9-500/other.txt"), "D/Recycler/" + sid + "/not-ntfs.txt",
+              std::string("E/Recycled/x.txt"), std::string("F/Recycled/x.txt"), std::string("G/Recycled/x.txt")})
             EXPECT_TRUE(dir.Exists(kept)) << kept;
     }
 };
@@ -286,8 +292,8 @@ TEST_F(RecycleBin, ScanReportsTheUsersBinsOnFixedDrivesOnly) {
 TEST_F(RecycleBin, ClearEmptiesAndRemovesTheBinFolders) {
     auto found = Call("ParseRecycleBin", true);
     EXPECT_EQ(Describe(*found), Expected(vsDelete, true));
-    for (std::string gone : {"C/Recycler/" + sid, "C/$Recycle.Bin/" + sid, std::string("C/Recycled"),
-                             std::string("D/Recycled")})
+    for (std::string gone :
+         {"C/Recycler/" + sid, "C/$Recycle.Bin/" + sid, std::string("C/Recycled"), std::string("D/Recycled")})
         EXPECT_FALSE(dir.Exists(gone)) << gone;
     EXPECT_TRUE(dir.Exists("C/$Recycle.Bin"));
     ExpectUntouched();
@@ -322,8 +328,9 @@ TEST_F(Parsers, AutoCompleteStoresThroughTheParser) {
     ctx.registry = &reg.Api();
     parser.autoCompleteLocations.storageRoot = reg.Path("PSSP");
     parser.autoCompleteLocations.passwordKey = reg.Path("IntelliForms");
-    const std::string container = "PSSP\\S-1-5-21-1-2-3-1000\\Data\\e161255a-37c3-11d2-bcaa-00c04fd929db\\"
-                                  "e161255a-37c3-11d2-bcaa-00c04fd929db";
+    const std::string container =
+        "PSSP\\S-1-5-21-1-2-3-1000\\Data\\e161255a-37c3-11d2-bcaa-00c04fd929db\\"
+        "e161255a-37c3-11d2-bcaa-00c04fd929db";
     reg.SetString(container + "\\one", "v", "x");
     reg.SetString(container + "\\two", "v", "y");
     reg.SetString("IntelliForms\\SPW", "v", "z");
@@ -385,8 +392,14 @@ class RecordingFileSystem : public InjectingFileSystem {
 public:
     using InjectingFileSystem::InjectingFileSystem;
     std::vector<std::string> asked;
-    bool FileExists(std::string_view p) override { asked.emplace_back(p); return InjectingFileSystem::FileExists(p); }
-    bool FolderExists(std::string_view p) override { asked.emplace_back(p); return InjectingFileSystem::FolderExists(p); }
+    bool FileExists(std::string_view p) override {
+        asked.emplace_back(p);
+        return InjectingFileSystem::FileExists(p);
+    }
+    bool FolderExists(std::string_view p) override {
+        asked.emplace_back(p);
+        return InjectingFileSystem::FolderExists(p);
+    }
     bool ListFolder(std::string_view p, std::vector<FolderEntry>& e) override {
         asked.emplace_back(p);
         return InjectingFileSystem::ListFolder(p, e);

@@ -18,7 +18,7 @@ class InjectingFileSystem : public FileSystem {
 public:
     explicit InjectingFileSystem(FileSystem& real) : real_(real) {}
 
-    std::set<std::string> locked;             // held open by another process: deletion denied
+    std::set<std::string> locked;  // held open by another process: deletion denied
     std::set<std::string> refuseFolderRemoval;
     std::set<std::string> refuseListing;
     std::set<std::string> refuseWriting;

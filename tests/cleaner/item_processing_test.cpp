@@ -93,11 +93,11 @@ TEST_F(Engine, FileItemMatchesNamesWithoutRegardToLetterCase) {
         std::vector<std::string> seek;
         std::vector<std::string> found;
     };
-    for (const Case& c : {Case{{dir.Path("t"), "*.TMP"}, {"1 4 t/a.tmp", "1 4 t/B.Tmp"}},
-                          Case{{dir.Path("t"), "?.log"}, {"1 4 t/b.log"}},
-                          Case{{dir.Path("t")}, {"1 4 t/index.dat", "1 4 t/b.log", "1 4 t/a.tmp", "1 4 t/B.Tmp"}},
-                          Case{{dir.Path("t/b.log"), "*.nothing"}, {"1 4 t/b.log"}},
-                          Case{{dir.Path("t/missing")}, {}}}) {
+    for (const Case& c :
+         {Case{{dir.Path("t"), "*.TMP"}, {"1 4 t/a.tmp", "1 4 t/B.Tmp"}},
+          Case{{dir.Path("t"), "?.log"}, {"1 4 t/b.log"}},
+          Case{{dir.Path("t")}, {"1 4 t/index.dat", "1 4 t/b.log", "1 4 t/a.tmp", "1 4 t/B.Tmp"}},
+          Case{{dir.Path("t/b.log"), "*.nothing"}, {"1 4 t/b.log"}}, Case{{dir.Path("t/missing")}, {}}}) {
         auto item = MakeItem(pitFile, c.seek);
         Run run = Seek(*item, false);
         EXPECT_EQ(Describe(*run.values), c.found) << c.seek[0];
@@ -127,8 +127,8 @@ TEST_F(Engine, ClearingFilesDeletesOverwritesLockedIndexDatAndNeverCallsAFailure
     Run run = Seek(*item, true);
 
     EXPECT_EQ(Describe(*run.values),
-              (std::vector<std::string>{"-1 4 t/stubborn.txt", "2 4 t/plain.txt", "-1 4 t/locked.txt",
-                                        "4 4 t/held.txt", "3 4 t/Index.DAT"}));
+              (std::vector<std::string>{"-1 4 t/stubborn.txt", "2 4 t/plain.txt", "-1 4 t/locked.txt", "4 4 t/held.txt",
+                                        "3 4 t/Index.DAT"}));
     EXPECT_EQ(dir.Read("t/Index.DAT"), std::string(25000, '\0')) << "overwritten in place, length kept";
     EXPECT_EQ(dir.Read("t/locked.txt"), "keep");
     EXPECT_EQ(dir.Read("t/held.txt"), "held");
@@ -180,7 +180,8 @@ TEST_F(Engine, FolderClearRemovesEverythingBelowButKeepsHeldFilesTheirFoldersAnd
     Run run = Seek(*item, true);
     EXPECT_EQ(Describe(*run.values),
               (std::vector<std::string>{"4 5 root/keep", "2 5 root/empty", "2 4 root/top.txt", "4 4 root/keep/held.txt",
-                                        "2 4 root/keep/gone.txt", "2 5 root/empty/deeper", "2 4 root/empty/deeper/x.txt"}));
+                                        "2 4 root/keep/gone.txt", "2 5 root/empty/deeper",
+                                        "2 4 root/empty/deeper/x.txt"}));
     EXPECT_TRUE(dir.Exists("root/keep/held.txt"));
     EXPECT_FALSE(dir.Exists("root/keep/gone.txt"));
     EXPECT_FALSE(dir.Exists("root/empty"));
@@ -188,11 +189,13 @@ TEST_F(Engine, FolderClearRemovesEverythingBelowButKeepsHeldFilesTheirFoldersAnd
     EXPECT_TRUE(dir.Exists("root")) << "the item's own folder stays";
     // Folders are written with their status when found, files before their deletion; the folder
     // that stays for its held file ends with a line that says so.
-    EXPECT_EQ(log.lines, (std::vector<std::string>{
-                             "Delete " + dir.Path("root/keep"), "Delete " + dir.Path("root/empty"),
-                             "Find " + dir.Path("root/top.txt"), "Keep locked " + held, "Find " + dir.Path("root/keep/gone.txt"),
-                             "Keep locked " + dir.Path("root/keep"), "Delete " + dir.Path("root/empty/deeper"),
-                             "Find " + dir.Path("root/empty/deeper/x.txt")}));
+    EXPECT_EQ(log.lines,
+              (std::vector<std::string>{"Delete " + dir.Path("root/keep"), "Delete " + dir.Path("root/empty"),
+                                        "Find " + dir.Path("root/top.txt"), "Keep locked " + held,
+                                        "Find " + dir.Path("root/keep/gone.txt"),
+                                        "Keep locked " + dir.Path("root/keep"),
+                                        "Delete " + dir.Path("root/empty/deeper"),
+                                        "Find " + dir.Path("root/empty/deeper/x.txt")}));
 }
 
 TEST_F(Engine, LinksAreRemovedAsLinksAndWhatTheyPointToStays) {
@@ -231,13 +234,13 @@ TEST_F(Engine, AFolderThatCannotBeRemovedOrListedIsMarkedUnknownAndLoggedAgain) 
     Run run = Seek(*item, true);
     EXPECT_EQ(Describe(*run.values), (std::vector<std::string>{"-1 5 root/stuck", "2 5 root/fine", "-1 5 root/closed",
                                                                "2 4 root/stuck/x.txt"}));
-    EXPECT_EQ(log.lines, (std::vector<std::string>{
-                             "Delete " + dir.Path("root/stuck"), "Delete " + dir.Path("root/fine"),
-                             "Delete " + dir.Path("root/closed"), "Find " + dir.Path("root/stuck/x.txt"),
-                             "Unknown " + dir.Path("root/stuck"),
-                             "12/25/2006 3:04:05 PM--The folder " + dir.Path("root/closed") +
-                                 " could not be listed; nothing in it was sought",
-                             "Unknown " + dir.Path("root/closed")}));
+    EXPECT_EQ(log.lines,
+              (std::vector<std::string>{"Delete " + dir.Path("root/stuck"), "Delete " + dir.Path("root/fine"),
+                                        "Delete " + dir.Path("root/closed"), "Find " + dir.Path("root/stuck/x.txt"),
+                                        "Unknown " + dir.Path("root/stuck"),
+                                        "12/25/2006 3:04:05 PM--The folder " + dir.Path("root/closed") +
+                                            " could not be listed; nothing in it was sought",
+                                        "Unknown " + dir.Path("root/closed")}));
     EXPECT_TRUE(dir.Exists("root/stuck"));
     EXPECT_FALSE(dir.Exists("root/stuck/x.txt"));
     EXPECT_TRUE(dir.Exists("root/closed/y.txt"));
@@ -263,15 +266,15 @@ TEST_F(Engine, AStopRequestedWhileTheThirdFileIsReportedEndsTheWalk) {
 }
 
 TEST_F(Engine, IniItemsFindFilledEntriesAndClearThemToEmptyValues) {
-    std::string ini = dir.Write("app.ini",
-                                "[Recent]\r\na=1\r\nb=\r\nc=\"\"\r\nnoequals\r\nFile2=C:\\x.txt\r\n[Other]\r\nz=9\r\n");
+    std::string ini =
+        dir.Write("app.ini", "[Recent]\r\na=1\r\nb=\r\nc=\"\"\r\nnoequals\r\nFile2=C:\\x.txt\r\n[Other]\r\nz=9\r\n");
     struct Case {
         std::vector<std::string> seek;
         std::vector<std::string> keys;
     };
-    for (const Case& c : {Case{{ini, "Recent"}, {"a", "File2"}}, Case{{ini, "recent", "file#"}, {"File2"}},
-                          Case{{ini, "Missing"}, {}}, Case{{dir.Path("absent.ini"), "Recent"}, {}},
-                          Case{{ini, "Other", "?"}, {"z"}}}) {
+    for (const Case& c :
+         {Case{{ini, "Recent"}, {"a", "File2"}}, Case{{ini, "recent", "file#"}, {"File2"}}, Case{{ini, "Missing"}, {}},
+          Case{{dir.Path("absent.ini"), "Recent"}, {}}, Case{{ini, "Other", "?"}, {"z"}}}) {
         auto item = MakeItem(pitIniFileItem, c.seek);
         Run run = Seek(*item, false);
         std::vector<std::string> keys;

@@ -59,7 +59,8 @@ TEST(PrivacyItem, EachTypeWordNamesOneTypeBothWays) {
         EXPECT_EQ(PrivacyItem::TransPrivacyItemType(name.word), name.type);
         EXPECT_EQ(ItemTypeWord(name.type), name.word);
     }
-    for (int32_t type : {int32_t{pitNone}, int32_t{pitUnused}, int32_t{pitWinapp2Files}, int32_t{pitWinapp2Registry}, 99})
+    for (int32_t type :
+         {int32_t{pitNone}, int32_t{pitUnused}, int32_t{pitWinapp2Files}, int32_t{pitWinapp2Registry}, 99})
         EXPECT_EQ(ItemTypeWord(type), "") << type;
 }
 

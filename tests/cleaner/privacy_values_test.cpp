@@ -7,7 +7,9 @@ namespace {
 
 struct RecordingLog : TraceLog {
     std::vector<std::string> lines;
-    void AppendPrivacyValue(const PrivacyValue& pv) override { lines.push_back(std::to_string(pv.ValueStatus) + pv.Path); }
+    void AppendPrivacyValue(const PrivacyValue& pv) override {
+        lines.push_back(std::to_string(pv.ValueStatus) + pv.Path);
+    }
     void AppendString(std::string_view line) override { lines.emplace_back(line); }
 };
 

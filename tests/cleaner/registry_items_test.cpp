@@ -190,9 +190,9 @@ TYPED_TEST(RegistryItems, RegKeyItemsTakeEverythingBelowExceptHeldValuesOfTheNam
     auto run = this->Seek(*item, true);
     std::vector<std::string> described = this->Describe(*run.values);
     std::sort(described.begin(), described.end());
-    EXPECT_EQ(described, (std::vector<std::string>{
-                             "2 1 Top\\A\\a1", "2 1 Top\\B\\b1", "2 1 Top\\drop",
-                             "2 2 Top\\A", "2 2 Top\\A\\Deep", "2 2 Top\\B", "4 1 Top\\A\\Deep\\keep", "4 1 Top\\keep"}));
+    EXPECT_EQ(described,
+              (std::vector<std::string>{"2 1 Top\\A\\a1", "2 1 Top\\B\\b1", "2 1 Top\\drop", "2 2 Top\\A",
+                                        "2 2 Top\\A\\Deep", "2 2 Top\\B", "4 1 Top\\A\\Deep\\keep", "4 1 Top\\keep"}));
     EXPECT_TRUE(this->HasValue("Top", "keep"));
     EXPECT_FALSE(this->HasValue("Top", "drop"));
     EXPECT_FALSE(this->KeyExists("Top\\A")) << "a subkey goes deeply, held values below it included";

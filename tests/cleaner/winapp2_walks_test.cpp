@@ -32,11 +32,16 @@ using RealFileSystem = PortableFileSystem;
 
 std::string Word(int32_t status) {
     switch (status) {
-    case vsFind: return "Find";
-    case vsDelete: return "Delete";
-    case vsKeepLocked: return "Keep";
-    case vsUnknown: return "Unknown";
-    default: return "?" + std::to_string(status);
+    case vsFind:
+        return "Find";
+    case vsDelete:
+        return "Delete";
+    case vsKeepLocked:
+        return "Keep";
+    case vsUnknown:
+        return "Unknown";
+    default:
+        return "?" + std::to_string(status);
     }
 }
 
@@ -102,12 +107,20 @@ TEST_F(Winapp2Files, EachFileKeyFormFindsAndRemovesExactlyItsFiles) {
         Lines gone;
     };
     const Case cases[] = {
-        {"patterns ignore letter case", {P("Foo"), "*.log", ""}, {}, {"Delete Foo/a.log", "Delete Foo/C.LOG"},
+        {"patterns ignore letter case",
+         {P("Foo"), "*.log", ""},
+         {},
+         {"Delete Foo/a.log", "Delete Foo/C.LOG"},
          {"Foo/a.log", "Foo/C.LOG"}},
-        {"*.* is every name, as Windows reads it", {P("Foo"), "*.*", ""}, {},
+        {"*.* is every name, as Windows reads it",
+         {P("Foo"), "*.*", ""},
+         {},
          {"Delete Foo/noext", "Delete Foo/b.txt", "Delete Foo/a.log", "Delete Foo/C.LOG"},
          {"Foo/noext", "Foo/b.txt", "Foo/a.log", "Foo/C.LOG"}},
-        {"a list of patterns", {P("Foo"), "*.txt; noext", ""}, {}, {"Delete Foo/noext", "Delete Foo/b.txt"},
+        {"a list of patterns",
+         {P("Foo"), "*.txt; noext", ""},
+         {},
+         {"Delete Foo/noext", "Delete Foo/b.txt"},
          {"Foo/noext", "Foo/b.txt"}},
         {"RECURSE takes every level and leaves the folders",
          {P("Foo"), "", "recurse"},
@@ -116,8 +129,11 @@ TEST_F(Winapp2Files, EachFileKeyFormFindsAndRemovesExactlyItsFiles) {
           "Delete Foo/sub/keep/f.log", "Delete Foo/sub/deep/e.log"},
          {"Foo/noext", "Foo/b.txt", "Foo/a.log", "Foo/C.LOG", "Foo/sub/d.log", "Foo/sub/keep/f.log",
           "Foo/sub/deep/e.log"}},
-        {"a wildcard folder segment", {P("") + sep + "*" + sep + "sub", "*.log", ""}, {},
-         {"Delete Foo/sub/d.log", "Delete Bar/sub/g.log"}, {"Foo/sub/d.log", "Bar/sub/g.log"}},
+        {"a wildcard folder segment",
+         {P("") + sep + "*" + sep + "sub", "*.log", ""},
+         {},
+         {"Delete Foo/sub/d.log", "Delete Bar/sub/g.log"},
+         {"Foo/sub/d.log", "Bar/sub/g.log"}},
         {"REMOVESELF removes the emptied folders and the named one last",
          {P("Foo/sub"), "*.*", "REMOVESELF"},
          {},
@@ -130,8 +146,10 @@ TEST_F(Winapp2Files, EachFileKeyFormFindsAndRemovesExactlyItsFiles) {
          {"Delete Foo/sub/d.log", "Keep Foo/sub/keep", "Delete Foo/sub/deep/e.log", "Delete Foo/sub/deep",
           "Keep Foo/sub"},
          {"Foo/sub/d.log", "Foo/sub/deep", "Foo/sub/deep/e.log"}},
-        {"REMOVESELF keeps the folder of a file its patterns leave", {P("Foo"), "*.log", "REMOVESELF"},
-         {"PATH|" + P("Foo/sub")}, {"Delete Foo/a.log", "Delete Foo/C.LOG", "Keep Foo/sub", "Keep Foo"},
+        {"REMOVESELF keeps the folder of a file its patterns leave",
+         {P("Foo"), "*.log", "REMOVESELF"},
+         {"PATH|" + P("Foo/sub")},
+         {"Delete Foo/a.log", "Delete Foo/C.LOG", "Keep Foo/sub", "Keep Foo"},
          {"Foo/a.log", "Foo/C.LOG"}},
         {"FILE and PATH exclusions keep their files",
          {P("Foo"), "", ""},
@@ -144,8 +162,8 @@ TEST_F(Winapp2Files, EachFileKeyFormFindsAndRemovesExactlyItsFiles) {
         SCOPED_TRACE(c.name);
         fs::remove_all(dir.FsPath());
         fs::create_directories(dir.FsPath());
-        for (const char* f : {"Foo/a.log", "Foo/b.txt", "Foo/C.LOG", "Foo/noext", "Foo/sub/d.log",
-                              "Foo/sub/deep/e.log", "Foo/sub/keep/f.log", "Bar/sub/g.log"})
+        for (const char* f : {"Foo/a.log", "Foo/b.txt", "Foo/C.LOG", "Foo/noext", "Foo/sub/d.log", "Foo/sub/deep/e.log",
+                              "Foo/sub/keep/f.log", "Bar/sub/g.log"})
             dir.Write(f, "data");
         auto scan = MakeItem(pitWinapp2Files, c.seek, c.exclusions);
         Lines found = Seek(*scan, false);
@@ -258,8 +276,8 @@ TYPED_TEST(Winapp2Registry, KeysWithEverythingBelowThemValuesAndExclusions) {
     this->reg.SetString("App", "Window", "4");
     const std::string app = this->reg.Path("App");
     // The whole key, but a subkey and a value kept: the key stays and its last word says why.
-    EXPECT_EQ(this->Seek({"HKEY_CURRENT_USER", app}, {"REG|" + this->Key("App\\keep"), "REG|" + this->Key("App") + "|window"},
-                         true),
+    EXPECT_EQ(this->Seek({"HKEY_CURRENT_USER", app},
+                         {"REG|" + this->Key("App\\keep"), "REG|" + this->Key("App") + "|window"}, true),
               (Lines{"Keep \\App\\Keep", "Delete \\App\\Sub\\s", "Delete \\App\\Sub", "Delete \\App\\Recent",
                      "Keep \\App\\Window", "Keep \\App"}));
     EXPECT_TRUE(this->reg.ValueExists("App\\Keep", "k"));

@@ -139,13 +139,12 @@ TEST_P(LoadConfigFailure, NamesTheNumberTheFileAndTheLine) {
 
 INSTANTIATE_TEST_SUITE_P(
     Files, LoadConfigFailure,
-    ::testing::Values(
-        BadFile{"bad hex", Enciphered({"[Config]", "Software:S"}) + "8DZZ\r\n", 13, 3, 1},
-        BadFile{"odd digits", Enciphered({"[Config]"}) + "8DB\r\n", 13, 2, 1},
-        BadFile{"short header", Enciphered({"[Config]", "Software:S", "A<>1<>0><C:\\x"}), 9, 3, 1},
-        BadFile{"no separator", Enciphered({"[Config]", "[Config]", "A<>1<>0<>File"}), 9, 3, 2},
-        BadFile{"field first", Enciphered({"-- c", "Software:S", "[Config]"}), 91, 2, 0},
-        BadFile{"item first", Enciphered({"A<>1<>0<>File><C:\\x"}), 91, 1, 0}),
+    ::testing::Values(BadFile{"bad hex", Enciphered({"[Config]", "Software:S"}) + "8DZZ\r\n", 13, 3, 1},
+                      BadFile{"odd digits", Enciphered({"[Config]"}) + "8DB\r\n", 13, 2, 1},
+                      BadFile{"short header", Enciphered({"[Config]", "Software:S", "A<>1<>0><C:\\x"}), 9, 3, 1},
+                      BadFile{"no separator", Enciphered({"[Config]", "[Config]", "A<>1<>0<>File"}), 9, 3, 2},
+                      BadFile{"field first", Enciphered({"-- c", "Software:S", "[Config]"}), 91, 2, 0},
+                      BadFile{"item first", Enciphered({"A<>1<>0<>File><C:\\x"}), 91, 1, 0}),
     [](const ::testing::TestParamInfo<BadFile>& info) {
         std::string name = info.param.what;
         for (char& c : name)
@@ -262,8 +261,7 @@ INSTANTIATE_TEST_SUITE_P(
                 [](PrivacyConfigs& s) { Item(s, 1, 1).Selected = true; },
                 {"[Config]", "Software:S", "Selected:1", "A<>1<>0<>File><x", "-- note"}},
         Rewrite{"IrregularItemKeepsItsSeekString",
-                {"[Config]", "Software:S",
-                 "A<>1<>0<>File><%HKEY_CURRENT_USER<>Software\\Missing<>V%\\x<>*.tmp"},
+                {"[Config]", "Software:S", "A<>1<>0<>File><%HKEY_CURRENT_USER<>Software\\Missing<>V%\\x<>*.tmp"},
                 [](PrivacyConfigs& s) { Item(s, 1, 1).Selected = false; },
                 {"[Config]", "Software:S", "A<>0<>0<>File><%HKEY_CURRENT_USER<>Software\\Missing<>V%\\x<>*.tmp"}},
         Rewrite{"HeaderLinesStayInFrontAndBlanksGo",
@@ -275,10 +273,10 @@ INSTANTIATE_TEST_SUITE_P(
 TEST(LoadConfig, RegistryPlaceholderOfAMissingKeyMakesTheItemIrregular) {
     TempFolder dir;
     std::string file = dir.File("PrivacyConfig.dat");
-    WriteBytes(file, Enciphered({"[Config]", "Software:S",
-                                 "Missing<>1<>0<>Folder><%HKEY_CURRENT_USER<>Software\\Nope<>V%\\x",
-                                 "Present<>1<>0<>Folder><%HKEY_CURRENT_USER<>Software\\Shell<>Cache%\\x",
-                                 "Empty<>1<>0<>Folder><"}));
+    WriteBytes(file,
+               Enciphered({"[Config]", "Software:S", "Missing<>1<>0<>Folder><%HKEY_CURRENT_USER<>Software\\Nope<>V%\\x",
+                           "Present<>1<>0<>Folder><%HKEY_CURRENT_USER<>Software\\Shell<>Cache%\\x",
+                           "Empty<>1<>0<>Folder><"}));
     MemoryRegistry registry;
     RegKey(registry).SetRegValue("Cache", rvtString, std::string("C:\\Cache"), rkCurrentUser, "Software\\Shell");
     PrivacyConfigs set;
@@ -343,12 +341,12 @@ TEST_P(SaveConfigFailure, LeavesTheFileIntact) {
 
 INSTANTIATE_TEST_SUITE_P(
     Cases, SaveConfigFailure,
-    ::testing::Values(
-        BadSave{"UnknownTitle", [](PrivacyConfigs& s) { s.item(1).Items.item(1).Title = "B"; }, 91},
-        BadSave{"NoSeparator", [](PrivacyConfigs& s) { s.item(1).FileLines.push_back("A<>1<>0<>File"); }, 9},
-        BadSave{"ShortHeader", [](PrivacyConfigs& s) { s.item(1).FileLines.push_back("A<>1><x"); }, 9},
-        BadSave{"MoreLinesOfATitleThanItems",
-                [](PrivacyConfigs& s) { s.item(1).FileLines.push_back("A<>1<>0<>File><y"); }, 91}),
+    ::testing::Values(BadSave{"UnknownTitle", [](PrivacyConfigs& s) { s.item(1).Items.item(1).Title = "B"; }, 91},
+                      BadSave{"NoSeparator", [](PrivacyConfigs& s) { s.item(1).FileLines.push_back("A<>1<>0<>File"); },
+                              9},
+                      BadSave{"ShortHeader", [](PrivacyConfigs& s) { s.item(1).FileLines.push_back("A<>1><x"); }, 9},
+                      BadSave{"MoreLinesOfATitleThanItems",
+                              [](PrivacyConfigs& s) { s.item(1).FileLines.push_back("A<>1<>0<>File><y"); }, 91}),
     [](const ::testing::TestParamInfo<BadSave>& info) { return std::string(info.param.what); });
 
 TEST(SaveConfig, ReplacesAReadOnlyFileAndAStaleTemporaryFile) {
@@ -413,7 +411,8 @@ TEST(ConfigFile, EveryFileThatLoadsRoundTrips) {
     folders.WindowsDir = "C:\\WINDOWS";
     for (const Lines& lines : files) {
         TempFolder dir;
-        std::string file = dir.File("PrivacyConfig.dat"), first = dir.File("first.dat"), second = dir.File("second.dat");
+        std::string file = dir.File("PrivacyConfig.dat"), first = dir.File("first.dat"),
+                    second = dir.File("second.dat");
         WriteBytes(file, Enciphered(lines));
         PrivacyConfigs set, again;
         set.LoadConfig(file, {&folders, nullptr});
@@ -431,7 +430,8 @@ TEST(ConfigFile, EveryFileThatLoadsRoundTrips) {
 TEST(RefreshPluginsConfig, ReadsPlainLinesAndKeepsNoLines) {
     TempFolder dir;
     std::string plain = dir.File("plugins.txt");
-    WriteBytes(plain, "-- plain\r\n[Config]\r\nSoftware:Caf\xE9\r\nType:Plugins\r\nA<>1<>0<>Folder><%windowsdir%\\x\r\n");
+    WriteBytes(plain,
+               "-- plain\r\n[Config]\r\nSoftware:Caf\xE9\r\nType:Plugins\r\nA<>1<>0<>Folder><%windowsdir%\\x\r\n");
     SpecialFolders folders;
     folders.WindowsDir = "C:\\W";
     PrivacyConfigs set;

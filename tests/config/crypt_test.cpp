@@ -22,13 +22,12 @@ TEST_P(CryptKnownLines, EnciphersToTheDigitsExistingFilesHold) {
     EXPECT_EQ(Crypt::DeCryptBytes(GetParam().digits), GetParam().plain);
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Lines, CryptKnownLines,
-    ::testing::Values(KnownLine{"", ""}, KnownLine{"[Config]", "8DB8C8BC7FB768AB"},
-                      KnownLine{"Software:Windows", "85E4BFC290AF73B344B95BCBFECD1303"},
-                      // Byte 255 plus each key byte wraps to the key byte itself.
-                      KnownLine{std::string(30, '\xFF'),
-                                "3275594E194E014E0A62F15D9A5E9B8FEC5878760CFF505B114EC55B01FF"}));
+INSTANTIATE_TEST_SUITE_P(Lines, CryptKnownLines,
+                         ::testing::Values(KnownLine{"", ""}, KnownLine{"[Config]", "8DB8C8BC7FB768AB"},
+                                           KnownLine{"Software:Windows", "85E4BFC290AF73B344B95BCBFECD1303"},
+                                           // Byte 255 plus each key byte wraps to the key byte itself.
+                                           KnownLine{std::string(30, '\xFF'),
+                                                     "3275594E194E014E0A62F15D9A5E9B8FEC5878760CFF505B114EC55B01FF"}));
 
 TEST(Crypt, EveryByteValueComesBackAtEveryKeyPosition) {
     for (size_t position = 0; position < Crypt::KeyLength; ++position) {
@@ -59,9 +58,7 @@ TEST(Crypt, OutputIsTwoUpperCaseDigitsPerAnsiByte) {
     EXPECT_EQ(Crypt::DeCrypt(digits), text);
 }
 
-TEST(Crypt, DecipheringAcceptsLowerCaseDigits) {
-    EXPECT_EQ(Crypt::DeCrypt("8db8c8bc7fb768ab"), "[Config]");
-}
+TEST(Crypt, DecipheringAcceptsLowerCaseDigits) { EXPECT_EQ(Crypt::DeCrypt("8db8c8bc7fb768ab"), "[Config]"); }
 
 TEST(Crypt, ShortTextDeciphersToNothing) {
     EXPECT_EQ(Crypt::DeCrypt(""), "");

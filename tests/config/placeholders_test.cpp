@@ -32,8 +32,7 @@ protected:
 };
 
 TEST_P(ResolvePlaceholdersTable, Resolves) {
-    EXPECT_EQ(ResolvePlaceholders(GetParam().input, {&folders, &registry}), GetParam().expected)
-        << GetParam().input;
+    EXPECT_EQ(ResolvePlaceholders(GetParam().input, {&folders, &registry}), GetParam().expected) << GetParam().input;
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -43,17 +42,15 @@ INSTANTIATE_TEST_SUITE_P(
         Case{"%systemdir%|%temporarydir%|%userprofiledir%|%appdatadir%|%programfilesdir%",
              "C:\\WINDOWS\\system32|C:\\Temp|C:\\Users\\me|C:\\Users\\me\\Local|C:\\Program Files"},
         Case{"%WindowsDir%\\Temp", "\\Temp"},  // words are case-sensitive; unknown names drop
-        Case{"a%%b", "ab"},
-        Case{"a%x%b", "ab"},
+        Case{"a%%b", "ab"}, Case{"a%x%b", "ab"},
         Case{"C:\\x%windowsdir", "C:\\x"},  // an unclosed placeholder drops the rest
-        Case{"no placeholder <> here", "no placeholder <> here"},
-        Case{"", ""},
+        Case{"no placeholder <> here", "no placeholder <> here"}, Case{"", ""},
         Case{"%HKEY_CURRENT_USER<>Software\\Shell Folders<>Cache%\\IE<>*.*", "C:\\Cache\\IE<>*.*"},
         Case{"x%HKEY_CURRENT_USER<>software\\SHELL FOLDERS<>cache%", "xC:\\Cache"},  // registry names ignore case
         Case{"pre\\%HKEY_CURRENT_USER<>Software\\Missing<>Cache%\\post", ""},  // missing key: nothing at all
         Case{"a%HKEY_CURRENT_USER<>Software\\Shell Folders<>Missing%b", "ab"},  // missing value: dropped
-        Case{"a%HKEY_CURRENT_USER<>Software\\Shell Folders%b", "ab"},           // two pieces: dropped
-        Case{"a%NOT_A_ROOT<>Software\\Shell Folders<>Cache%b", ""},            // no such root key
+        Case{"a%HKEY_CURRENT_USER<>Software\\Shell Folders%b", "ab"},  // two pieces: dropped
+        Case{"a%NOT_A_ROOT<>Software\\Shell Folders<>Cache%b", ""},  // no such root key
         Case{"%HKEY_LOCAL_MACHINE<>Software\\Lumo<>Count%", "0x00000100 (256)"},
         Case{"%windowsdir%%windowsdir%", "C:\\WINDOWSC:\\WINDOWS"}));
 

@@ -5,8 +5,7 @@
 namespace lumo {
 namespace {
 
-PrivacyConfig& AddRecord(PrivacyConfigs& set, std::string name, int32_t type, bool selected = true,
-                         int items = 1) {
+PrivacyConfig& AddRecord(PrivacyConfigs& set, std::string name, int32_t type, bool selected = true, int items = 1) {
     auto pc = std::make_unique<PrivacyConfig>();
     pc->Software = std::move(name);
     pc->SoftwareType = type;
@@ -158,8 +157,10 @@ TEST(PrivacyConfigs, EventsAreRelayedFromItemToRecordToSetWithTheSameArguments) 
     PrivacyConfig& pc = AddRecord(set, "A", stRoot);
     SeekContext ctx;
     std::vector<std::string> order;
-    auto s1 = pc.ParseItemFinish.Subscribe([&](PrivacyItem& pi, int32_t n) { order.push_back("record " + pi.Title + " " + std::to_string(n)); });
-    auto s2 = set.ParseItemFinish.Subscribe([&](PrivacyItem& pi, int32_t n) { order.push_back("set " + pi.Title + " " + std::to_string(n)); });
+    auto s1 = pc.ParseItemFinish.Subscribe(
+        [&](PrivacyItem& pi, int32_t n) { order.push_back("record " + pi.Title + " " + std::to_string(n)); });
+    auto s2 = set.ParseItemFinish.Subscribe(
+        [&](PrivacyItem& pi, int32_t n) { order.push_back("set " + pi.Title + " " + std::to_string(n)); });
     auto s3 = set.ParseConfigFinish.Subscribe([&](PrivacyConfig& r, int32_t n) {
         EXPECT_EQ(&r, &pc);
         order.push_back("config " + std::to_string(n));
@@ -177,8 +178,7 @@ TEST(PrivacyConfigs, ReOrderIsStableAndIgnoresLetterCase) {
              Case{{{"b", stPlugins}, {"A", stPlugins}, {"x", stRoot}}, {"x", "A", "b"}},
              Case{{{"z", stOther}, {"R2", stRoot}, {"c", stCustoms}, {"R1", stRoot}, {"p", stPlugins}},
                   {"R2", "R1", "p", "c", "z"}},
-             Case{{{"b", stCustoms}, {"a", stPlugins}, {"B", stCustoms}, {"A", stCustoms}},
-                  {"a", "A", "b", "B"}},
+             Case{{{"b", stCustoms}, {"a", stPlugins}, {"B", stCustoms}, {"A", stCustoms}}, {"a", "A", "b", "B"}},
              Case{{{"é", stPlugins}, {"E", stPlugins}, {"É", stPlugins}}, {"E", "é", "É"}},
              Case{{}, {}},
          }) {

@@ -96,9 +96,9 @@ TEST_F(ShippedConfig, HoldsTenApplicationsAndOneUnselectedExampleAfterTheRoots) 
 }
 
 TEST_F(ShippedConfig, EveryItemIsWellFormedAndRegularWhereItsKeysExist) {
-    const std::set<std::string> parsers = {"ParseRecycleBin",         "ParseIEAutoComplete",
-                                           "ParseMozillaAddressHistory", "ParseMozillaHistoryFile",
-                                           "ParseMozillaCacheFiles",  "ParseMozillaCookies"};
+    const std::set<std::string> parsers = {
+        "ParseRecycleBin",         "ParseIEAutoComplete",    "ParseMozillaAddressHistory",
+        "ParseMozillaHistoryFile", "ParseMozillaCacheFiles", "ParseMozillaCookies"};
     std::set<std::string> names;
     for (const PrivacyConfig& pc : set) {
         EXPECT_TRUE(names.insert(UpperCase(pc.Software)).second) << "two records named " << pc.Software;

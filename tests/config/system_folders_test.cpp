@@ -72,17 +72,16 @@ TEST_P(InitSpecialFoldersFallback, FillsTheGaps) {
 
 INSTANTIATE_TEST_SUITE_P(
     Cases, InitSpecialFoldersFallback,
-    ::testing::Values(
-        Fallback{"ProgramFilesFromTheWindowsDrive", true, false, true, nullptr, "D:\\WINNT", "C:\\Users\\me",
-                 "D:\\ProGRam Files", "C:\\Users\\me\\AppData\\Local"},
-        Fallback{"ProfileAndAppDataFromTheRegistry", false, true, false, "C:\\Docs\\me\\Application Data",
-                 "C:\\WINDOWS", "C:\\Docs\\me", "C:\\Program Files", "C:\\Docs\\me\\Application Data"},
-        Fallback{"ProfileFromTheShellsAppData", false, true, true, "C:\\Elsewhere\\x", "C:\\WINDOWS",
-                 "C:\\Users\\me\\AppData", "C:\\Program Files", "C:\\Users\\me\\AppData\\Local"},
-        Fallback{"WindowsFolderWhenNothingElse", false, false, false, nullptr, "C:\\WINDOWS", "C:\\WINDOWS",
-                 "C:\\ProGRam Files", "C:\\WINDOWS\\AppLIcation Data"},
-        Fallback{"AppDataWithoutBackslashGivesNoProfile", false, true, false, "NoBackslash", "E:\\W",
-                 "E:\\W", "C:\\Program Files", "NoBackslash"}),
+    ::testing::Values(Fallback{"ProgramFilesFromTheWindowsDrive", true, false, true, nullptr, "D:\\WINNT",
+                               "C:\\Users\\me", "D:\\ProGRam Files", "C:\\Users\\me\\AppData\\Local"},
+                      Fallback{"ProfileAndAppDataFromTheRegistry", false, true, false, "C:\\Docs\\me\\Application Data",
+                               "C:\\WINDOWS", "C:\\Docs\\me", "C:\\Program Files", "C:\\Docs\\me\\Application Data"},
+                      Fallback{"ProfileFromTheShellsAppData", false, true, true, "C:\\Elsewhere\\x", "C:\\WINDOWS",
+                               "C:\\Users\\me\\AppData", "C:\\Program Files", "C:\\Users\\me\\AppData\\Local"},
+                      Fallback{"WindowsFolderWhenNothingElse", false, false, false, nullptr, "C:\\WINDOWS",
+                               "C:\\WINDOWS", "C:\\ProGRam Files", "C:\\WINDOWS\\AppLIcation Data"},
+                      Fallback{"AppDataWithoutBackslashGivesNoProfile", false, true, false, "NoBackslash", "E:\\W",
+                               "E:\\W", "C:\\Program Files", "NoBackslash"}),
     [](const ::testing::TestParamInfo<Fallback>& info) { return std::string(info.param.what); });
 
 TEST(InitSpecialFolders, AFailingStepKeepsTheFolderItHadAndTheRestGoOn) {
@@ -92,8 +91,8 @@ TEST(InitSpecialFolders, AFailingStepKeepsTheFolderItHadAndTheRestGoOn) {
     shell.specialFolders[csidlProfile] = std::string();
     shell.specialFolders[csidlLocalAppData] = std::string();
     MemoryRegistry registry;
-    RegKey(registry).SetRegValue("AppData", rvtString, std::string("C:\\Docs\\me\\Application Data"),
-                                 rkCurrentUser, kShellFolders);
+    RegKey(registry).SetRegValue("AppData", rvtString, std::string("C:\\Docs\\me\\Application Data"), rkCurrentUser,
+                                 kShellFolders);
     registry.FailNext(MemoryRegistry::Op::OpenKey, 5);
     SpecialFolders f;
     f.WindowsDir = "F:\\OLD";

@@ -102,8 +102,9 @@ TEST(Win32ShippedConfig, ItemsAreRegularWhereTheKeysTheyNameExist) {
     const PrivacyItem& cache = set.item(2).Items.item(4);
     ASSERT_FALSE(cache.Irregular);
     EXPECT_EQ(cache.SeekSetting(1),
-              probe.GetRegValue("Cache", rkCurrentUser,
-                                "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders")
+              probe
+                  .GetRegValue("Cache", rkCurrentUser,
+                               "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders")
                   ->ValueDataString());
 }
 

@@ -187,17 +187,17 @@ TEST_F(Winapp2Machine, ARecordHoldsAnItemPerFolderAndKeyWithTheEntrysExclusions)
 
 TEST_F(Winapp2Machine, MalformedLinesAndEntriesAreSkippedWithTheirLineAndTheRestIsRead) {
     Winapp2Read read = Read(
-        "Orphan=1\n"                                      // 1
-        "[Good]\nFileKey1=%Temp%|*.tmp\n"                 // 2-3
-        "[No end\n"                                       // 4
-        "just words\n"                                    // 5
-        "[Bad root]\nRegKey1=HKXX\\Software\n"            // 6-7
-        "[Bad flag]\nFileKey1=%Temp%|*.tmp|DEEP\n"        // 8-9
-        "[Unknown variable]\nFileKey1=%Nowhere%\\x\n"     // 10-11
-        "[Bad version]\nDetectOS=ten|\nFileKey1=%Temp%\n" // 12-14
+        "Orphan=1\n"  // 1
+        "[Good]\nFileKey1=%Temp%|*.tmp\n"  // 2-3
+        "[No end\n"  // 4
+        "just words\n"  // 5
+        "[Bad root]\nRegKey1=HKXX\\Software\n"  // 6-7
+        "[Bad flag]\nFileKey1=%Temp%|*.tmp|DEEP\n"  // 8-9
+        "[Unknown variable]\nFileKey1=%Nowhere%\\x\n"  // 10-11
+        "[Bad version]\nDetectOS=ten|\nFileKey1=%Temp%\n"  // 12-14
         "[Bad exclusion]\nFileKey1=%Temp%\nExcludeKey1=DIR|%Temp%\n"  // 15-17
-        "[Nothing to clean]\nDetect=HKCU\\Software\n"     // 18-19
-        "[GOOD]\nFileKey1=%Temp%|*.log\n"                 // 20-21
+        "[Nothing to clean]\nDetect=HKCU\\Software\n"  // 18-19
+        "[GOOD]\nFileKey1=%Temp%|*.log\n"  // 20-21
         "[Pattern with a folder]\nFileKey1=%Temp%|sub\\*.log\n");  // 22-23
     struct Expected {
         const char* name;
@@ -233,8 +233,9 @@ TEST_F(Winapp2Machine, MalformedLinesAndEntriesAreSkippedWithTheirLineAndTheRest
     std::vector<std::string> report = Winapp2ReportLines(read, 3);
     ASSERT_EQ(report.size(), 5u);
     EXPECT_EQ(report[0].rfind("winapp2.ini: 9 entries, 1 present on this computer, 8 skipped", 0), 0u) << report[0];
-    EXPECT_EQ(report[1], "winapp2.ini line 7: the entry \"Bad root\" was skipped: \"RegKey1\" names no registry root "
-                         "(HKCU, HKLM, HKU or HKCR).");
+    EXPECT_EQ(report[1],
+              "winapp2.ini line 7: the entry \"Bad root\" was skipped: \"RegKey1\" names no registry root "
+              "(HKCU, HKLM, HKU or HKCR).");
     EXPECT_EQ(report[4], "... and 8 more; \"lumo winapp2\" lists them all.");
 }
 

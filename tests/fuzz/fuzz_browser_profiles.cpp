@@ -54,8 +54,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         const std::string userData = (root / "u").string(), local = (root / "lu").string();
         Write(root / "u" / "Local State", text);
         for (const BrowserProfile& p : ChromiumProfiles(files, userData, local, notes)) {
-            fuzz::Check(p.folder == userData || (p.name != "." && p.name != ".." && p.folder == JoinPath(userData, p.name) &&
-                                                 p.localFolder == JoinPath(local, p.name)),
+            fuzz::Check(p.folder == userData ||
+                            (p.name != "." && p.name != ".." && p.folder == JoinPath(userData, p.name) &&
+                             p.localFolder == JoinPath(local, p.name)),
                         "a Chromium profile outside its user data folder", p.folder);
         }
         return 0;

@@ -23,7 +23,8 @@ std::string ReadBytes(const std::string& path) {
 }
 
 void WriteBytes(const std::string& path, std::string_view bytes) {
-    std::ofstream(path, std::ios::binary | std::ios::trunc).write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+    std::ofstream(path, std::ios::binary | std::ios::trunc)
+        .write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
 }
 
 }  // namespace
@@ -37,8 +38,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const std::string second = fuzz::ScratchPath("second.dat");
     WriteBytes(source, data[0] & 1 ? Crypt::EnCryptLines(body) : std::string(body));
 
-    SpecialFolders folders{"C:\\WINDOWS", "C:\\WINDOWS\\system32", "C:\\Temp", "C:\\Users\\u", "C:\\Users\\u\\AppData",
-                           "C:\\Program Files"};
+    SpecialFolders folders{"C:\\WINDOWS",  "C:\\WINDOWS\\system32", "C:\\Temp",
+                           "C:\\Users\\u", "C:\\Users\\u\\AppData", "C:\\Program Files"};
     PlaceholderContext places{&folders, nullptr};
     PrivacyConfigs set;
     try {

@@ -24,7 +24,8 @@ std::string Section(PortableProfileApi& api, const std::string& section, const s
     // out); a cut one has two zeros after the count, which is then size - 2 (as is the count of
     // a list that fits exactly).
     if (size >= 2)
-        fuzz::Check(buffer[n] == 0 && (n == 0 ? buffer[1] == 0 : buffer[n - 1] == 0 || (n == size - 2 && buffer[n + 1] == 0)),
+        fuzz::Check(buffer[n] == 0 &&
+                        (n == 0 ? buffer[1] == 0 : buffer[n - 1] == 0 || (n == size - 2 && buffer[n + 1] == 0)),
                     "the list does not end in two zero bytes");
     return std::string(buffer.data(), n);
 }
@@ -45,8 +46,10 @@ bool SameName(std::string_view a, std::string_view b) {
         return false;
     for (size_t i = 0; i < a.size(); ++i) {
         char x = a[i], y = b[i];
-        if (x >= 'a' && x <= 'z') x = static_cast<char>(x - 32);
-        if (y >= 'a' && y <= 'z') y = static_cast<char>(y - 32);
+        if (x >= 'a' && x <= 'z')
+            x = static_cast<char>(x - 32);
+        if (y >= 'a' && y <= 'z')
+            y = static_cast<char>(y - 32);
         if (x != y)
             return false;
     }
@@ -93,8 +96,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         std::vector<std::string> after = Entries(Section(api, section, file, 1u << 13));
         fuzz::Check(after.size() == before.size(), "emptying a key changed the number of entries");
         for (size_t j = 0; j < before.size() && j < after.size(); ++j)
-            fuzz::Check(after[j] == (j == i ? key + "=" : before[j]), j == i ? "the key was not emptied" : "another entry changed",
-                        before[j] + " -> " + after[j]);
+            fuzz::Check(after[j] == (j == i ? key + "=" : before[j]),
+                        j == i ? "the key was not emptied" : "another entry changed", before[j] + " -> " + after[j]);
         break;
     }
     return 0;

@@ -12,8 +12,7 @@ namespace {
 
 using testing::ScratchFolder;
 
-const std::string kSeparator =
-    "-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=";
+const std::string kSeparator = "-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=";
 
 std::string Start(const std::string& when) {
     return "\r\n" + kSeparator + "\r\n-=-=-=-=-=              start log at " + when + "              -=-=-=-=-=\r\n";
@@ -49,9 +48,9 @@ TEST_F(ActivityLog, TwoRunsOnOneDayFollowEachOtherInOneFile) {
     log.StartLogging();
     log.AppendString("second run");
     log.EndLogging();
-    EXPECT_EQ(dir.Read("app/logs/L20061225.log"),
-              Start("12/25/2006 3:04:05 PM") + "first run\r\n" + End("12/25/2006 3:04:05 PM") +
-                  Start("12/25/2006 4:00:00 PM") + "second run\r\n" + End("12/25/2006 4:00:00 PM"));
+    EXPECT_EQ(dir.Read("app/logs/L20061225.log"), Start("12/25/2006 3:04:05 PM") + "first run\r\n" +
+                                                      End("12/25/2006 3:04:05 PM") + Start("12/25/2006 4:00:00 PM") +
+                                                      "second run\r\n" + End("12/25/2006 4:00:00 PM"));
 }
 
 TEST_F(ActivityLog, ARunPastMidnightStaysInTheFileOfItsFirstDay) {
@@ -62,7 +61,8 @@ TEST_F(ActivityLog, ARunPastMidnightStaysInTheFileOfItsFirstDay) {
     log.EndLogging();
     EXPECT_FALSE(dir.Exists("app/logs/L20070110.log"));
     EXPECT_EQ(dir.Read("app/logs/L20070109.log"),
-              Start("1/9/2007 11:59:59 PM") + "1/10/2007 12:00:01 AM--100,RegKey(GetRegKeyAllSub),Delete RegKey failed!,0\r\n" +
+              Start("1/9/2007 11:59:59 PM") +
+                  "1/10/2007 12:00:01 AM--100,RegKey(GetRegKeyAllSub),Delete RegKey failed!,0\r\n" +
                   End("1/10/2007 12:00:01 AM"));
 }
 
@@ -135,9 +135,9 @@ TEST_F(ActivityLog, StartingAgainWhileOpenBeginsANewBlock) {
     log.StartLogging();
     log.AppendString("two");
     log.EndLogging();
-    EXPECT_EQ(dir.Read("app/logs/L20061225.log"),
-              Start("12/25/2006 3:04:05 PM") + "one\r\n" + Start("12/25/2006 3:04:05 PM") + "two\r\n" +
-                  End("12/25/2006 3:04:05 PM"));
+    EXPECT_EQ(dir.Read("app/logs/L20061225.log"), Start("12/25/2006 3:04:05 PM") + "one\r\n" +
+                                                      Start("12/25/2006 3:04:05 PM") + "two\r\n" +
+                                                      End("12/25/2006 3:04:05 PM"));
 }
 
 TEST_F(ActivityLog, AFolderThatCannotBeMadeFailsTheStartAndLeavesTheLogClosed) {

@@ -41,9 +41,10 @@ TYPED_TEST(ClockTest, DatesTimesAndAmountsInTheUsForms) {
         double value;
         const char* text;
     };
-    for (const Amount& a : {Amount{0, "0.00"}, Amount{0.5, "0.50"}, Amount{999.994, "999.99"}, Amount{999.995, "1,000.00"},
-                            Amount{1234.5, "1,234.50"}, Amount{1234567.891, "1,234,567.89"}, Amount{-1234.5, "-1,234.50"},
-                            Amount{123456789012.0, "123,456,789,012.00"}}) {
+    for (const Amount& a :
+         {Amount{0, "0.00"}, Amount{0.5, "0.50"}, Amount{999.994, "999.99"}, Amount{999.995, "1,000.00"},
+          Amount{1234.5, "1,234.50"}, Amount{1234567.891, "1,234,567.89"}, Amount{-1234.5, "-1,234.50"},
+          Amount{123456789012.0, "123,456,789,012.00"}}) {
         EXPECT_EQ(this->clock.Number(a.value), a.text) << a.value;
     }
 }

@@ -48,8 +48,9 @@ TYPED_TEST(FileSystemTest, ExistenceTellsFilesFromFolders) {
         std::string path;
         bool file, folder;
     };
-    for (const Case& c : {Case{file, true, false}, Case{folder, false, true}, Case{this->dir.Path("missing"), false, false},
-                          Case{this->dir.Path("missing/f.txt"), false, false}}) {
+    for (const Case& c :
+         {Case{file, true, false}, Case{folder, false, true}, Case{this->dir.Path("missing"), false, false},
+          Case{this->dir.Path("missing/f.txt"), false, false}}) {
         EXPECT_EQ(this->files.FileExists(c.path), c.file) << c.path;
         EXPECT_EQ(this->files.FolderExists(c.path), c.folder) << c.path;
     }
@@ -114,7 +115,8 @@ TYPED_TEST(FileSystemTest, SizesBeyondFourGibibytesKeepAllTheirBits) {
 TYPED_TEST(FileSystemTest, RemoveFileTellsWhyItFailed) {
     std::string plain = this->dir.Write("plain.txt", "x");
     std::string readOnly = this->dir.Write("ro.txt", "x");
-    fs::permissions(this->dir.FsPath("ro.txt"), fs::perms::owner_write | fs::perms::group_write | fs::perms::others_write,
+    fs::permissions(this->dir.FsPath("ro.txt"),
+                    fs::perms::owner_write | fs::perms::group_write | fs::perms::others_write,
                     fs::perm_options::remove);
     std::string folder = this->dir.Folder("folder");
     struct Case {
@@ -222,7 +224,8 @@ TYPED_TEST(FileSystemTest, DeleteFolderTreeTakesEverythingReadOnlyIncluded) {
     this->dir.Write("tree/ro-folder/inside.txt", "x");
     this->dir.Folder("tree/empty");
     fs::permissions(this->dir.FsPath("tree/a/ro.txt"), fs::perms::owner_write, fs::perm_options::remove);
-    fs::permissions(this->dir.FsPath("tree/ro-folder"), fs::perms::owner_write | fs::perms::group_write | fs::perms::others_write,
+    fs::permissions(this->dir.FsPath("tree/ro-folder"),
+                    fs::perms::owner_write | fs::perms::group_write | fs::perms::others_write,
                     fs::perm_options::remove);
     EXPECT_EQ(this->files.DeleteFolderTree(this->dir.Path("tree")), FileResult::Deleted);
     EXPECT_FALSE(this->dir.Exists("tree"));
@@ -275,8 +278,9 @@ TYPED_TEST(FileSystemTest, WriteReplacingSwapsInTheWholeFileOrNamesTheStepThatFa
         {"read-only target replaced",
          [](ScratchFolder& d) {
              d.Write("t/PrivacyConfig.dat", "old");
-             fs::permissions(d.FsPath("t/PrivacyConfig.dat"), fs::perms::owner_write | fs::perms::group_write |
-                                                                   fs::perms::others_write, fs::perm_options::remove);
+             fs::permissions(d.FsPath("t/PrivacyConfig.dat"),
+                             fs::perms::owner_write | fs::perms::group_write | fs::perms::others_write,
+                             fs::perm_options::remove);
          },
          "new", Step::None, "new"},
         {"a temporary left from before is emptied first",
@@ -304,7 +308,8 @@ TYPED_TEST(FileSystemTest, WriteReplacingSwapsInTheWholeFileOrNamesTheStepThatFa
 
         EXPECT_EQ(result.failed, c.failed) << c.name;
         EXPECT_EQ(static_cast<bool>(result), c.failed == Step::None) << c.name;
-        EXPECT_EQ(static_cast<bool>(result.reason), c.failed != Step::None) << c.name << ": " << result.reason.message();
+        EXPECT_EQ(static_cast<bool>(result.reason), c.failed != Step::None)
+            << c.name << ": " << result.reason.message();
         EXPECT_FALSE(fs::is_regular_file(dir.FsPath("t/PrivacyConfig.dat.tmp"))) << c.name << ": no temporary stays";
         if (c.failed == Step::None)
             EXPECT_EQ(dir.Read("t/PrivacyConfig.dat"), c.target ? std::string(c.target) : c.bytes) << c.name;

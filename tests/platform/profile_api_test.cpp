@@ -110,8 +110,10 @@ TYPED_TEST(ProfileApiTest, WritesRewriteTheFileInTheSystemsForm) {
         // An empty value written to an existing key: the key stays with nothing after "=".
         {kMixed, "s", "a", "", "[s]\r\na=\r\nb=\r\nc=\"\"\r\nnoequals\r\n; comment\r\nd=4\r\n[t]\r\nx=y\r\n"},
         {kMixedLf, "s", "a", "", "[s]\r\na=\r\nb=\r\nc=\"\"\r\nnoequals\r\n; comment\r\nd=4\r\n[t]\r\nx=y\r\n"},
-        {kMixed, "s", "new", "v", "[s]\r\na=1\r\nb=\r\nc=\"\"\r\nnoequals\r\n; comment\r\nd=4\r\nnew=v\r\n[t]\r\nx=y\r\n"},
-        {kMixed, "n", "k", "v", "[s]\r\na=1\r\nb=\r\nc=\"\"\r\nnoequals\r\n; comment\r\nd=4\r\n[t]\r\nx=y\r\n[n]\r\nk=v\r\n"},
+        {kMixed, "s", "new", "v",
+         "[s]\r\na=1\r\nb=\r\nc=\"\"\r\nnoequals\r\n; comment\r\nd=4\r\nnew=v\r\n[t]\r\nx=y\r\n"},
+        {kMixed, "n", "k", "v",
+         "[s]\r\na=1\r\nb=\r\nc=\"\"\r\nnoequals\r\n; comment\r\nd=4\r\n[t]\r\nx=y\r\n[n]\r\nk=v\r\n"},
         {"[s]\na=1\n[t]\nx=1\n[s]\nb=2\n", "S", "A", "", "[s]\r\na=\r\n[t]\r\nx=1\r\n[s]\r\nb=2\r\n"},
         {"[s]\na=1\n[t]\nx=1\n[s]\nb=2\n", "s", "b", "2", "[s]\r\na=1\r\nb=2\r\n[t]\r\nx=1\r\n[s]\r\nb=2\r\n"},
         {"[s]\na=1\nb=2", "s", "a", "", "[s]\r\na=\r\nb=2\r\n"},

@@ -12,8 +12,8 @@
 namespace lumo {
 namespace {
 
-using testing::RegistryKinds;
 using testing::RegistryKindNames;
+using testing::RegistryKinds;
 using testing::RegistryTest;
 
 std::vector<uint8_t> Bytes(std::string_view s, bool terminate = true) {

@@ -18,8 +18,8 @@ TEST(SystemInfo, FamilyFromTheSignedVersionNumber) {
         bool nt;
     };
     // Windows 98 (0xC0000A04), Me (0xC0005A04), NT 4, XP, 7 as GetVersion reports them.
-    for (const Case& c : {Case{0xC0000A04u, false}, Case{0xC0005A04u, false}, Case{0x80000000u, false},
-                          Case{0u, false}, Case{0x05650004u, true}, Case{0x0A280105u, true}, Case{0x1DB10106u, true}})
+    for (const Case& c : {Case{0xC0000A04u, false}, Case{0xC0005A04u, false}, Case{0x80000000u, false}, Case{0u, false},
+                          Case{0x05650004u, true}, Case{0x0A280105u, true}, Case{0x1DB10106u, true}})
         EXPECT_EQ(IsNtFamily(static_cast<int32_t>(c.version)), c.nt) << std::hex << c.version;
 }
 

@@ -85,12 +85,18 @@ TEST(RegKeyTransRootKey, MatchesTheSevenNamesExactly) {
         const char* name;
         int32_t value;
     } cases[] = {
-        {"HKEY_CLASSES_ROOT", rkClassesRoot},     {"HKEY_CURRENT_USER", rkCurrentUser},
-        {"HKEY_LOCAL_MACHINE", rkLocalMachine},   {"HKEY_USERS", rkUsers},
-        {"HKEY_PERFORMANCE_DATA", rkPerformanceData}, {"HKEY_CURRENT_CONFIG", rkCurrentConfig},
-        {"HKEY_DYN_DATA", rkDynData},             {"hkey_current_user", 0},
-        {"HKCU", 0},                              {"HKEY_CURRENT_USER ", 0},
-        {"", 0},                                  {"HKEY_LOCAL_MACHINE\\Software", 0},
+        {"HKEY_CLASSES_ROOT", rkClassesRoot},
+        {"HKEY_CURRENT_USER", rkCurrentUser},
+        {"HKEY_LOCAL_MACHINE", rkLocalMachine},
+        {"HKEY_USERS", rkUsers},
+        {"HKEY_PERFORMANCE_DATA", rkPerformanceData},
+        {"HKEY_CURRENT_CONFIG", rkCurrentConfig},
+        {"HKEY_DYN_DATA", rkDynData},
+        {"hkey_current_user", 0},
+        {"HKCU", 0},
+        {"HKEY_CURRENT_USER ", 0},
+        {"", 0},
+        {"HKEY_LOCAL_MACHINE\\Software", 0},
     };
     for (const Case& c : cases)
         EXPECT_EQ(RegKey::TransRootKey(c.name), c.value) << c.name;
@@ -435,11 +441,9 @@ TYPED_TEST(RegKeyTest, SetRegValueFailuresRaiseAndWriteNothing) {
          "\r\n * 创建注册表值失败！"},
         // The write's own refusal is reported instead of returning 0.
         {"write refused", rvtString, std::string("x"),
-         [&] { this->reg.Counting().FailNext(Op::SetValue, regAccessDenied); },
-         "\r\n * Set RegValue failed! rc = 5"},
+         [&] { this->reg.Counting().FailNext(Op::SetValue, regAccessDenied); }, "\r\n * Set RegValue failed! rc = 5"},
         {"number write refused", rvtDWord, uint32_t{1},
-         [&] { this->reg.Counting().FailNext(Op::SetValue, regAccessDenied); },
-         "\r\n * Set RegValue failed! rc = 5"},
+         [&] { this->reg.Counting().FailNext(Op::SetValue, regAccessDenied); }, "\r\n * Set RegValue failed! rc = 5"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
@@ -488,8 +492,8 @@ TYPED_TEST(RegKeyTest, SetRegKeyCreatesOneSubkeyAndReportsTheLastCode) {
         {"parent refuses creation", this->reg.Path("p"), [&] { this->reg.DenyRights("p", keyCreateSubKey); },
          "rc = 5\r\n"},
         // After a failed creation the code shown is the one of closing the parent.
-        {"creation fails", this->reg.Path("p"),
-         [&] { this->reg.Counting().FailNext(Op::CreateKey, regAccessDenied); }, "rc = 0\r\n"},
+        {"creation fails", this->reg.Path("p"), [&] { this->reg.Counting().FailNext(Op::CreateKey, regAccessDenied); },
+         "rc = 0\r\n"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
@@ -509,8 +513,8 @@ TYPED_TEST(RegKeyTest, SetRegKeyCreatesOneSubkeyAndReportsTheLastCode) {
 TYPED_TEST(RegKeyTest, FailingPlatformCallsLeaveNoHandleOpen) {
     this->reg.SetString("k\\child", "v", "x");
     this->reg.SetString("k", "v", "x");
-    const Op ops[] = {Op::OpenKey, Op::QueryInfoKey, Op::EnumKey, Op::EnumValue, Op::QueryValue, Op::CreateKey,
-                      Op::SetValue, Op::DeleteKey, Op::DeleteValue};
+    const Op ops[] = {Op::OpenKey,   Op::QueryInfoKey, Op::EnumKey,   Op::EnumValue,  Op::QueryValue,
+                      Op::CreateKey, Op::SetValue,     Op::DeleteKey, Op::DeleteValue};
     for (Op op : ops) {
         SCOPED_TRACE(static_cast<int>(op));
         RegKey k = this->Key("k");
@@ -522,13 +526,25 @@ TYPED_TEST(RegKeyTest, FailingPlatformCallsLeaveNoHandleOpen) {
         failNext();
         k.GetRegValue("v");
         failNext();
-        try { k.SetRegValue("w", rvtString, std::string("y")); } catch (const RegistryError&) {}
+        try {
+            k.SetRegValue("w", rvtString, std::string("y"));
+        } catch (const RegistryError&) {
+        }
         failNext();
-        try { k.SetRegKey("sub"); } catch (const RegistryError&) {}
+        try {
+            k.SetRegKey("sub");
+        } catch (const RegistryError&) {
+        }
         failNext();
-        try { k.DeleteRegValue("w"); } catch (const RegistryError&) {}
+        try {
+            k.DeleteRegValue("w");
+        } catch (const RegistryError&) {
+        }
         failNext();
-        try { k.DeleteRegKey(true, kRoot, this->reg.Path("k\\sub")); } catch (const RegistryError&) {}
+        try {
+            k.DeleteRegKey(true, kRoot, this->reg.Path("k\\sub"));
+        } catch (const RegistryError&) {
+        }
         this->reg.Counting().ClearFailures();
         EXPECT_EQ(this->reg.OpenHandles(), 0);
     }

@@ -30,18 +30,28 @@ constexpr char kBrowserKey[] = "HKCU\\Software\\Microsoft\\Internet Explorer\\Ma
 constexpr char kProgram[] = "C:\\Program Files\\Sweepkit Lumo\\SweepkitLumo.exe";
 const std::vector<std::string> kFormValues = {"FormSuggest Passwords", "FormSuggest PW Ask", "Use FormSuggest"};
 
-const std::vector<std::string> kNames = {
-    "Run On Startup Windows", "Turn Off Forms AutoComplete", "Monitor Start Page", "Start Page",
-    "Window Title",           "Schedule Type",               "Schedule Interval",  "Schedule Clock",
-    "Security Fill Times",    "Enable File Logging",         "Keep Log Days",      "Display Max Rows"};
+const std::vector<std::string> kNames = {"Run On Startup Windows", "Turn Off Forms AutoComplete",
+                                         "Monitor Start Page",     "Start Page",
+                                         "Window Title",           "Schedule Type",
+                                         "Schedule Interval",      "Schedule Clock",
+                                         "Security Fill Times",    "Enable File Logging",
+                                         "Keep Log Days",          "Display Max Rows"};
 
 // The twelve settings as texts, in table order, for comparing whole sets.
 std::vector<std::string> Texts(const AppSettings& s) {
     auto b = [](bool v) { return std::string(v ? "true" : "false"); };
-    return {b(s.RunOnStartupWindows),       b(s.TurnOffFormsAutoComplete),   b(s.MonitorStartPage),
-            s.StartPage,                    s.WindowTitle,                   s.ScheduleType,
-            std::to_string(s.ScheduleInterval), std::to_string(s.ScheduleClock), std::to_string(s.SecurityFillTimes),
-            b(s.EnableFileLogging),         std::to_string(s.KeepLogDays),   std::to_string(s.DisplayMaxRows)};
+    return {b(s.RunOnStartupWindows),
+            b(s.TurnOffFormsAutoComplete),
+            b(s.MonitorStartPage),
+            s.StartPage,
+            s.WindowTitle,
+            s.ScheduleType,
+            std::to_string(s.ScheduleInterval),
+            std::to_string(s.ScheduleClock),
+            std::to_string(s.SecurityFillTimes),
+            b(s.EnableFileLogging),
+            std::to_string(s.KeepLogDays),
+            std::to_string(s.DisplayMaxRows)};
 }
 
 struct Marks : MenuCheckMarks {
@@ -336,7 +346,9 @@ struct ReadCase {
     const char* expected;
 };
 
-std::function<void(AppSettings&)> Nothing() { return [](AppSettings&) {}; }
+std::function<void(AppSettings&)> Nothing() {
+    return [](AppSettings&) {};
+}
 
 TEST(SettingsReadRules, StoredTextsReadAsDefined) {
     auto interval = [](const AppSettings& s) { return std::to_string(s.ScheduleInterval); };
@@ -400,12 +412,14 @@ TEST(SettingsReadRules, StoredTextsReadAsDefined) {
             RegHandle software = 0;  // there on every machine
             api.CreateKey(RootHandle(rkCurrentUser), "Software", keyAllAccess, software);
             api.CloseKey(software);
-            RegKey(api).SetRegValue(c.name, rvtString, std::string(c.stored), root, "Software\\Tallowin\\Sweepkit Lumo");
+            RegKey(api).SetRegValue(c.name, rvtString, std::string(c.stored), root,
+                                    "Software\\Tallowin\\Sweepkit Lumo");
             AppSettings s;
             c.before(s);
             SettingsFailures failures = SettingsStore(api, kProgram).LoadSystemSettings(s);
             EXPECT_TRUE(failures.empty()) << DescribeFailures(failures);
-            EXPECT_EQ(c.field(s), c.expected) << c.name << " stored as \"" << c.stored << "\" under " << std::hex << root;
+            EXPECT_EQ(c.field(s), c.expected)
+                << c.name << " stored as \"" << c.stored << "\" under " << std::hex << root;
         }
 }
 

@@ -116,8 +116,8 @@ namespace {
 std::string UniqueBranchName() {
     static std::atomic<unsigned> counter{0};
     static const unsigned long long seed =
-        std::random_device{}() ^ static_cast<unsigned long long>(
-                                     std::chrono::steady_clock::now().time_since_epoch().count());
+        std::random_device{}() ^
+        static_cast<unsigned long long>(std::chrono::steady_clock::now().time_since_epoch().count());
     std::string name = "t";
     if (const auto* info = ::testing::UnitTest::GetInstance()->current_test_info()) {
         name = info->name();

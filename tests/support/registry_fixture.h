@@ -40,8 +40,7 @@ public:
     int32_t DeleteKey(RegHandle key, std::string_view subKey) override;
     int32_t DeleteValue(RegHandle key, std::string_view valueName) override;
     int32_t CloseKey(RegHandle key) override;
-    int32_t GetKeySecurity(RegHandle key, uint32_t securityInformation, uint8_t* descriptor,
-                           uint32_t& size) override;
+    int32_t GetKeySecurity(RegHandle key, uint32_t securityInformation, uint8_t* descriptor, uint32_t& size) override;
     int32_t SetKeySecurity(RegHandle key, uint32_t securityInformation,
                            const std::vector<uint8_t>& descriptor) override;
 

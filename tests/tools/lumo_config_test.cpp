@@ -67,13 +67,8 @@ TEST(LumoConfig, DecryptWithoutOutputWritesToStandardOutput) {
 }
 
 TEST(LumoConfig, BadUsageExitsWithTwo) {
-    for (const Args& args : std::vector<Args>{{},
-                                              {"help"},
-                                              {"encrypt"},
-                                              {"decrypt", "a", "b", "c"},
-                                              {"check"},
-                                              {"check", "a", "b"},
-                                              {"Check", "a"}}) {
+    for (const Args& args : std::vector<Args>{
+             {}, {"help"}, {"encrypt"}, {"decrypt", "a", "b", "c"}, {"check"}, {"check", "a", "b"}, {"Check", "a"}}) {
         ToolRun run = Tool(args);
         EXPECT_EQ(run.status, exitUsage) << ::testing::PrintToString(args);
         EXPECT_NE(run.err.find("usage:"), std::string::npos);

@@ -85,21 +85,30 @@ protected:
     void WriteWinapp2() {
         WriteBytes((scratch.path() / "winapp2.ini").string(),
                    "Stray=1\n"
-                   "[Tree *]\nDetect=HKCU\\" + reg.Path("Run") + "\nFileKey1=" + (tree() / "a").string() + "|*.txt\n"
-                   "[Gone *]\nDetect=HKCU\\Software\\SweepkitLumoTests\\nothing here\nFileKey1=" +
-                   (tree() / "b").string() + "|*.*|RECURSE\n"
-                   "[Root *]\nFileKey1=/|*.tmp\n");
+                   "[Tree *]\nDetect=HKCU\\" +
+                       reg.Path("Run") + "\nFileKey1=" + (tree() / "a").string() +
+                       "|*.txt\n"
+                       "[Gone *]\nDetect=HKCU\\Software\\SweepkitLumoTests\\nothing here\nFileKey1=" +
+                       (tree() / "b").string() +
+                       "|*.*|RECURSE\n"
+                       "[Root *]\nFileKey1=/|*.tmp\n");
     }
     std::string programPath() const { return (scratch.path() / "lumo.exe").string(); }
 
     // A configuration with two Root records: three traces in the tree's two folders, two
     // registry values, and an item whose folder does not exist.
     std::string WriteConfig(const std::string& name = "mine.dat") {
-        std::string plain = "[Config]\r\nSoftware:Scratch\r\nType:Root\r\nDescription:d\r\nSelected:1\r\nVersion:1.0\r\n"
-                            "Tree Files<>1<>0<>Folder><" + tree().string() + "\r\n"
-                            "Run List<>1<>0<>RegValue><HKEY_CURRENT_USER<>" + reg.Path("Run") + "\r\n"
-                            "[Config]\r\nSoftware:Other Tool\r\nType:Root\r\nDescription:d\r\nSelected:1\r\nVersion:1.0\r\n"
-                            "Missing Folder<>1<>0<>Folder><" + (tree() / "missing").string() + "\r\n";
+        std::string plain =
+            "[Config]\r\nSoftware:Scratch\r\nType:Root\r\nDescription:d\r\nSelected:1\r\nVersion:1.0\r\n"
+            "Tree Files<>1<>0<>Folder><" +
+            tree().string() +
+            "\r\n"
+            "Run List<>1<>0<>RegValue><HKEY_CURRENT_USER<>" +
+            reg.Path("Run") +
+            "\r\n"
+            "[Config]\r\nSoftware:Other Tool\r\nType:Root\r\nDescription:d\r\nSelected:1\r\nVersion:1.0\r\n"
+            "Missing Folder<>1<>0<>Folder><" +
+            (tree() / "missing").string() + "\r\n";
         std::string file = (scratch.path() / name).string();
         WriteBytes(file, Crypt::EnCryptLines(plain));
         return file;
@@ -129,12 +138,14 @@ protected:
 std::string ExpectedOutput(const std::string& verb, int64_t registryBytes) {
     std::string summary = "Privacy Items:7\tDisk Space:";
     PortableClock en;
-    return verb + " Scratch Tree Files: 5 tracks.\n" +
-           verb + " Scratch Run List: 2 tracks.\n"
-           "===" + verb + " Scratch: 7 tracks. Click \"View Log\" to see detail.\n\n" +
-           verb + " Other Tool Missing Folder: 0 tracks.\n"
-           "===" + verb + " Other Tool: 0 tracks. Click \"View Log\" to see detail.\n\n" +
-           summary + KiloBytesText(en, 5006 + registryBytes) + "\n";
+    return verb + " Scratch Tree Files: 5 tracks.\n" + verb +
+           " Scratch Run List: 2 tracks.\n"
+           "===" +
+           verb + " Scratch: 7 tracks. Click \"View Log\" to see detail.\n\n" + verb +
+           " Other Tool Missing Folder: 0 tracks.\n"
+           "===" +
+           verb + " Other Tool: 0 tracks. Click \"View Log\" to see detail.\n\n" + summary +
+           KiloBytesText(en, 5006 + registryBytes) + "\n";
 }
 
 TEST_F(LumoConsoleTest, ShowPrintsTheWindowLinesAndTheSummaryAndRemovesNothing) {
@@ -282,19 +293,21 @@ TEST_F(LumoConsoleTest, Winapp2SaysOfEachEntryWhetherItIsPresentAndOnlyRunsNamed
     WriteWinapp2();
     Outcome r = Main({"winapp2"});
     ASSERT_EQ(r.status, 0) << r.err;
-    EXPECT_EQ(r.out, "present Tree *\n"
-                     "absent Gone *\n"
-                     "skipped Root *: dangerous: FileKey1 names a drive root (/) (line 9)\n"
-                     "skipped line 1: a key before the first entry\n"
-                     "1 lines outside entries skipped, 0 unknown keys ignored\n"
-                     "3 entries: 1 present, 1 absent, 1 skipped\n");
+    EXPECT_EQ(r.out,
+              "present Tree *\n"
+              "absent Gone *\n"
+              "skipped Root *: dangerous: FileKey1 names a drive root (/) (line 9)\n"
+              "skipped line 1: a key before the first entry\n"
+              "1 lines outside entries skipped, 0 unknown keys ignored\n"
+              "3 entries: 1 present, 1 absent, 1 skipped\n");
     EXPECT_EQ(Main({"winapp2", (scratch.path() / "none.ini").string()}).status, 1);
 
     // Absent here, and run all the same when named; nothing else runs.
     Outcome show = Main({"show", "--only", "gone *"});
     ASSERT_EQ(show.status, 0) << show.err;
-    EXPECT_EQ(show.out, "Find Gone * FileKey1: 1 tracks.\n===Find Gone *: 1 tracks. Click \"View Log\" to see detail.\n\n"
-                        "Privacy Items:1\tDisk Space:5.00 K\n");
+    EXPECT_EQ(show.out,
+              "Find Gone * FileKey1: 1 tracks.\n===Find Gone *: 1 tracks. Click \"View Log\" to see detail.\n\n"
+              "Privacy Items:1\tDisk Space:5.00 K\n");
     Outcome clear = Main({"clear", "--yes", "--only", "Gone *", "--only", "Tree *"});
     ASSERT_EQ(clear.status, 0) << clear.err;
     EXPECT_FALSE(fs::exists(tree() / "b" / "c" / "y.bin"));
@@ -317,14 +330,23 @@ TEST_F(LumoConsoleTest, ListShowsWhatARunSeeksWithTheUsersWinapp2Selection) {
     WriteBytes((scratch.path() / std::string(kWinapp2SelectionFileName)).string(), "; chosen\r\ntree *\r\n");
     Outcome r = Main({"list"});
     ASSERT_EQ(r.status, 0) << r.err;
-    EXPECT_EQ(r.out, "Scratch\n"
-                     "    Tree Files: everything below " + tree().string() + "\n"
-                     "    Run List: values of HKEY_CURRENT_USER\\" + reg.Path("Run") + "\n"
-                     "Other Tool\n"
-                     "    Missing Folder: everything below " + (tree() / "missing").string() + "\n"
-                     "Tree * (winapp2.ini, Other)\n"
-                     "    FileKey1: files matching *.txt in " + (tree() / "a").string() + "\n"
-                     "3 records, 4 items\n");
+    EXPECT_EQ(r.out,
+              "Scratch\n"
+              "    Tree Files: everything below " +
+                  tree().string() +
+                  "\n"
+                  "    Run List: values of HKEY_CURRENT_USER\\" +
+                  reg.Path("Run") +
+                  "\n"
+                  "Other Tool\n"
+                  "    Missing Folder: everything below " +
+                  (tree() / "missing").string() +
+                  "\n"
+                  "Tree * (winapp2.ini, Other)\n"
+                  "    FileKey1: files matching *.txt in " +
+                  (tree() / "a").string() +
+                  "\n"
+                  "3 records, 4 items\n");
     Outcome show = Main({"show"});
     EXPECT_NE(show.out.find("Find Tree * FileKey1: 1 tracks.\n"), std::string::npos) << show.out;
 
@@ -335,10 +357,13 @@ TEST_F(LumoConsoleTest, ListShowsWhatARunSeeksWithTheUsersWinapp2Selection) {
 TEST(RunText, LinesAndKilobytesAsTheWindowWritesThem) {
     PortableClock en;
     EXPECT_EQ(ItemFinishLine(true, "Windows", "Recent Run History", 3), "Find Windows Recent Run History: 3 tracks.");
-    EXPECT_EQ(ItemFinishLine(false, "Windows", "Recent Run History", -1), "Clear Windows Recent Run History: -1 tracks.");
+    EXPECT_EQ(ItemFinishLine(false, "Windows", "Recent Run History", -1),
+              "Clear Windows Recent Run History: -1 tracks.");
     EXPECT_EQ(ConfigFinishLine(false, "Mozilla", 0), "===Clear Mozilla: 0 tracks. Click \"View Log\" to see detail.");
-    const std::pair<int64_t, std::string> sizes[] = {
-        {0, "0.00 K"}, {999, "1.00 K"}, {1234567, "1,234.57 K"}, {3'000'000'000LL, "3,000,000.00 K"}};
+    const std::pair<int64_t, std::string> sizes[] = {{0, "0.00 K"},
+                                                     {999, "1.00 K"},
+                                                     {1234567, "1,234.57 K"},
+                                                     {3'000'000'000LL, "3,000,000.00 K"}};
     for (const auto& [bytes, text] : sizes)
         EXPECT_EQ(KiloBytesText(en, bytes), text) << bytes;
     EXPECT_EQ(RunSummaryText(en, 12, 1234567), "Privacy Items:12\tDisk Space:1,234.57 K");

@@ -133,9 +133,9 @@ TEST_F(ControlModel, UserActionsDoNothingWhereTheUserCouldNotAct) {
 
 TEST_F(ControlModel, CheckBoxClickChecksUncheckedAndGrayedBoxesAndUnchecksCheckedOnes) {
     auto& chk = Make<CheckBox>("chk");
-    for (auto [from, to] : {std::pair{CheckValue::Unchecked, CheckValue::Checked},
-                            std::pair{CheckValue::Checked, CheckValue::Unchecked},
-                            std::pair{CheckValue::Grayed, CheckValue::Checked}}) {
+    for (auto [from, to] :
+         {std::pair{CheckValue::Unchecked, CheckValue::Checked}, std::pair{CheckValue::Checked, CheckValue::Unchecked},
+          std::pair{CheckValue::Grayed, CheckValue::Checked}}) {
         chk.SetValue(from);
         chk.Click();
         EXPECT_EQ(chk.Value(), to) << static_cast<int>(from);
@@ -148,7 +148,9 @@ TEST_F(ControlModel, AFailingHandlerIsShownInPlainWordsAndTheProgramGoesOn) {
         const char* text;  // the box: what failed, why, what to do
     };
     const Case cases[] = {
-        {[] { throw ConfigError(ceFileAccess, "SaveConfig", "Path/File access error: \"C:\\P.dat\" cannot be written"); },
+        {[] {
+             throw ConfigError(ceFileAccess, "SaveConfig", "Path/File access error: \"C:\\P.dat\" cannot be written");
+         },
          "The configuration file could not be read or written.\r\n\r\nPath/File access error: \"C:\\P.dat\" cannot "
          "be written.\r\n\r\nCheck that the file is not read-only or open in another program and that you may change "
          "its folder, then try again."},

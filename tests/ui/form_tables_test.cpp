@@ -128,9 +128,11 @@ TEST(FormTableWalk, RefusesRowsTheModelCannotHonour) {
     };
     const Case cases[] = {
         {"a frame made later",
-         {{CheckBox, "box", "x", 0, 0, 9, 9, kCreationOrder, "fra"}, {Frame, "fra", nullptr, 0, 0, 9, 9}}, "box"},
+         {{CheckBox, "box", "x", 0, 0, 9, 9, kCreationOrder, "fra"}, {Frame, "fra", nullptr, 0, 0, 9, 9}},
+         "box"},
         {"a container that is no frame",
-         {{Label, "lbl", "x", 0, 0, 9, 9}, {CheckBox, "box", "x", 0, 0, 9, 9, kCreationOrder, "lbl"}}, "box"},
+         {{Label, "lbl", "x", 0, 0, 9, 9}, {CheckBox, "box", "x", 0, 0, 9, 9, kCreationOrder, "lbl"}},
+         "box"},
         {"a caption on a text box", {{TextBox, "txt", "x", 0, 0, 9, 9}}, "txt"},
         {"a caption on a combo box", {{ComboBox, "cmb", "x", 0, 0, 9, 9}}, "cmb"},
         {"a default label", {{Label, "lbl", "x", 0, 0, 9, 9, kCreationOrder, nullptr, rsDefault}}, "lbl"},

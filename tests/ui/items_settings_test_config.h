@@ -33,15 +33,14 @@ struct BuiltInSelection {
 // The five built-in records with their items in check box order; the Windows record's fifth
 // item (temporary files) keeps two files through its hold settings.
 inline Lines BuiltInRecords(const BuiltInSelection& sel = {}) {
-    const char* const windowsItems[] = {
-        "Recent Documents<>{}<>0<>Folder><C:\\Recent",
-        "Search<>{}<>0<>RegValue><HKEY_CURRENT_USER<>Software\\Search<>*",
-        "Run<>{}<>0<>RegValue><HKEY_CURRENT_USER<>Software\\Run<>*",
-        "Dialogs<>{}<>0<>RegValue><HKEY_CURRENT_USER<>Software\\Dialogs<>*",
-        "Temp<>{}<>1<>Folder><C:\\Temp><C:\\Temp\\keep.txt<>C:\\Temp\\keep2.txt",
-        "Recycle Bin<>{}<>0<>Customize><RecycleBin"};
-    Lines lines = {"-- settings window test configuration", "", "[Config]", "Software:Windows", "Type:Root",
-                   "Selected:1"};
+    const char* const windowsItems[] = {"Recent Documents<>{}<>0<>Folder><C:\\Recent",
+                                        "Search<>{}<>0<>RegValue><HKEY_CURRENT_USER<>Software\\Search<>*",
+                                        "Run<>{}<>0<>RegValue><HKEY_CURRENT_USER<>Software\\Run<>*",
+                                        "Dialogs<>{}<>0<>RegValue><HKEY_CURRENT_USER<>Software\\Dialogs<>*",
+                                        "Temp<>{}<>1<>Folder><C:\\Temp><C:\\Temp\\keep.txt<>C:\\Temp\\keep2.txt",
+                                        "Recycle Bin<>{}<>0<>Customize><RecycleBin"};
+    Lines lines = {
+        "-- settings window test configuration", "", "[Config]", "Software:Windows", "Type:Root", "Selected:1"};
     for (size_t i = 0; i < 6; ++i) {
         std::string line = windowsItems[i];
         bool on = i < sel.windows.size() ? sel.windows[i] : true;

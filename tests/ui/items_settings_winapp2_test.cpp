@@ -205,8 +205,9 @@ TEST_F(ItemsSettingsWinapp2, OkSavesTheChoiceIntoTheSetAndTheChoiceFileNeverInto
     std::vector<std::string> order;
     for (const PrivacyConfig& pc : config->set)
         order.push_back(pc.Software);
-    const std::vector<std::string> expected = {"Windows", "Internet Explorer", "Opera", "Netscape", "Mozilla",
-                                               "Shipped", "Kept",    "New",   "Dropped"};
+    const std::vector<std::string> expected = {"Windows", "Internet Explorer", "Opera", "Netscape",
+                                               "Mozilla", "Shipped",           "Kept",  "New",
+                                               "Dropped"};
     EXPECT_EQ(order, expected);
     w.cmdOk.Click();
     order.clear();

@@ -48,20 +48,21 @@ TEST_F(ItemsSettings, LoadLaysOutTheTreeFramesAndBoxesFromTheRootAndPluginsRecor
     auto& w = Open(BuiltInRecords(sel) + RecordLines("Mine", "Customs", true, {"One"}) + Apps(12));
     EXPECT_EQ(w.Caption(), "Clear Items Settings");
     EXPECT_EQ(w.lblSettings.Font().name, "Verdana");
-    const char* frameCaptions[] = {"Windows Settings", "Internet Explorer Settings", "Opera Settings",
-                                   "Netscape Settings", "Mozilla Settings", "Application Settings"};
+    const char* frameCaptions[] = {"Windows Settings",  "Internet Explorer Settings", "Opera Settings",
+                                   "Netscape Settings", "Mozilla Settings",           "Application Settings"};
     for (size_t k = 0; k < 6; ++k) {
         EXPECT_EQ(w.Frames()[k]->Caption(), frameCaptions[k]);
         EXPECT_EQ(w.Frames()[k]->Visible(), k == 0) << "the first node's frame alone";
     }
-    const std::vector<std::string> captions[] = {
-        {"Recent Documents History", "Recent Search History", "Recent Run History", "Open/Save Dialog Box History",
-         "Window Temp Files", "Recycle Bin"},
-        {"Address Bar History", "Internet Browser History", "AutoComplete History",
-         "Temporary Internet Files(Cache Files)", "Downloaded Program Files", "Cookies"},
-        {"Global History", "Cookies File", "Address Bar File", "Cache Files"},
-        {"Address Bar", "History Files", "Cache Files", "Cookies"},
-        {"Address Bar", "History Files", "Cache Files", "Cookies"}};
+    const std::vector<std::string> captions[] = {{"Recent Documents History", "Recent Search History",
+                                                  "Recent Run History", "Open/Save Dialog Box History",
+                                                  "Window Temp Files", "Recycle Bin"},
+                                                 {"Address Bar History", "Internet Browser History",
+                                                  "AutoComplete History", "Temporary Internet Files(Cache Files)",
+                                                  "Downloaded Program Files", "Cookies"},
+                                                 {"Global History", "Cookies File", "Address Bar File", "Cache Files"},
+                                                 {"Address Bar", "History Files", "Cache Files", "Cookies"},
+                                                 {"Address Bar", "History Files", "Cache Files", "Cookies"}};
     for (int k = 1; k <= 5; ++k) {
         const std::vector<CheckBox*>& boxes = w.CategoryBoxes(k);
         ASSERT_EQ(boxes.size(), captions[k - 1].size());
@@ -101,9 +102,11 @@ TEST_F(ItemsSettings, LoadLaysOutTheTreeFramesAndBoxesFromTheRootAndPluginsRecor
 
 TEST_F(ItemsSettings, NodeClickShowsTheFrameNamedByTheFirstWordOfTheNode) {
     auto& w = Open(BuiltInRecords() + Apps(2));
-    const std::pair<const char*, int> cases[] = {  // node text, frame shown (-1: none)
-        {"Windows", 0}, {"Internet Explorer", 1}, {"Opera", 2}, {"Netscape 4", 3}, {"Mozilla Firefox", 4},
-        {"Applications", 5}, {"windows", -1}, {"Internet-Explorer", -1}, {" Windows", -1}, {"", -1}};
+    const std::pair<const char*, int> cases[] = {// node text, frame shown (-1: none)
+                                                 {"Windows", 0},    {"Internet Explorer", 1},  {"Opera", 2},
+                                                 {"Netscape 4", 3}, {"Mozilla Firefox", 4},    {"Applications", 5},
+                                                 {"windows", -1},   {"Internet-Explorer", -1}, {" Windows", -1},
+                                                 {"", -1}};
     for (const auto& [text, frame] : cases) {
         w.tvwTree.UserClickNode(*w.tvwTree.Roots()[5]);
         w.tvwTree.UserClickNode(w.tvwTree.AddNode(nullptr, {}, text));
@@ -184,9 +187,9 @@ TEST_F(ItemsSettings, WithoutApplicationsTheFrameSaysSoAndSaveBindsNothing) {
 
 struct SaveFailureCase {
     const char* name;
-    bool shortOfItems;   // Mozilla has three items for its four boxes: the load stops too
-    const char* block;   // what stands in the way of the file: "tmp" (a folder where the temporary
-                         // file goes), "target" (a folder where the file is), or nothing
+    bool shortOfItems;  // Mozilla has three items for its four boxes: the load stops too
+    const char* block;  // what stands in the way of the file: "tmp" (a folder where the temporary
+                        // file goes), "target" (a folder where the file is), or nothing
     const char* reason;  // part of the reason the box gives
 };
 
@@ -246,12 +249,12 @@ TEST_P(ItemsSettingsSaveFailure, IsToldInOneBoxAndLeavesTheSetTheFileAndTheChoic
     EXPECT_TRUE(host.HandlerFailures().empty());
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Cases, ItemsSettingsSaveFailure,
-    ::testing::Values(SaveFailureCase{"temporary_file_refused", false, "tmp", "cannot be written"},
-                      SaveFailureCase{"replace_refused", false, "target", "cannot be replaced"},
-                      SaveFailureCase{"fewer_items_than_boxes", true, "", "is not in the collection"}),
-    [](const auto& info) { return std::string(info.param.name); });
+INSTANTIATE_TEST_SUITE_P(Cases, ItemsSettingsSaveFailure,
+                         ::testing::Values(SaveFailureCase{"temporary_file_refused", false, "tmp", "cannot be written"},
+                                           SaveFailureCase{"replace_refused", false, "target", "cannot be replaced"},
+                                           SaveFailureCase{"fewer_items_than_boxes", true, "",
+                                                           "is not in the collection"}),
+                         [](const auto& info) { return std::string(info.param.name); });
 
 }  // namespace
 }  // namespace lumo

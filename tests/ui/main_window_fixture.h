@@ -52,23 +52,40 @@ protected:
     }
     bool TreeHas(const std::string& relative) const { return std::filesystem::exists(dir.path() / "tree" / relative); }
 
-    void WriteConfig(const Lines& plain) { WriteBytes((dir.path() / "prog" / "PrivacyConfig.dat").string(), Enciphered(plain)); }
+    void WriteConfig(const Lines& plain) {
+        WriteBytes((dir.path() / "prog" / "PrivacyConfig.dat").string(), Enciphered(plain));
+    }
 
     // The usual configuration: a Windows record with two selected Folder items and one that is
     // not selected, another Root record, a Plugins record whose item is not selected, a Customs
     // record and a record that is not selected.
     Lines StandardConfig() const {
-        return {"[Config]", "Software:Windows", "Type:Root", "Selected:1",
+        return {"[Config]",
+                "Software:Windows",
+                "Type:Root",
+                "Selected:1",
                 "Temp Files<>1<>0<>Folder><" + Tree("temp"),
                 "Old Files<>0<>0<>Folder><" + Tree("old"),
                 "Recent<>1<>0<>Folder><" + Tree("recent"),
-                "[Config]", "Software:Browser", "Type:Root", "Selected:1",
+                "[Config]",
+                "Software:Browser",
+                "Type:Root",
+                "Selected:1",
                 "Cache<>1<>0<>Folder><" + Tree("cache"),
-                "[Config]", "Software:Tool", "Type:Plugins", "Selected:1",
+                "[Config]",
+                "Software:Tool",
+                "Type:Plugins",
+                "Selected:1",
                 "Tool Files<>0<>0<>Folder><" + Tree("tool"),
-                "[Config]", "Software:Mine", "Type:Customs", "Selected:1",
+                "[Config]",
+                "Software:Mine",
+                "Type:Customs",
+                "Selected:1",
                 "Scratch<>1<>0<>Folder><" + Tree("mine"),
-                "[Config]", "Software:Off", "Type:Root", "Selected:0",
+                "[Config]",
+                "Software:Off",
+                "Type:Root",
+                "Selected:0",
                 "Never<>1<>0<>Folder><" + Tree("never")};
     }
     void MakeStandardTree() {

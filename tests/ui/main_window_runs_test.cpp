@@ -47,7 +47,8 @@ TEST_F(MainWindowRunTest, ShowFillsStatusesLogAndSummaryAndClearsNothing) {
     ASSERT_EQ(panelsDuringRun.size(), 3u) << "one message-loop pass per trace";
     EXPECT_EQ(panelsDuringRun[2].substr(0, panelsDuringRun[2].find('|', panelsDuringRun[2].find('|') + 1)),
               "Browser\\Cache|3");
-    EXPECT_EQ(Statuses(), (std::vector<std::string>{"winshow|2 items", "winshow|0 items", "mieshow|1 items", "appshow|"}));
+    EXPECT_EQ(Statuses(),
+              (std::vector<std::string>{"winshow|2 items", "winshow|0 items", "mieshow|1 items", "appshow|"}));
     EXPECT_EQ(LogLines(), (std::vector<std::string>{
                               "Find Windows Temp Files: 2 tracks.",
                               "Find Windows Recent: 0 tracks.",
@@ -117,7 +118,8 @@ TEST_P(MainWindowPacingTest, ProgressShowsAFewDozenTimesASecondStopIsTakenAndThe
     for (size_t i = 1; i < passes.size(); ++i)
         EXPECT_LE(passes[i] - passes[i - 1], Ms(33 + 10 + c.displayCostMs)) << "a click on Stop waits no longer";
     if (c.displayCostMs == 0) {
-        EXPECT_EQ(std::vector<std::string>(counters.begin(), counters.begin() + 3), (std::vector<std::string>{"1", "5", "9"}))
+        EXPECT_EQ(std::vector<std::string>(counters.begin(), counters.begin() + 3),
+                  (std::vector<std::string>{"1", "5", "9"}))
             << "the first trace at once, then one every 33 ms, counting the traces between";
     }
     EXPECT_EQ(Panel(1), "ALL");
@@ -179,7 +181,7 @@ struct LogOfferCase {
     const char* name;
     bool ask;
     MsgAnswer answer;  // to the log offer
-    size_t boxes;      // shown in all
+    size_t boxes;  // shown in all
     bool notepad;
 };
 
@@ -203,7 +205,8 @@ TEST_P(MainWindowLogOfferTest, LoggedClearRunOffersTheLogOnlyWhenItAsked) {
     } else {
         EXPECT_EQ(LastBox().text.rfind("Privacy Items:", 0), 0u) << "only the summary";
     }
-    EXPECT_EQ(shell.started, c.notepad ? std::vector<std::string>{"notepad.exe " + LogFile()} : std::vector<std::string>{});
+    EXPECT_EQ(shell.started,
+              c.notepad ? std::vector<std::string>{"notepad.exe " + LogFile()} : std::vector<std::string>{});
     EXPECT_FALSE(w.ActivityLog().IsOpen());
 }
 

@@ -39,8 +39,8 @@ TEST_F(MainWindowTest, LoadSetsUpTheListTheStatusBarAndTheTimer) {
     std::vector<std::string> order;
     for (const auto& [tab, name] : byTab)
         order.push_back(name);
-    EXPECT_EQ(order, (std::vector<std::string>{"cmdShow", "cmdClear", "cmdRunOptions", "cmdItemsSettings",
-                                               "cmdViewLog", "cmdExit", "cmdAbout", "cmdHelp"}));
+    EXPECT_EQ(order, (std::vector<std::string>{"cmdShow", "cmdClear", "cmdRunOptions", "cmdItemsSettings", "cmdViewLog",
+                                               "cmdExit", "cmdAbout", "cmdHelp"}));
     EXPECT_TRUE(w.cmdShow.Font().bold && w.cmdClear.Font().bold && !w.cmdExit.Font().bold);
     EXPECT_EQ(w.Caption(), "Sweepkit Lumo");
     EXPECT_TRUE(w.Visible());
@@ -55,7 +55,8 @@ TEST_F(MainWindowTest, LoadSetsUpTheListTheStatusBarAndTheTimer) {
     EXPECT_EQ(w.lvwPItem.Icons(), &w.imlPrivacy);
     EXPECT_EQ(w.lvwPItem.SmallIcons(), &w.imlPrivacy);
     ASSERT_EQ(w.imlPrivacy.Count(), 9);
-    for (const char* key : {"win", "winshow", "windelete", "mie", "mieshow", "miedelete", "app", "appshow", "appdelete"})
+    for (const char* key :
+         {"win", "winshow", "windelete", "mie", "mieshow", "miedelete", "app", "appshow", "appdelete"})
         EXPECT_GT(w.imlPrivacy.Find(key), 0) << key;
 
     ASSERT_EQ(w.sbrStatus.PanelCount(), 4);
@@ -98,22 +99,24 @@ TEST_P(MainWindowListTest, RowsFollowTheConfiguration) {
 
 INSTANTIATE_TEST_SUITE_P(
     Cases, MainWindowListTest,
-    ::testing::Values(
-        ListCase{"only_customs_and_unselected",
-                 {"[Config]", "Software:Mine", "Type:Customs", "Selected:1", "A<>1<>0<>Folder><x",
-                  "[Config]", "Software:Windows", "Type:Root", "Selected:0", "B<>1<>0<>Folder><x"},
-                 {}},
-        ListCase{"windows_in_other_case_is_not_windows",
-                 {"[Config]", "Software:windows", "Type:Root", "Selected:1", "A<>1<>0<>Folder><x"},
-                 {{"1-windows-A", "windows A", "mie"}}},
-        ListCase{"duplicate_titles_keep_both_rows",
-                 {"[Config]", "Software:Windows", "Type:Root", "Selected:1", "A<>1<>0<>Folder><x",
-                  "A<>1<>0<>Folder><y", "[Config]", "Software:P", "Type:Plugins", "Selected:1",
-                  "[Config]", "Software:P", "Type:Plugins", "Selected:1"},
-                 {{"1-Windows-A", "Windows A", "win"}, {"", "Windows A", "win"}, {"2-P", "P", "app"}, {"", "P", "app"}}},
-        ListCase{"untyped_records_have_no_rows",
-                 {"[Config]", "Software:Odd", "Type:Strange", "Selected:1", "A<>1<>0<>Folder><x"},
-                 {}}),
+    ::testing::Values(ListCase{"only_customs_and_unselected",
+                               {"[Config]", "Software:Mine", "Type:Customs", "Selected:1", "A<>1<>0<>Folder><x",
+                                "[Config]", "Software:Windows", "Type:Root", "Selected:0", "B<>1<>0<>Folder><x"},
+                               {}},
+                      ListCase{"windows_in_other_case_is_not_windows",
+                               {"[Config]", "Software:windows", "Type:Root", "Selected:1", "A<>1<>0<>Folder><x"},
+                               {{"1-windows-A", "windows A", "mie"}}},
+                      ListCase{"duplicate_titles_keep_both_rows",
+                               {"[Config]", "Software:Windows", "Type:Root", "Selected:1", "A<>1<>0<>Folder><x",
+                                "A<>1<>0<>Folder><y", "[Config]", "Software:P", "Type:Plugins", "Selected:1",
+                                "[Config]", "Software:P", "Type:Plugins", "Selected:1"},
+                               {{"1-Windows-A", "Windows A", "win"},
+                                {"", "Windows A", "win"},
+                                {"2-P", "P", "app"},
+                                {"", "P", "app"}}},
+                      ListCase{"untyped_records_have_no_rows",
+                               {"[Config]", "Software:Odd", "Type:Strange", "Selected:1", "A<>1<>0<>Folder><x"},
+                               {}}),
     [](const ::testing::TestParamInfo<ListCase>& info) { return std::string(info.param.name); });
 
 TEST_F(MainWindowTest, LoadPItemTwiceGivesTheSameFreshList) {

@@ -69,11 +69,11 @@ TEST_P(MenuMarksTest, MarksStartFromTheStoredSettings) {
     WriteConfig(StandardConfig());
     settings = GetParam().settings;
     MenuHolder& m = Open().Menu();
-    std::vector<bool> marks = {m.menuFileLogging.Checked(),    m.menuSTFileLogging.Checked(),
-                               m.menuRunOnStartup.Checked(),   m.menuTurnOffAutoComplete.Checked(),
-                               m.menuEnableMonitor.Checked(),  m.menuSTMonitor.Checked(),
+    std::vector<bool> marks = {m.menuFileLogging.Checked(),      m.menuSTFileLogging.Checked(),
+                               m.menuRunOnStartup.Checked(),     m.menuTurnOffAutoComplete.Checked(),
+                               m.menuEnableMonitor.Checked(),    m.menuSTMonitor.Checked(),
                                m.menuScheduleInterval.Checked(), m.menuSTScheduleInterval.Checked(),
-                               m.menuScheduleDaily.Checked(),  m.menuSTScheduleDaily.Checked()};
+                               m.menuScheduleDaily.Checked(),    m.menuSTScheduleDaily.Checked()};
     EXPECT_EQ(marks, GetParam().marks);
     EXPECT_EQ(m.EnableFileLoggingChecked(), marks[0]);
     EXPECT_EQ(m.ScheduleDailyChecked(), marks[8]);
@@ -93,9 +93,11 @@ INSTANTIATE_TEST_SUITE_P(
     Cases, MenuMarksTest,
     ::testing::Values(
         MarksCase{"defaults", AppSettings{}, {false, false, false, false, false, false, false, false, false, false}},
-        MarksCase{"all_on_interval", With(true, true, true, true, "interval"),
+        MarksCase{"all_on_interval",
+                  With(true, true, true, true, "interval"),
                   {true, true, true, true, true, true, true, true, false, false}},
-        MarksCase{"daily", With(false, false, false, false, "daily"),
+        MarksCase{"daily",
+                  With(false, false, false, false, "daily"),
                   {false, false, false, false, false, false, false, false, true, true}}),
     [](const auto& info) { return std::string(info.param.name); });
 
@@ -110,7 +112,8 @@ class MenuScheduleToggleTest : public MenuHolderTest, public ::testing::WithPara
 
 TEST_P(MenuScheduleToggleTest, TwinsFollowTheirRules) {
     MenuHolder& m = OpenStandard().Menu();
-    MenuItem* items[] = {&m.menuScheduleInterval, &m.menuScheduleDaily, &m.menuSTScheduleInterval, &m.menuSTScheduleDaily};
+    MenuItem* items[] = {&m.menuScheduleInterval, &m.menuScheduleDaily, &m.menuSTScheduleInterval,
+                         &m.menuSTScheduleDaily};
     for (int i = 0; i < 4; ++i)
         items[i]->SetChecked(GetParam().before[i]);
     m.FindMenu(GetParam().click)->Click();
@@ -120,15 +123,28 @@ TEST_P(MenuScheduleToggleTest, TwinsFollowTheirRules) {
     EXPECT_EQ(after, GetParam().after);
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Cases, MenuScheduleToggleTest,
-    ::testing::Values(
-        ToggleCase{"tray_daily_on_over_interval", "menuSTScheduleDaily", {true, false, true, false}, {false, true, false, true}},
-        ToggleCase{"main_daily_on_leaves_tray", "menuScheduleDaily", {true, false, true, false}, {false, true, true, false}},
-        ToggleCase{"main_interval_off", "menuScheduleInterval", {true, false, true, false}, {false, false, true, false}},
-        ToggleCase{"tray_interval_on_over_daily", "menuSTScheduleInterval", {false, true, false, true}, {true, false, true, false}},
-        ToggleCase{"tray_interval_off_copies_daily", "menuSTScheduleInterval", {false, true, true, false}, {false, false, false, false}}),
-    [](const auto& info) { return std::string(info.param.name); });
+INSTANTIATE_TEST_SUITE_P(Cases, MenuScheduleToggleTest,
+                         ::testing::Values(ToggleCase{"tray_daily_on_over_interval",
+                                                      "menuSTScheduleDaily",
+                                                      {true, false, true, false},
+                                                      {false, true, false, true}},
+                                           ToggleCase{"main_daily_on_leaves_tray",
+                                                      "menuScheduleDaily",
+                                                      {true, false, true, false},
+                                                      {false, true, true, false}},
+                                           ToggleCase{"main_interval_off",
+                                                      "menuScheduleInterval",
+                                                      {true, false, true, false},
+                                                      {false, false, true, false}},
+                                           ToggleCase{"tray_interval_on_over_daily",
+                                                      "menuSTScheduleInterval",
+                                                      {false, true, false, true},
+                                                      {true, false, true, false}},
+                                           ToggleCase{"tray_interval_off_copies_daily",
+                                                      "menuSTScheduleInterval",
+                                                      {false, true, true, false},
+                                                      {false, false, false, false}}),
+                         [](const auto& info) { return std::string(info.param.name); });
 
 TEST_F(MenuHolderTest, TogglesWriteTheirSettingThroughTheStore) {
     MainWindow& w = OpenStandard();
@@ -167,8 +183,10 @@ TEST_F(MenuHolderTest, BusyCommandsAreRefusedDuringARun) {
         const char* title;
         MenuItem* item;
     };
-    Busy busy[] = {{"Reload Config", &m.menuReloadConfig}, {"Preferences", &m.menuPreference},
-                   {"Add Plugins", &m.menuAddPlugins}, {"Add Custom", &m.menuAddCustom}};
+    Busy busy[] = {{"Reload Config", &m.menuReloadConfig},
+                   {"Preferences", &m.menuPreference},
+                   {"Add Plugins", &m.menuAddPlugins},
+                   {"Add Custom", &m.menuAddCustom}};
     bool timerDuringRun = true;
     host.OnDoEvents = [&](int pass) {
         if (pass != 1)
@@ -323,8 +341,8 @@ TEST_F(MenuHolderTest, TrayMarksFollowTheSettingsBeforeTheMenuOpens) {
 
 struct ModalCase {
     const char* name;
-    bool messageBox;    // the modal window is a message box (else a modal form)
-    bool doubleClick;   // the icon is double-clicked (else right-clicked)
+    bool messageBox;  // the modal window is a message box (else a modal form)
+    bool doubleClick;  // the icon is double-clicked (else right-clicked)
 };
 
 class TrayUnderModalTest : public MenuHolderTest, public ::testing::WithParamInterface<ModalCase> {};

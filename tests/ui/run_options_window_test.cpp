@@ -63,9 +63,10 @@ TEST_F(RunOptions, OpeningShowsTheSettingsByTheMapping) {
         const char* type;
         bool intervalBox, dailyBox;
     };
-    const Case cases[] = {{15, 0, "interval", true, false}, {30, 1, "daily", false, true}, {60, 2, "none", false, false},
-                          {120, 3, "interval", true, false}, {240, 4, "none", false, false},
-                          {480, 5, "none", false, false}, {6, 5, "none", false, false}, {45, 5, "Daily", false, false}};
+    const Case cases[] = {{15, 0, "interval", true, false}, {30, 1, "daily", false, true},
+                          {60, 2, "none", false, false},    {120, 3, "interval", true, false},
+                          {240, 4, "none", false, false},   {480, 5, "none", false, false},
+                          {6, 5, "none", false, false},     {45, 5, "Daily", false, false}};
     for (const Case& c : cases) {
         SCOPED_TRACE(c.interval);
         app.settings.ScheduleInterval = c.interval;
@@ -108,11 +109,16 @@ TEST_F(RunOptions, ApplyStoresTheControlsByTheMappingAndTheScheduleRule) {
         SCOPED_TRACE(c.name);
         app.settings = AppSettings{};
         auto& w = Open();
-        if (c.intervalBox) w.advaChkScheduleInterval.Click();
-        if (c.dailyBox) w.advaChkScheduleClock.Click();
-        if (c.intervalEntry >= 0) w.advaCmbScheduleInterval.UserSelect(c.intervalEntry);
-        if (c.hourEntry >= 0) w.advaCmbScheduleClock.UserSelect(c.hourEntry);
-        if (c.daysEntry >= 0) w.advaCmbKeepLogDays.UserSelect(c.daysEntry);
+        if (c.intervalBox)
+            w.advaChkScheduleInterval.Click();
+        if (c.dailyBox)
+            w.advaChkScheduleClock.Click();
+        if (c.intervalEntry >= 0)
+            w.advaCmbScheduleInterval.UserSelect(c.intervalEntry);
+        if (c.hourEntry >= 0)
+            w.advaCmbScheduleClock.UserSelect(c.hourEntry);
+        if (c.daysEntry >= 0)
+            w.advaCmbKeepLogDays.UserSelect(c.daysEntry);
         w.cmdApply.Click();
         EXPECT_EQ(app.settings.ScheduleType, c.type);
         EXPECT_EQ(app.settings.ScheduleInterval, c.interval);
@@ -128,8 +134,8 @@ TEST_F(RunOptions, ApplyStoresTheControlsByTheMappingAndTheScheduleRule) {
 TEST_F(RunOptions, OkStoresSwitchesAndTextsAndAppliesTheWindowsSide) {
     app.settings.SecurityFillTimes = 4;
     auto& w = Open();
-    for (CheckBox* box : {&w.geneChkRunOnStartup, &w.geneChkTurnOffAutoComplete, &w.geneChkIEMonitor,
-                          &w.advaChkEnableFileLogging})
+    for (CheckBox* box :
+         {&w.geneChkRunOnStartup, &w.geneChkTurnOffAutoComplete, &w.geneChkIEMonitor, &w.advaChkEnableFileLogging})
         box->Click();
     w.geneTxtHomePage.UserSetText("http://home.example/");
     w.geneTxtWindowTitle.UserSetText("My Browser");
@@ -140,8 +146,7 @@ TEST_F(RunOptions, OkStoresSwitchesAndTextsAndAppliesTheWindowsSide) {
     EXPECT_EQ(s.WindowTitle, "My Browser");
     EXPECT_EQ(Setting("Start Page"), "http://home.example/");
     EXPECT_EQ(Setting("Security Fill Times"), "4") << "settings without a control are saved unchanged";
-    EXPECT_EQ(Value(rkCurrentUser, kRunKey, "Sweepkit Lumo"),
-              "C:\\Lumo\\SweepkitLumo.exe");
+    EXPECT_EQ(Value(rkCurrentUser, kRunKey, "Sweepkit Lumo"), "C:\\Lumo\\SweepkitLumo.exe");
     EXPECT_EQ(Value(rkCurrentUser, kBrowserKey, "Use FormSuggest"), "no");
     EXPECT_FALSE(Value(rkCurrentUser, kBrowserKey, "Start Page")) << "OK leaves the browser's own values";
 }
@@ -165,7 +170,7 @@ TEST_F(RunOptions, ApplyTwiceWritesTheSameFileTwiceWithTheHoldSettingsOfTheCopie
     auto& w = Open();
     ASSERT_EQ(w.Roots().Count(), 5) << "copies of the Root records only";
     PrivacyItem& temp = app.ConfigSet().item(1).Items.item(5);  // holds two files
-    temp.HoldSettings = {"C:\\Temp\\other.txt"};                 // changed after the window opened
+    temp.HoldSettings = {"C:\\Temp\\other.txt"};  // changed after the window opened
     w.cmdApply.Click();
     EXPECT_EQ(temp.HoldSettings, (Lines{"C:\\Temp\\keep.txt", "C:\\Temp\\keep2.txt"}));
     std::string first = config.Bytes();

@@ -254,12 +254,12 @@ TEST_P(OldLogsTest, OnlyDailyLogNamesOlderThanTheKeptDaysGo) {
     EXPECT_EQ(left, expected);
 }
 
-INSTANTIATE_TEST_SUITE_P(Cases, OldLogsTest,
-                         ::testing::Values(LogCase{"keep_one_day", 1, {"L20240517.log"}},
-                                           LogCase{"keep_two_days", 2, {"L20240517.log", "L20240516.log"}},
-                                           LogCase{"keep_five_days", 5,
-                                                   {"L20240517.log", "L20240516.log", "L20240513.log"}}),
-                         [](const auto& info) { return std::string(info.param.name); });
+INSTANTIATE_TEST_SUITE_P(
+    Cases, OldLogsTest,
+    ::testing::Values(LogCase{"keep_one_day", 1, {"L20240517.log"}},
+                      LogCase{"keep_two_days", 2, {"L20240517.log", "L20240516.log"}},
+                      LogCase{"keep_five_days", 5, {"L20240517.log", "L20240516.log", "L20240513.log"}}),
+    [](const auto& info) { return std::string(info.param.name); });
 
 TEST_F(ScheduleTest, MissingLogsFolderIsNoError) {
     MainWindow& w = OpenStandard();

@@ -22,10 +22,14 @@ constexpr const char* kUsage =
 
 const char* SoftwareTypeWord(int32_t type) {
     switch (type) {
-    case stRoot: return "Root";
-    case stPlugins: return "Plugins";
-    case stCustoms: return "Customs";
-    default: return "other";
+    case stRoot:
+        return "Root";
+    case stPlugins:
+        return "Plugins";
+    case stCustoms:
+        return "Customs";
+    default:
+        return "other";
     }
 }
 

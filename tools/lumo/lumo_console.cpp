@@ -264,8 +264,8 @@ int RunLumo(Application& app, const LumoOptions& options, std::ostream& out, std
     return kLumoOk;
 }
 
-int LumoMain(const std::vector<std::string>& args, Platform platform, const std::string& programPath,
-             std::ostream& out, std::ostream& err, const std::atomic<bool>* interrupt) {
+int LumoMain(const std::vector<std::string>& args, Platform platform, const std::string& programPath, std::ostream& out,
+             std::ostream& err, const std::atomic<bool>* interrupt) {
     std::string error;
     std::optional<LumoOptions> options = ParseLumoArguments(args, error);
     if (!options) {
@@ -296,9 +296,12 @@ int LumoMain(const std::vector<std::string>& args, Platform platform, const std:
         if (platform.registry)
             SettingsStore(*platform.registry, programPath).ReadSystemSettings(app.settings);
         switch (options->command) {
-        case LumoCommand::List: return ListLumo(app, *options, out, err);
-        case LumoCommand::Winapp2: return ReportWinapp2(app, *options, out, err);
-        default: return RunLumo(app, *options, out, err, interrupt);
+        case LumoCommand::List:
+            return ListLumo(app, *options, out, err);
+        case LumoCommand::Winapp2:
+            return ReportWinapp2(app, *options, out, err);
+        default:
+            return RunLumo(app, *options, out, err, interrupt);
         }
     } catch (const std::exception& e) {
         err << "lumo: " << e.what() << "\n";

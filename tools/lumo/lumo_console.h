@@ -15,18 +15,18 @@ namespace lumo {
 class Application;
 
 enum class LumoCommand {
-    Run,      // show or clear
-    List,     // the records and items a run would walk
+    Run,  // show or clear
+    List,  // the records and items a run would walk
     Winapp2,  // each entry of winapp2.ini: present, absent or skipped
     Version,
 };
 
 struct LumoOptions {
     LumoCommand command = LumoCommand::Run;
-    bool clear = false;       // "clear" rather than "show"
-    bool confirmed = false;   // --yes
-    bool log = false;         // --log
-    std::string configFile;   // --config; empty: the program's own (Application::ConfigFileToLoad)
+    bool clear = false;  // "clear" rather than "show"
+    bool confirmed = false;  // --yes
+    bool log = false;  // --log
+    std::string configFile;  // --config; empty: the program's own (Application::ConfigFileToLoad)
     std::string winapp2File;  // --winapp2, or the file of "lumo winapp2 FILE"; empty: the program's own
     // --only: these winapp2.ini entries alone, present or not, instead of the selected records.
     std::vector<std::string> only;
@@ -64,7 +64,7 @@ int RunLumo(Application& app, const LumoOptions& options, std::ostream& out, std
 // The whole program over a platform: arguments to exit status. `programPath` is the full path of
 // the running program; its folder holds PrivacyConfig.dat, and "logs" when it can be written
 // (else both are in the user's own folder, as for the program).
-int LumoMain(const std::vector<std::string>& args, Platform platform, const std::string& programPath,
-             std::ostream& out, std::ostream& err, const std::atomic<bool>* interrupt = nullptr);
+int LumoMain(const std::vector<std::string>& args, Platform platform, const std::string& programPath, std::ostream& out,
+             std::ostream& err, const std::atomic<bool>* interrupt = nullptr);
 
 }  // namespace lumo

@@ -22,26 +22,35 @@ std::string Where(const PrivacyItem& pi) {
         return "nothing: a placeholder of its seek settings has no value on this computer";
     std::string key = Setting(pi, 1) + "\\" + Setting(pi, 2);
     switch (pi.ItemType) {
-    case pitRegValue: return "values of " + key + Matching(pi, 3);
-    case pitRegKey: return "everything below " + key;
-    case pitRegSubKeyValue: return "values of the subkeys of " + key + Matching(pi, 3);
-    case pitFile: return "files of " + Setting(pi, 1) + Matching(pi, 2);
-    case pitFolder: return "everything below " + Setting(pi, 1);
-    case pitIniFileItem: return "entries of [" + Setting(pi, 2) + "] in " + Setting(pi, 1) + Matching(pi, 3);
-    case pitCustomize: return "the special parser " + Setting(pi, 1);
+    case pitRegValue:
+        return "values of " + key + Matching(pi, 3);
+    case pitRegKey:
+        return "everything below " + key;
+    case pitRegSubKeyValue:
+        return "values of the subkeys of " + key + Matching(pi, 3);
+    case pitFile:
+        return "files of " + Setting(pi, 1) + Matching(pi, 2);
+    case pitFolder:
+        return "everything below " + Setting(pi, 1);
+    case pitIniFileItem:
+        return "entries of [" + Setting(pi, 2) + "] in " + Setting(pi, 1) + Matching(pi, 3);
+    case pitCustomize:
+        return "the special parser " + Setting(pi, 1);
     case pitWinapp2Files: {
         std::string patterns = Setting(pi, 2).empty() ? std::string("every file") : "files matching " + Setting(pi, 2);
         FileKeyReach reach = FileKeyReach::Files;
         FileKeyReachFromWord(Setting(pi, 3), reach);
-        std::string depth = reach == FileKeyReach::Files     ? ""
-                            : reach == FileKeyReach::Recurse ? ", and in every folder below it"
-                                                             : ", and in every folder below it, then the emptied folders";
+        std::string depth = reach == FileKeyReach::Files ? ""
+                            : reach == FileKeyReach::Recurse
+                                ? ", and in every folder below it"
+                                : ", and in every folder below it, then the emptied folders";
         return patterns + " in " + Setting(pi, 1) + depth;
     }
     case pitWinapp2Registry:
         return pi.HasSeekSetting(3) ? "the value \"" + Setting(pi, 3) + "\" of " + key
                                     : "the key " + key + " with everything below it";
-    default: return "nothing (an item type this program does not know)";
+    default:
+        return "nothing (an item type this program does not know)";
     }
 }
 
@@ -105,8 +114,12 @@ int ReportWinapp2(Application& app, const LumoOptions& options, std::ostream& ou
     std::string text;
     for (const Winapp2Outcome& o : read.outcomes) {
         switch (o.state) {
-        case Winapp2Outcome::State::Present: text += "present " + o.name + "\n"; break;
-        case Winapp2Outcome::State::Absent: text += "absent " + o.name + "\n"; break;
+        case Winapp2Outcome::State::Present:
+            text += "present " + o.name + "\n";
+            break;
+        case Winapp2Outcome::State::Absent:
+            text += "absent " + o.name + "\n";
+            break;
         case Winapp2Outcome::State::Skipped:
             text += "skipped " + o.name + ": " + o.why + " (line " + std::to_string(o.line) + ")\n";
             break;
@@ -117,8 +130,8 @@ int ReportWinapp2(Application& app, const LumoOptions& options, std::ostream& ou
     if (!read.badLines.empty() || read.unknownKeys > 0)
         text += std::to_string(read.badLines.size()) + " lines outside entries skipped, " +
                 std::to_string(read.unknownKeys) + " unknown keys ignored\n";
-    text += std::to_string(read.outcomes.size()) + " entries: " +
-            std::to_string(read.Count(Winapp2Outcome::State::Present)) + " present, " +
+    text += std::to_string(read.outcomes.size()) +
+            " entries: " + std::to_string(read.Count(Winapp2Outcome::State::Present)) + " present, " +
             std::to_string(read.Count(Winapp2Outcome::State::Absent)) + " absent, " +
             std::to_string(read.Count(Winapp2Outcome::State::Skipped)) + " skipped\n";
     out << text;

@@ -96,8 +96,8 @@ struct MemoryRegistry::Node {
 };
 
 MemoryRegistry::MemoryRegistry() {
-    static const char* const kRootNames[] = {"HKEY_CLASSES_ROOT", "HKEY_CURRENT_USER", "HKEY_LOCAL_MACHINE",
-                                             "HKEY_USERS", "HKEY_PERFORMANCE_DATA", "HKEY_CURRENT_CONFIG",
+    static const char* const kRootNames[] = {"HKEY_CLASSES_ROOT", "HKEY_CURRENT_USER",     "HKEY_LOCAL_MACHINE",
+                                             "HKEY_USERS",        "HKEY_PERFORMANCE_DATA", "HKEY_CURRENT_CONFIG",
                                              "HKEY_DYN_DATA"};
     for (size_t i = 0; i < roots_.size(); ++i) {
         roots_[i] = std::make_shared<Node>();
@@ -225,8 +225,8 @@ int32_t MemoryRegistry::EnumKey(RegHandle key, uint32_t index, std::string& name
     return regOk;
 }
 
-int32_t MemoryRegistry::EnumValue(RegHandle key, uint32_t index, std::string& name, uint32_t nameChars,
-                                  uint32_t& type, uint8_t* data, uint32_t& dataSize) {
+int32_t MemoryRegistry::EnumValue(RegHandle key, uint32_t index, std::string& name, uint32_t nameChars, uint32_t& type,
+                                  uint8_t* data, uint32_t& dataSize) {
     int32_t rc;
     if (Injected(Op::EnumValue, rc))
         return rc;

@@ -30,8 +30,18 @@ namespace lumo {
 class MemoryRegistry : public RegistryApi {
 public:
     enum class Op {
-        OpenKey, QueryInfoKey, EnumKey, EnumValue, QueryValue, CreateKey, SetValue, DeleteKey,
-        DeleteValue, CloseKey, GetKeySecurity, SetKeySecurity,
+        OpenKey,
+        QueryInfoKey,
+        EnumKey,
+        EnumValue,
+        QueryValue,
+        CreateKey,
+        SetValue,
+        DeleteKey,
+        DeleteValue,
+        CloseKey,
+        GetKeySecurity,
+        SetKeySecurity,
     };
     static constexpr int kOpCount = static_cast<int>(Op::SetKeySecurity) + 1;
 
@@ -53,8 +63,7 @@ public:
     int32_t DeleteKey(RegHandle key, std::string_view subKey) override;
     int32_t DeleteValue(RegHandle key, std::string_view valueName) override;
     int32_t CloseKey(RegHandle key) override;
-    int32_t GetKeySecurity(RegHandle key, uint32_t securityInformation, uint8_t* descriptor,
-                           uint32_t& size) override;
+    int32_t GetKeySecurity(RegHandle key, uint32_t securityInformation, uint8_t* descriptor, uint32_t& size) override;
     int32_t SetKeySecurity(RegHandle key, uint32_t securityInformation,
                            const std::vector<uint8_t>& descriptor) override;
 

@@ -518,7 +518,7 @@ std::optional<std::string> PortableFileSystem::ReadFile(std::string_view path) {
 
 std::unique_ptr<FileWriter> PortableFileSystem::OpenForWrite(std::string_view path, WriteMode mode) {
 #ifndef _WIN32
-    int flags = mode == WriteMode::InPlace ? O_WRONLY | O_NOFOLLOW | O_NONBLOCK
+    int flags = mode == WriteMode::InPlace  ? O_WRONLY | O_NOFOLLOW | O_NONBLOCK
                 : mode == WriteMode::Append ? O_WRONLY | O_CREAT | O_APPEND
                                             : O_WRONLY | O_CREAT | O_TRUNC | O_NOFOLLOW;
     int fd = OpenAt(Located(path), flags, 0666);

@@ -135,7 +135,7 @@ std::string Format(const std::vector<Section>& sections) {
 }  // namespace
 
 uint32_t PortableProfileApi::GetSection(std::string_view section, char* buffer, uint32_t size,
-                                         std::string_view fileName) {
+                                        std::string_view fileName) {
     if (!buffer || size == 0)
         return 0;
     auto finishEmpty = [&] {

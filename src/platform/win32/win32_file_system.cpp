@@ -258,7 +258,9 @@ std::unique_ptr<FileWriter> Win32FileSystem::OpenForWrite(std::string_view path,
     // Read and write sharing stay open so a file another process holds (an index.dat in use) can
     // still be overwritten in place.
     DWORD access = mode == WriteMode::Append ? FILE_APPEND_DATA : GENERIC_WRITE;
-    DWORD disposition = mode == WriteMode::InPlace ? OPEN_EXISTING : mode == WriteMode::Append ? OPEN_ALWAYS : CREATE_ALWAYS;
+    DWORD disposition = mode == WriteMode::InPlace  ? OPEN_EXISTING
+                        : mode == WriteMode::Append ? OPEN_ALWAYS
+                                                    : CREATE_ALWAYS;
     std::wstring wide = Widen(path);
     if (mode == WriteMode::Create) {
         DWORD attrs = Attributes(wide);
@@ -268,7 +270,8 @@ std::unique_ptr<FileWriter> Win32FileSystem::OpenForWrite(std::string_view path,
     // In place, the link itself is opened (FILE_FLAG_OPEN_REPARSE_POINT) and then refused, so
     // no link is ever written through; so is a file with a second hard link elsewhere.
     DWORD flags = FILE_ATTRIBUTE_NORMAL | (mode == WriteMode::InPlace ? FILE_FLAG_OPEN_REPARSE_POINT : 0);
-    UniqueFile file(CreateFileW(wide.c_str(), access, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, disposition, flags, nullptr));
+    UniqueFile file(
+        CreateFileW(wide.c_str(), access, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, disposition, flags, nullptr));
     if (!file)
         return nullptr;
     auto writer = std::make_unique<Win32Writer>(std::move(file));
@@ -346,7 +349,8 @@ ReplaceResult Win32FileSystem::WriteReplacing(std::string_view temporary, std::s
     // when the replace fails.
     DWORD attrs = GetFileAttributesW(to.c_str());
     bool unlocked = attrs != INVALID_FILE_ATTRIBUTES && (attrs & FILE_ATTRIBUTE_READONLY) &&
-                    !(attrs & FILE_ATTRIBUTE_DIRECTORY) && SetFileAttributesW(to.c_str(), attrs & ~FILE_ATTRIBUTE_READONLY);
+                    !(attrs & FILE_ATTRIBUTE_DIRECTORY) &&
+                    SetFileAttributesW(to.c_str(), attrs & ~FILE_ATTRIBUTE_READONLY);
     if (!MoveFileExW(from.c_str(), to.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
         DWORD error = GetLastError();
         if (unlocked)

@@ -9,8 +9,7 @@
 
 namespace lumo {
 
-uint32_t Win32ProfileApi::GetSection(std::string_view section, char* buffer, uint32_t size,
-                                      std::string_view fileName) {
+uint32_t Win32ProfileApi::GetSection(std::string_view section, char* buffer, uint32_t size, std::string_view fileName) {
     std::string sectionText(section);
     std::string file = ToAnsi(fileName);
     return GetPrivateProfileSectionA(sectionText.c_str(), buffer, size, file.c_str());

@@ -104,7 +104,8 @@ int32_t Win32Registry::EnumValue(RegHandle key, uint32_t index, std::string& nam
     // value seen; one call per value unless a value is larger than any before it.
     for (;;) {
         DWORD len = nameChars, valueType = 0, size = static_cast<DWORD>(buffer_.size());
-        LONG rc = RegEnumValueW(ToHkey(key), index, nameBuffer.data(), &len, nullptr, &valueType, buffer_.data(), &size);
+        LONG rc =
+            RegEnumValueW(ToHkey(key), index, nameBuffer.data(), &len, nullptr, &valueType, buffer_.data(), &size);
         if (rc == ERROR_MORE_DATA) {
             // Either the name or the data does not fit: asking again without a data buffer tells.
             len = nameChars;

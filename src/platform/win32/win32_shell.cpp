@@ -79,7 +79,8 @@ std::optional<std::string> Win32Shell::EnvironmentVariable(std::string_view name
 
 bool Win32Shell::OpenDocument(std::string_view path, uintptr_t ownerWindow) {
     std::wstring file = win32::Widen(path);
-    HINSTANCE result = ShellExecuteW(reinterpret_cast<HWND>(ownerWindow), L"open", file.c_str(), nullptr, nullptr, SW_SHOWNORMAL);
+    HINSTANCE result =
+        ShellExecuteW(reinterpret_cast<HWND>(ownerWindow), L"open", file.c_str(), nullptr, nullptr, SW_SHOWNORMAL);
     // ShellExecute reports success as a value greater than 32.
     return reinterpret_cast<INT_PTR>(result) > 32;
 }

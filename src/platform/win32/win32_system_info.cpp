@@ -8,9 +8,7 @@
 
 namespace lumo {
 
-int32_t Win32SystemInfo::Version() {
-    return static_cast<int32_t>(GetVersion());
-}
+int32_t Win32SystemInfo::Version() { return static_cast<int32_t>(GetVersion()); }
 
 std::optional<SidParts> Win32SystemInfo::UserSid() {
     win32::UniqueKernelHandle token;

@@ -7,8 +7,12 @@
 namespace lumo {
 
 Control::Control(ControlSite site, ControlKind kind)
-    : parent_(site.form), name_(std::move(site.name)), kind_(kind), container_(site.container),
-      index_(site.index), font_(site.form.Font()) {}
+    : parent_(site.form),
+      name_(std::move(site.name)),
+      kind_(kind),
+      container_(site.container),
+      index_(site.index),
+      font_(site.form.Font()) {}
 
 Control::~Control() = default;
 

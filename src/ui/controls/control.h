@@ -29,7 +29,7 @@ struct TwipsSize {
 
 struct FontInfo {
     std::string name;  // empty: the system's dialog font
-    double size = 8;   // points
+    double size = 8;  // points
     bool bold = false;
     bool italic = false;
     bool operator==(const FontInfo&) const = default;
@@ -39,22 +39,22 @@ struct FontInfo {
 // entry concerned in the control's own counting: from 0 for list and combo box entries (as their
 // ListIndex counts), from 1 for list view rows and columns, tree nodes and status bar panels.
 enum class Change {
-    Caption,      // caption or text
+    Caption,  // caption or text
     Bounds,
     Visible,
     Enabled,
     Font,
-    Value,        // check state, selection index, timer interval/enabled, picture, default button
-    Style,        // view, border, label editing and other style-like properties
-    Items,        // the whole list, column set, node set or panel set
-    ItemAdded,    // entry `index` was inserted
+    Value,  // check state, selection index, timer interval/enabled, picture, default button
+    Style,  // view, border, label editing and other style-like properties
+    Items,  // the whole list, column set, node set or panel set
+    ItemAdded,  // entry `index` was inserted
     ItemRemoved,  // entry `index` was removed
     ItemChanged,  // entry `index` changed its text, icon or sub-items
     Columns,
-    Selection,    // selected entry is `index` (0: none)
+    Selection,  // selected entry is `index` (0: none)
     EnsureVisible,
-    Images,       // the image lists bound to a list view changed
-    TabOrder,     // the control's TabIndex changed
+    Images,  // the image lists bound to a list view changed
+    TabOrder,  // the control's TabIndex changed
 };
 
 class ControlPeer {
@@ -64,8 +64,20 @@ public:
 };
 
 enum class ControlKind {
-    Button, Label, CheckBox, ComboBox, TextBox, ListBox, ListView, TreeView, StatusBar, Frame,
-    Timer, ImageList, Image, Shape
+    Button,
+    Label,
+    CheckBox,
+    ComboBox,
+    TextBox,
+    ListBox,
+    ListView,
+    TreeView,
+    StatusBar,
+    Frame,
+    Timer,
+    ImageList,
+    Image,
+    Shape
 };
 
 // Where a new control goes: its form, name, containing frame (null: the form) and its position

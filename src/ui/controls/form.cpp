@@ -12,10 +12,19 @@ namespace {
 // measures the real ones.
 void FrameSizeOf(BorderStyle border, int32_t& width, int32_t& height) {
     switch (border) {
-    case BorderStyle::None: width = 0; height = 0; return;
-    case BorderStyle::Sizable: width = 120; height = 405; return;
+    case BorderStyle::None:
+        width = 0;
+        height = 0;
+        return;
+    case BorderStyle::Sizable:
+        width = 120;
+        height = 405;
+        return;
     case BorderStyle::FixedSingle:
-    case BorderStyle::FixedDialog: width = 90; height = 375; return;
+    case BorderStyle::FixedDialog:
+        width = 90;
+        height = 375;
+        return;
     }
 }
 
@@ -156,7 +165,8 @@ Control* Form::FindControl(std::string_view name, int32_t index) const {
 }
 
 MenuItem& Form::AddMenu(std::string name, std::string caption, int32_t index) {
-    menus_.push_back(std::make_unique<MenuItem>(*this, nullptr, std::move(name), std::move(caption), index, NextMenuId()));
+    menus_.push_back(
+        std::make_unique<MenuItem>(*this, nullptr, std::move(name), std::move(caption), index, NextMenuId()));
     if (peer_)
         peer_->MenuChanged(*menus_.back(), Change::ItemAdded);
     return *menus_.back();

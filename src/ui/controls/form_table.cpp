@@ -30,20 +30,34 @@ namespace {
 
 Control& Make(Form& form, const ControlRow& row, Frame* container) {
     switch (row.kind) {
-    case ControlKind::Button: return form.Add<Button>(row.name, container, row.index);
-    case ControlKind::Label: return form.Add<Label>(row.name, container, row.index);
-    case ControlKind::CheckBox: return form.Add<CheckBox>(row.name, container, row.index);
-    case ControlKind::ComboBox: return form.Add<ComboBox>(row.name, container, row.index);
-    case ControlKind::TextBox: return form.Add<TextBox>(row.name, container, row.index);
-    case ControlKind::ListBox: return form.Add<ListBox>(row.name, container, row.index);
-    case ControlKind::ListView: return form.Add<ListView>(row.name, container, row.index);
-    case ControlKind::TreeView: return form.Add<TreeView>(row.name, container, row.index);
-    case ControlKind::StatusBar: return form.Add<StatusBar>(row.name, container, row.index);
-    case ControlKind::Frame: return form.Add<Frame>(row.name, container, row.index);
-    case ControlKind::Timer: return form.Add<Timer>(row.name, container, row.index);
-    case ControlKind::ImageList: return form.Add<ImageList>(row.name, container, row.index);
-    case ControlKind::Image: return form.Add<Image>(row.name, container, row.index);
-    case ControlKind::Shape: return form.Add<Shape>(row.name, container, row.index);
+    case ControlKind::Button:
+        return form.Add<Button>(row.name, container, row.index);
+    case ControlKind::Label:
+        return form.Add<Label>(row.name, container, row.index);
+    case ControlKind::CheckBox:
+        return form.Add<CheckBox>(row.name, container, row.index);
+    case ControlKind::ComboBox:
+        return form.Add<ComboBox>(row.name, container, row.index);
+    case ControlKind::TextBox:
+        return form.Add<TextBox>(row.name, container, row.index);
+    case ControlKind::ListBox:
+        return form.Add<ListBox>(row.name, container, row.index);
+    case ControlKind::ListView:
+        return form.Add<ListView>(row.name, container, row.index);
+    case ControlKind::TreeView:
+        return form.Add<TreeView>(row.name, container, row.index);
+    case ControlKind::StatusBar:
+        return form.Add<StatusBar>(row.name, container, row.index);
+    case ControlKind::Frame:
+        return form.Add<Frame>(row.name, container, row.index);
+    case ControlKind::Timer:
+        return form.Add<Timer>(row.name, container, row.index);
+    case ControlKind::ImageList:
+        return form.Add<ImageList>(row.name, container, row.index);
+    case ControlKind::Image:
+        return form.Add<Image>(row.name, container, row.index);
+    case ControlKind::Shape:
+        return form.Add<Shape>(row.name, container, row.index);
     }
     Refuse(form, row, "no such kind of control");
 }
@@ -51,11 +65,20 @@ Control& Make(Form& form, const ControlRow& row, Frame* container) {
 // Gives the caption to the kinds that show one; false for the others.
 bool SetCaption(Control& control, const char* caption) {
     switch (control.Kind()) {
-    case ControlKind::Button: static_cast<Button&>(control).SetCaption(caption); return true;
-    case ControlKind::Label: static_cast<Label&>(control).SetCaption(caption); return true;
-    case ControlKind::CheckBox: static_cast<CheckBox&>(control).SetCaption(caption); return true;
-    case ControlKind::Frame: static_cast<Frame&>(control).SetCaption(caption); return true;
-    default: return false;
+    case ControlKind::Button:
+        static_cast<Button&>(control).SetCaption(caption);
+        return true;
+    case ControlKind::Label:
+        static_cast<Label&>(control).SetCaption(caption);
+        return true;
+    case ControlKind::CheckBox:
+        static_cast<CheckBox&>(control).SetCaption(caption);
+        return true;
+    case ControlKind::Frame:
+        static_cast<Frame&>(control).SetCaption(caption);
+        return true;
+    default:
+        return false;
     }
 }
 

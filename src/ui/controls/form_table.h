@@ -15,10 +15,10 @@ class Form;
 // What a row asks of its control beyond place and caption; combined with |.
 enum RowStyle : uint32_t {
     rsNone = 0,
-    rsBold = 1u << 0,          // the form's font in bold
-    rsHidden = 1u << 1,        // not visible until the form's code shows it
-    rsDefault = 1u << 2,       // the button Enter presses
-    rsCancel = 1u << 3,        // the button Escape presses
+    rsBold = 1u << 0,  // the form's font in bold
+    rsHidden = 1u << 1,  // not visible until the form's code shows it
+    rsDefault = 1u << 2,  // the button Enter presses
+    rsCancel = 1u << 3,  // the button Escape presses
     rsDropdownList = 1u << 4,  // a combo box whose text is always one of its entries
 };
 

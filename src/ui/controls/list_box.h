@@ -92,7 +92,7 @@ public:
     // Quiet. In a drop-down list the text can only be one of the entries: it selects that entry.
     void SetText(std::string text);
 
-    std::function<void()> OnClick;   // the user picked an entry
+    std::function<void()> OnClick;  // the user picked an entry
     std::function<void()> OnChange;  // the user typed into the edit part
     void UserSelect(int32_t index) {
         if (!Usable() || index < 0 || index >= ListCount())

@@ -23,7 +23,10 @@ struct ColumnHeader {
 class ListItem {
 public:
     ListItem(ListView& owner, std::string key, std::string text, std::string icon, std::string smallIcon)
-        : owner_(owner), key_(std::move(key)), text_(std::move(text)), icon_(std::move(icon)),
+        : owner_(owner),
+          key_(std::move(key)),
+          text_(std::move(text)),
+          icon_(std::move(icon)),
           smallIcon_(std::move(smallIcon)) {}
     ListItem(const ListItem&) = delete;
     ListItem& operator=(const ListItem&) = delete;
@@ -129,7 +132,12 @@ public:
         if (!Usable())
             return;
         SetSelectedItem(&item);
-        Fire([&] { if (OnItemClick) OnItemClick(item); }, "ItemClick");
+        Fire(
+            [&] {
+                if (OnItemClick)
+                    OnItemClick(item);
+            },
+            "ItemClick");
     }
 
     // The user ticked or cleared a row's check box; the row holds its new state.
@@ -138,7 +146,12 @@ public:
         if (!Usable() || !checkBoxes_ || item.checked_ == on)
             return;
         item.checked_ = on;
-        Fire([&] { if (OnItemCheck) OnItemCheck(item); }, "ItemCheck");
+        Fire(
+            [&] {
+                if (OnItemCheck)
+                    OnItemCheck(item);
+            },
+            "ItemCheck");
     }
 
     auto begin() { return items_.begin(); }

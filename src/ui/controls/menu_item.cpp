@@ -37,7 +37,8 @@ void MenuItem::SetVisible(bool on) {
 }
 
 MenuItem& MenuItem::Add(std::string name, std::string caption, int32_t index) {
-    items_.push_back(std::make_unique<MenuItem>(form_, this, std::move(name), std::move(caption), index, form_.NextMenuId()));
+    items_.push_back(
+        std::make_unique<MenuItem>(form_, this, std::move(name), std::move(caption), index, form_.NextMenuId()));
     form_.MenuChanged(*this, Change::Items);
     return *items_.back();
 }

@@ -14,8 +14,8 @@ enum class PanelAutoSize { None = 0, Spring = 1, Contents = 2 };
 struct Panel {
     std::string text;
     PanelAutoSize autoSize = PanelAutoSize::None;
-    int32_t width = 1440;     // twips, for AutoSize None
-    int32_t minWidth = 0;     // twips
+    int32_t width = 1440;  // twips, for AutoSize None
+    int32_t minWidth = 0;  // twips
 };
 
 class StatusBar : public Control {

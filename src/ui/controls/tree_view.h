@@ -69,7 +69,12 @@ public:
         if (!Usable())
             return;
         SetSelectedItem(&node);
-        Fire([&] { if (OnNodeClick) OnNodeClick(node); }, "NodeClick");
+        Fire(
+            [&] {
+                if (OnNodeClick)
+                    OnNodeClick(node);
+            },
+            "NodeClick");
     }
 
 private:

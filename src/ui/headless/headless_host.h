@@ -23,7 +23,7 @@ public:
         std::string caption;
         std::string owner;  // name of the owning form; empty: none
         MsgAnswer answer;
-        bool scripted;      // false: no answer was queued, the default button answered
+        bool scripted;  // false: no answer was queued, the default button answered
     };
     struct ShownForm {
         std::string name;

@@ -77,10 +77,18 @@ void FormWindow::Destroy() {
 DWORD FormWindow::Style() const {
     DWORD style = WS_CLIPCHILDREN;
     switch (form_.Border()) {
-    case BorderStyle::None: style |= WS_POPUP; break;
-    case BorderStyle::FixedSingle: style |= WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU; break;
-    case BorderStyle::Sizable: style |= WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_THICKFRAME; break;
-    case BorderStyle::FixedDialog: style |= WS_POPUP | WS_CAPTION | WS_SYSMENU | DS_MODALFRAME; break;
+    case BorderStyle::None:
+        style |= WS_POPUP;
+        break;
+    case BorderStyle::FixedSingle:
+        style |= WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU;
+        break;
+    case BorderStyle::Sizable:
+        style |= WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_THICKFRAME;
+        break;
+    case BorderStyle::FixedDialog:
+        style |= WS_POPUP | WS_CAPTION | WS_SYSMENU | DS_MODALFRAME;
+        break;
     }
     if (form_.Border() != BorderStyle::FixedDialog && form_.Border() != BorderStyle::None) {
         if (form_.MinButton())
@@ -198,7 +206,8 @@ void FormWindow::ApplyStyle() {
     LONG_PTR keep = style & (WS_VISIBLE | WS_DISABLED | WS_MINIMIZE | WS_MAXIMIZE);
     SetWindowLongPtrW(hwnd_.get(), GWL_STYLE, static_cast<LONG_PTR>(Style()) | keep);
     SetWindowLongPtrW(hwnd_.get(), GWL_EXSTYLE, static_cast<LONG_PTR>(ExStyle()));
-    SetWindowPos(hwnd_.get(), nullptr, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE | SWP_FRAMECHANGED);
+    SetWindowPos(hwnd_.get(), nullptr, 0, 0, 0, 0,
+                 SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE | SWP_FRAMECHANGED);
     // The new icons are shown before the old ones go.
     UniqueIcon big, small;
     if (!form_.Icon().empty()) {

@@ -66,15 +66,20 @@ TwipsSize Win32Host::CaptionExtent(const Control& control, int32_t width) const 
     // the stretch of its line before and after the caption. A label draws the text alone.
     SIZE chrome{};
     switch (control.Kind()) {
-    case ControlKind::Button: chrome = {px(10), px(6)}; break;
+    case ControlKind::Button:
+        chrome = {px(10), px(6)};
+        break;
     case ControlKind::CheckBox: {
         int zero = 0;
         GetCharWidth32W(dc, L'0', L'0', &zero);
         chrome = {px(12) + 1 + std::max(zero / 2, px(3)) + px(4), px(2)};
         break;
     }
-    case ControlKind::Frame: chrome = {px(18), 0}; break;
-    default: break;
+    case ControlKind::Frame:
+        chrome = {px(18), 0};
+        break;
+    default:
+        break;
     }
     RECT r{0, 0, 0, 0};
     UINT flags = DT_CALCRECT | DT_EXPANDTABS;
@@ -217,8 +222,8 @@ MsgAnswer Win32Host::ShowMessageBox(const MessageBoxRequest& request) {
             return *answer;
     }
     HWND owner = request.owner ? WindowOf(*request.owner) : GetActiveWindow();
-    UINT flags = static_cast<UINT>(request.buttons) | static_cast<UINT>(request.icon) |
-                 static_cast<UINT>(request.defaultButton);
+    UINT flags =
+        static_cast<UINT>(request.buttons) | static_cast<UINT>(request.icon) | static_cast<UINT>(request.defaultButton);
     int answer = MessageBoxW(owner, Widen(request.text).c_str(), Widen(request.caption).c_str(), flags);
     if (answer <= 0) {
         // No box could be shown (no display): the answer a user pressing Enter would give.

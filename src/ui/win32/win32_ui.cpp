@@ -25,8 +25,8 @@ HICON LoadProgramIcon(HINSTANCE instance, const std::string& name, int size) {
     if (!name.empty())
         icon = LoadImageW(instance, Widen(name).c_str(), IMAGE_ICON, size, size, LR_DEFAULTCOLOR);
     if (!icon)
-        icon = LoadImageW(nullptr, MAKEINTRESOURCEW(32512) /* IDI_APPLICATION */, IMAGE_ICON, size, size,
-                          LR_DEFAULTCOLOR);
+        icon =
+            LoadImageW(nullptr, MAKEINTRESOURCEW(32512) /* IDI_APPLICATION */, IMAGE_ICON, size, size, LR_DEFAULTCOLOR);
     return static_cast<HICON>(icon);
 }
 

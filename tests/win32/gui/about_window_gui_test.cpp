@@ -23,7 +23,8 @@ TEST(AboutWindowGui, ReadsTheVersionFromTheProgramsOwnResource) {
 TEST(AboutWindowGui, TheProgramCarriesItsIconAndTheNineListIcons) {
     HINSTANCE self = GetModuleHandleW(nullptr);
     std::vector<std::string> names = {kProgramIcon};
-    for (const char* key : {"win", "winshow", "windelete", "mie", "mieshow", "miedelete", "app", "appshow", "appdelete"})
+    for (const char* key :
+         {"win", "winshow", "windelete", "mie", "mieshow", "miedelete", "app", "appshow", "appdelete"})
         names.push_back(ListIconResource(key));
     for (const std::string& name : names)
         for (int size : {16, 32, 48}) {
@@ -84,9 +85,7 @@ TEST(AboutWindowGui, ShowsModallyWithVersionAndIconAndOkClosesIt) {
     AboutWindow about(host);
     std::string versionShown, caption;
     bool iconShown = false, ownerDisabled = false;
-    about.OnLoad = [&] {
-        about.Form_Load();
-    };
+    about.OnLoad = [&] { about.Form_Load(); };
     about.Load();
     HWND window = Win32Host::WindowOf(about);
     ASSERT_NE(window, nullptr);

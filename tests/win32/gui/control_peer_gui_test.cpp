@@ -114,12 +114,10 @@ TEST_F(ControlPeers, EachKindGetsItsOwnWindowOrNone) {
         LONG_PTR typeMask;
         LONG_PTR type;
     };
-    for (const Case& c : {Case{&image, L"Static", SS_TYPEMASK, SS_ICON},
-                          Case{&shape, L"Static", SS_TYPEMASK, SS_ETCHEDFRAME},
-                          Case{&line, L"Static", SS_TYPEMASK, SS_ETCHEDHORZ},
-                          Case{&list, L"ComboBox", 3, CBS_DROPDOWNLIST},
-                          Case{&timer, nullptr, 0, 0},
-                          Case{&images, nullptr, 0, 0}}) {
+    for (const Case& c :
+         {Case{&image, L"Static", SS_TYPEMASK, SS_ICON}, Case{&shape, L"Static", SS_TYPEMASK, SS_ETCHEDFRAME},
+          Case{&line, L"Static", SS_TYPEMASK, SS_ETCHEDHORZ}, Case{&list, L"ComboBox", 3, CBS_DROPDOWNLIST},
+          Case{&timer, nullptr, 0, 0}, Case{&images, nullptr, 0, 0}}) {
         SCOPED_TRACE(c.control->Name());
         HWND hwnd = Of(*c.control);
         if (!c.windowClass) {

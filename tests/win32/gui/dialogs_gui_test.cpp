@@ -68,9 +68,7 @@ protected:
             failures.push_back(where + ": " + message);
         };
     }
-    void WriteConfig(const Lines& lines) {
-        lumo::testing::WriteBytes(ConfigPath(), lumo::testing::Enciphered(lines));
-    }
+    void WriteConfig(const Lines& lines) { lumo::testing::WriteBytes(ConfigPath(), lumo::testing::Enciphered(lines)); }
     std::string ConfigPath() const { return (dir.path() / "PrivacyConfig.dat").string(); }
     MainWindow& OpenMain() {
         main = std::make_unique<MainWindow>(host, *app);
@@ -175,11 +173,13 @@ TEST_F(DialogsGui, RunOptionsOpensFromTheMainWindowWithItsControlsAndOkSavesWhat
     EXPECT_TRUE(IsWindowEnabled(Win32Host::WindowOf(m)));
 
     // A sample of every kind of control, inside and outside the two frames.
-    const std::pair<const Control*, const char*> captions[] = {
-        {&w.cmdOk, "OK"}, {&w.geneCmdDefault, "Default"},
-        {&w.advaChkScheduleInterval, "Run clear process every"}, {&w.Label5, "and keep log file(s)"},
-        {&w.Frame1, "Internet Explorer Protection"}, {&w.Label8, "Window Title:"},
-        {&w.geneCmdApplyToIE, "Apply to IE"}};
+    const std::pair<const Control*, const char*> captions[] = {{&w.cmdOk, "OK"},
+                                                               {&w.geneCmdDefault, "Default"},
+                                                               {&w.advaChkScheduleInterval, "Run clear process every"},
+                                                               {&w.Label5, "and keep log file(s)"},
+                                                               {&w.Frame1, "Internet Explorer Protection"},
+                                                               {&w.Label8, "Window Title:"},
+                                                               {&w.geneCmdApplyToIE, "Apply to IE"}};
     for (const auto& [control, text] : captions) {
         HWND hwnd = Win32Host::WindowOf(*control);
         ASSERT_NE(hwnd, nullptr) << text;
@@ -223,7 +223,8 @@ TEST_F(DialogsGui, RunOptionsOpensFromTheMainWindowWithItsControlsAndOkSavesWhat
 
 // The state image of a list row: 1 cleared, 2 ticked.
 int RowCheck(HWND list, int row) {
-    return static_cast<int>((SendMessageW(list, LVM_GETITEMSTATE, row, LVIS_STATEIMAGEMASK) & LVIS_STATEIMAGEMASK) >> 12);
+    return static_cast<int>((SendMessageW(list, LVM_GETITEMSTATE, row, LVIS_STATEIMAGEMASK) & LVIS_STATEIMAGEMASK) >>
+                            12);
 }
 // Ticks or clears a row's check box as a click on it does.
 void SetRowCheck(HWND list, int row, bool on) {

@@ -80,8 +80,8 @@ Counts CountNow() {
 // (Wine answers a constant 0 for both kinds.)
 bool GuiResourcesCount() {
     Counts before = CountNow();
-    win32::UniqueFont font(CreateFontW(-12, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, DEFAULT_CHARSET, 0, 0, 0, 0,
-                                       L"Arial"));
+    win32::UniqueFont font(
+        CreateFontW(-12, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, DEFAULT_CHARSET, 0, 0, 0, 0, L"Arial"));
     win32::UniqueMenu menu(CreatePopupMenu());
     Counts during = CountNow();
     return during.gdi > before.gdi && during.user > before.user;
@@ -286,9 +286,10 @@ protected:
 TEST_F(GuiResourcesGui, OpeningAndClosingEveryWindowTenTimesLeavesNothingBehind) {
     const bool counted = GuiResourcesCount();
     if (!counted)
-        std::printf("GetGuiResources gives no counts here (GDI %lu, USER %lu): the windows and the handles "
-                    "seen are compared\n",
-                    GetGuiResources(GetCurrentProcess(), GR_GDIOBJECTS), GetGuiResources(GetCurrentProcess(), GR_USEROBJECTS));
+        std::printf(
+            "GetGuiResources gives no counts here (GDI %lu, USER %lu): the windows and the handles "
+            "seen are compared\n",
+            GetGuiResources(GetCurrentProcess(), GR_GDIOBJECTS), GetGuiResources(GetCurrentProcess(), GR_USEROBJECTS));
     ASSERT_NO_FATAL_FAILURE(Round());  // what the system keeps once made (classes, themes, caches)
     CheckRound("first round");
     const Counts start = CountNow();

@@ -24,7 +24,8 @@ inline bool PumpUntil(Win32Host& host, const std::function<bool()>& done, int ms
 }
 
 inline void PumpFor(Win32Host& host, int ms) {
-    PumpUntil(host, [] { return false; }, ms);
+    PumpUntil(
+        host, [] { return false; }, ms);
 }
 
 inline std::wstring ClassOf(HWND hwnd) {

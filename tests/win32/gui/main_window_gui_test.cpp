@@ -38,8 +38,9 @@ protected:
             std::ofstream(root / "tree" / "temp" / name) << std::string(1500, 'x');
         std::string temp = (root / "tree" / "temp").string();
         std::ofstream config(root / "PrivacyConfig.dat", std::ios::binary);
-        for (const std::string& line : {std::string("[Config]"), std::string("Software:Windows"), std::string("Type:Root"),
-                                        std::string("Selected:1"), "Temp Files<>1<>0<>Folder><" + temp})
+        for (const std::string& line :
+             {std::string("[Config]"), std::string("Software:Windows"), std::string("Type:Root"),
+              std::string("Selected:1"), "Temp Files<>1<>0<>Folder><" + temp})
             config << Crypt::EnCrypt(line) << "\r\n";
         config.close();
 
@@ -138,7 +139,9 @@ TEST_F(MainWindowGui, ScheduleTimerTicksAndStartsAClearRun) {
     MainWindow& w = Start();
     EXPECT_EQ(w.tmrSchedule.Interval(), MainWindow::kTickMilliseconds);
     w.tmrSchedule.SetInterval(50);
-    ASSERT_TRUE(PumpUntil(host, [&] { return !boxes.empty(); }, 5000)) << "no tick reached the window";
+    ASSERT_TRUE(PumpUntil(
+        host, [&] { return !boxes.empty(); }, 5000))
+        << "no tick reached the window";
     EXPECT_EQ(boxes[0].rfind("Privacy Items:2", 0), 0u) << boxes[0];
     EXPECT_FALSE(std::filesystem::exists(root / "tree" / "temp" / "a.tmp"));
     w.tmrSchedule.SetEnabled(false);

@@ -67,8 +67,8 @@ struct TestWindow : Form {
         tvwTree.Move(6240, 3840, 2640, 1800);
         lblNote.Move(6240, 5760, 2640, 285);
         lblNote.SetCaption("Note");
-        for (const char* key : {"win", "winshow", "windelete", "mie", "mieshow", "miedelete", "app", "appshow",
-                                "appdelete"})
+        for (const char* key :
+             {"win", "winshow", "windelete", "mie", "mieshow", "miedelete", "app", "appshow", "appdelete"})
             imlPrivacy.Add(key, ListIconResource(key));
         lvwPItem.SetIcons(&imlPrivacy);
         lvwPItem.SetSmallIcons(&imlPrivacy);
@@ -408,13 +408,16 @@ TEST_F(Win32Gui, TimerTicksOnlyWhileEnabled) {
     int ticks = 0;
     w.tmrSchedule.OnTimer = [&] { ++ticks; };
     w.tmrSchedule.SetInterval(30);
-    EXPECT_TRUE(PumpUntil(host, [&] { return ticks >= 3; }, 5000)) << ticks;
+    EXPECT_TRUE(PumpUntil(
+        host, [&] { return ticks >= 3; }, 5000))
+        << ticks;
     w.tmrSchedule.SetEnabled(false);
     int stopped = ticks;
     PumpFor(host, 200);
     EXPECT_EQ(ticks, stopped);
     w.tmrSchedule.SetEnabled(true);
-    EXPECT_TRUE(PumpUntil(host, [&] { return ticks > stopped; }, 5000));
+    EXPECT_TRUE(PumpUntil(
+        host, [&] { return ticks > stopped; }, 5000));
 }
 
 TEST_F(Win32Gui, MessageBoxesAreAnsweredThroughTheHostWithoutBlocking) {

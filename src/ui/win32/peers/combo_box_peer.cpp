@@ -4,9 +4,12 @@ namespace lumo::win32 {
 
 DWORD ComboBoxPeer::ComboStyleBits() const {
     switch (M().Style()) {
-    case ComboStyle::Simple: return CBS_SIMPLE;
-    case ComboStyle::DropdownList: return CBS_DROPDOWNLIST;
-    case ComboStyle::DropdownCombo: break;
+    case ComboStyle::Simple:
+        return CBS_SIMPLE;
+    case ComboStyle::DropdownList:
+        return CBS_DROPDOWNLIST;
+    case ComboStyle::DropdownCombo:
+        break;
     }
     return CBS_DROPDOWN | CBS_AUTOHSCROLL;
 }

@@ -13,8 +13,8 @@ HWND ControlWindow::MakeWindow(const wchar_t* windowClass, DWORD style, DWORD ex
     Quiet quiet(*this);
     if (model_.TabStop())
         style |= WS_TABSTOP;
-    hwnd_.reset(CreateWindowExW(exStyle, windowClass, Widen(text).c_str(), style | WS_CHILD | WS_CLIPSIBLINGS, 0, 0,
-                                0, 0, form_.Handle(), reinterpret_cast<HMENU>(static_cast<INT_PTR>(id_)),
+    hwnd_.reset(CreateWindowExW(exStyle, windowClass, Widen(text).c_str(), style | WS_CHILD | WS_CLIPSIBLINGS, 0, 0, 0,
+                                0, form_.Handle(), reinterpret_cast<HMENU>(static_cast<INT_PTR>(id_)),
                                 reinterpret_cast<HINSTANCE>(GetWindowLongPtrW(form_.Handle(), GWLP_HINSTANCE)),
                                 nullptr));
     Refresh();

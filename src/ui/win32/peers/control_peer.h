@@ -44,9 +44,7 @@ protected:
     // Destroys the window now (a control that must be made again to change its kind).
     void DestroyNow() { hwnd_.reset(); }
     int Px(int32_t twips) const;
-    LRESULT Send(UINT message, WPARAM w = 0, LPARAM l = 0) const {
-        return SendMessageW(hwnd_.get(), message, w, l);
-    }
+    LRESULT Send(UINT message, WPARAM w = 0, LPARAM l = 0) const { return SendMessageW(hwnd_.get(), message, w, l); }
     void SetText(const std::string& text) const;
     std::string GetText() const;
 

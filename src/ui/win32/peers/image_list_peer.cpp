@@ -16,7 +16,8 @@ ImageListPeer::ImageListPeer(HINSTANCE instance, ImageList& model, int dpi)
 
 void ImageListPeer::Append(const std::string& picture) {
     // Positions must match the model's even when an icon is missing: a stand-in keeps its place.
-    for (auto [list, size] : {std::pair{small_.get(), MulDiv(16, dpi_, 96)}, std::pair{large_.get(), MulDiv(32, dpi_, 96)}}) {
+    for (auto [list, size] :
+         {std::pair{small_.get(), MulDiv(16, dpi_, 96)}, std::pair{large_.get(), MulDiv(32, dpi_, 96)}}) {
         UniqueIcon icon(LoadProgramIcon(instance_, picture, size));
         ImageList_ReplaceIcon(list, -1, icon.get());
     }

@@ -11,9 +11,10 @@ void ImagePeer::Mirror(Change what, int32_t) {
     if (what != Change::Value && what != Change::Bounds)
         return;
     const std::string& picture = M().Picture();
-    UniqueIcon icon(picture.empty() ? nullptr
-                                    : LoadProgramIcon(reinterpret_cast<HINSTANCE>(GetWindowLongPtrW(Handle(), GWLP_HINSTANCE)),
-                                                      picture, Px(480)));
+    UniqueIcon icon(picture.empty()
+                        ? nullptr
+                        : LoadProgramIcon(reinterpret_cast<HINSTANCE>(GetWindowLongPtrW(Handle(), GWLP_HINSTANCE)),
+                                          picture, Px(480)));
     Send(STM_SETICON, reinterpret_cast<WPARAM>(icon.get()));
     Place();  // SS_ICON resizes the window to the icon; the model's size holds
     icon_ = std::move(icon);  // the old icon goes once the window no longer shows it

@@ -4,9 +4,12 @@ namespace lumo::win32 {
 
 DWORD LabelPeer::AlignStyle() const {
     switch (M().GetAlignment()) {
-    case Alignment::Right: return SS_RIGHT;
-    case Alignment::Center: return SS_CENTER;
-    case Alignment::Left: break;
+    case Alignment::Right:
+        return SS_RIGHT;
+    case Alignment::Center:
+        return SS_CENTER;
+    case Alignment::Left:
+        break;
     }
     return SS_LEFT;
 }

@@ -10,10 +10,18 @@ namespace lumo::win32 {
 DWORD ListViewPeer::ViewStyle() const {
     DWORD style = LVS_SHAREIMAGELISTS | LVS_SHOWSELALWAYS | LVS_SINGLESEL;
     switch (M().View()) {
-    case ListViewStyle::Icon: style |= LVS_ICON; break;
-    case ListViewStyle::SmallIcon: style |= LVS_SMALLICON; break;
-    case ListViewStyle::List: style |= LVS_LIST; break;
-    case ListViewStyle::Report: style |= LVS_REPORT; break;
+    case ListViewStyle::Icon:
+        style |= LVS_ICON;
+        break;
+    case ListViewStyle::SmallIcon:
+        style |= LVS_SMALLICON;
+        break;
+    case ListViewStyle::List:
+        style |= LVS_LIST;
+        break;
+    case ListViewStyle::Report:
+        style |= LVS_REPORT;
+        break;
     }
     if (M().LabelEdit() == LabelEditMode::Automatic)
         style |= LVS_EDITLABELS;
@@ -171,7 +179,8 @@ LRESULT ListViewPeer::OnItemChanged(const NMLISTVIEW& change) {
     bool row = change.iItem >= 0 && change.iItem < M().ItemCount();
     // A click on a check box, or the space bar, changes the row's state image.
     if (M().CheckBoxes() && (change.uChanged & LVIF_STATE) &&
-        ((change.uNewState ^ change.uOldState) & LVIS_STATEIMAGEMASK) && row && (change.uNewState & LVIS_STATEIMAGEMASK)) {
+        ((change.uNewState ^ change.uOldState) & LVIS_STATEIMAGEMASK) && row &&
+        (change.uNewState & LVIS_STATEIMAGEMASK)) {
         // A handler that refuses it (a warning answered No) clears the row again, which the
         // model mirrors back here.
         bool on = (change.uNewState & LVIS_STATEIMAGEMASK) == INDEXTOSTATEIMAGEMASK(2);

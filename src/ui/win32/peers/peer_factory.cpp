@@ -26,20 +26,33 @@ std::unique_ptr<ControlWindow> Make(FormWindow& form, Control& model, int id) {
 
 std::unique_ptr<ControlWindow> MakeControlWindow(FormWindow& form, Control& model, int id) {
     switch (model.Kind()) {
-    case ControlKind::Button: return Make<ButtonPeer, Button>(form, model, id);
-    case ControlKind::Label: return Make<LabelPeer, Label>(form, model, id);
-    case ControlKind::CheckBox: return Make<CheckBoxPeer, CheckBox>(form, model, id);
-    case ControlKind::ComboBox: return Make<ComboBoxPeer, ComboBox>(form, model, id);
-    case ControlKind::TextBox: return Make<TextBoxPeer, TextBox>(form, model, id);
-    case ControlKind::ListBox: return Make<ListBoxPeer, ListBox>(form, model, id);
-    case ControlKind::ListView: return Make<ListViewPeer, ListView>(form, model, id);
-    case ControlKind::TreeView: return Make<TreeViewPeer, TreeView>(form, model, id);
-    case ControlKind::StatusBar: return Make<StatusBarPeer, StatusBar>(form, model, id);
-    case ControlKind::Frame: return Make<FramePeer, Frame>(form, model, id);
-    case ControlKind::Image: return Make<ImagePeer, Image>(form, model, id);
-    case ControlKind::Shape: return Make<ShapePeer, Shape>(form, model, id);
+    case ControlKind::Button:
+        return Make<ButtonPeer, Button>(form, model, id);
+    case ControlKind::Label:
+        return Make<LabelPeer, Label>(form, model, id);
+    case ControlKind::CheckBox:
+        return Make<CheckBoxPeer, CheckBox>(form, model, id);
+    case ControlKind::ComboBox:
+        return Make<ComboBoxPeer, ComboBox>(form, model, id);
+    case ControlKind::TextBox:
+        return Make<TextBoxPeer, TextBox>(form, model, id);
+    case ControlKind::ListBox:
+        return Make<ListBoxPeer, ListBox>(form, model, id);
+    case ControlKind::ListView:
+        return Make<ListViewPeer, ListView>(form, model, id);
+    case ControlKind::TreeView:
+        return Make<TreeViewPeer, TreeView>(form, model, id);
+    case ControlKind::StatusBar:
+        return Make<StatusBarPeer, StatusBar>(form, model, id);
+    case ControlKind::Frame:
+        return Make<FramePeer, Frame>(form, model, id);
+    case ControlKind::Image:
+        return Make<ImagePeer, Image>(form, model, id);
+    case ControlKind::Shape:
+        return Make<ShapePeer, Shape>(form, model, id);
     case ControlKind::Timer:
-    case ControlKind::ImageList: break;
+    case ControlKind::ImageList:
+        break;
     }
     return nullptr;
 }

@@ -17,7 +17,8 @@ void StatusBarPeer::Mirror(Change what, int32_t index) {
             Send(SB_SETTEXTW, SB_SIMPLEID, reinterpret_cast<LPARAM>(Widen(M().SimpleText()).c_str()));
         break;
     case Change::ItemChanged:
-        Send(SB_SETTEXTW, static_cast<WPARAM>(index - 1), reinterpret_cast<LPARAM>(Widen(M().Panels(index).text).c_str()));
+        Send(SB_SETTEXTW, static_cast<WPARAM>(index - 1),
+             reinterpret_cast<LPARAM>(Widen(M().Panels(index).text).c_str()));
         Layout(index);
         break;
     default:

@@ -23,7 +23,7 @@ private:
 
     bool simple_ = false;
     std::vector<int> widths_;  // in pixels; -1: to be measured
-    std::vector<int> edges_;   // as the bar last got them
+    std::vector<int> edges_;  // as the bar last got them
 };
 
 }  // namespace lumo::win32

@@ -3,7 +3,8 @@
 namespace lumo::win32 {
 
 DWORD TreeViewPeer::TreeStyle() const {
-    return TVS_HASLINES | TVS_LINESATROOT | TVS_HASBUTTONS | TVS_SHOWSELALWAYS | (M().LabelEdit() ? TVS_EDITLABELS : 0u);
+    return TVS_HASLINES | TVS_LINESATROOT | TVS_HASBUTTONS | TVS_SHOWSELALWAYS |
+           (M().LabelEdit() ? TVS_EDITLABELS : 0u);
 }
 
 void TreeViewPeer::Create() {
@@ -54,7 +55,8 @@ void TreeViewPeer::Mirror(Change what, int32_t index) {
         break;
     case Change::Selection:
         if (!InInput())
-            Send(TVM_SELECTITEM, TVGN_CARET, reinterpret_cast<LPARAM>(index > 0 ? handles_[&M().Nodes(index)] : nullptr));
+            Send(TVM_SELECTITEM, TVGN_CARET,
+                 reinterpret_cast<LPARAM>(index > 0 ? handles_[&M().Nodes(index)] : nullptr));
         break;
     case Change::Style: {
         LONG_PTR style = GetWindowLongPtrW(Handle(), GWL_STYLE) & ~static_cast<LONG_PTR>(TVS_EDITLABELS);
