@@ -336,14 +336,16 @@ ReplaceResult Win32FileSystem::WriteReplacing(std::string_view temporary, std::s
         constexpr size_t kMostAtOnce = size_t{1} << 30;
         DWORD chunk = static_cast<DWORD>(bytes.size() - done < kMostAtOnce ? bytes.size() - done : kMostAtOnce);
         DWORD wrote = 0;
-        if (!::WriteFile(file.get(), bytes.data() + done, chunk, &wrote, nullptr)) {
-            DWORD error = GetLastError();
+        // A write that reports success but wrote nothing would never end: it counts as a fault.
+        BOOL ok = ::WriteFile(file.get(), bytes.data() + done, chunk, &wrote, nullptr);
+        if (!ok || wrote == 0) {
+            DWORD error = ok ? ERROR_WRITE_FAULT : GetLastError();
             file.reset();
             return fail(ReplaceResult::Step::WriteTemporary, error);
         }
         done += wrote;
     }
-    if (!CloseHandle(file.release()))
+    if (!win32::CloseChecked(file))
         return fail(ReplaceResult::Step::WriteTemporary, GetLastError());
     // MoveFileExW refuses to replace a read-only file: the attribute goes first, and comes back
     // when the replace fails.

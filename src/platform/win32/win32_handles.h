@@ -14,6 +14,9 @@ struct FileHandleTraits {
     static void Close(Handle h) { CloseHandle(h); }
 };
 using UniqueFile = UniqueHandle<FileHandleTraits>;
+// Closes a file whose close must succeed (the last written data may fail to reach the disk only
+// there): true when the system closed it without an error; the owner is empty either way.
+inline bool CloseChecked(UniqueFile& file) { return CloseHandle(file.release()) != 0; }
 
 // Tokens, processes, threads, events: calls that answer NULL on failure.
 struct KernelHandleTraits {
