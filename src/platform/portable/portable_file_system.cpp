@@ -53,36 +53,29 @@ public:
             if (cut == std::string::npos || cut <= pos)
                 break;  // a single name this long: the system refuses it below
             std::string piece = text_.substr(pos, cut - pos);
-            int fd = ::openat(dir_, piece.c_str(), kAnchorFlags);
-            if (fd < 0) {
+            portable::UniqueFd fd(::openat(dir(), piece.c_str(), kAnchorFlags));
+            if (!fd) {
                 error_ = errno;
                 break;
             }
-            Release();
-            dir_ = fd;
+            dir_ = std::move(fd);
             pos = cut + 1;
         }
         name_ = text_.c_str() + pos;
     }
-    ~Located() { Release(); }
     Located(const Located&) = delete;
     Located& operator=(const Located&) = delete;
 
-    int dir() const { return dir_; }
+    // The folder the rest of the path is relative to: the working folder for a short path.
+    int dir() const { return dir_ ? dir_.get() : AT_FDCWD; }
     const char* name() const { return name_; }
     const std::string& text() const { return text_; }
     // The errno of a piece that could not be opened; 0 when the path is ready.
     int error() const { return error_; }
 
 private:
-    void Release() {
-        if (dir_ >= 0)
-            ::close(dir_);
-        dir_ = AT_FDCWD;
-    }
-
     std::string text_;
-    int dir_ = AT_FDCWD;
+    portable::UniqueFd dir_;
     const char* name_ = nullptr;
     int error_ = 0;
 };
@@ -134,19 +127,12 @@ FileResult FromErrno(int error) { return FromError(std::error_code(error, std::g
 
 class StdioWriter : public FileWriter {
 public:
-    explicit StdioWriter(std::FILE* f) : f_(f) {}
-    ~StdioWriter() override { Close(); }
-    bool Write(const char* data, size_t n) override { return f_ && std::fwrite(data, 1, n, f_) == n; }
-    bool Close() override {
-        if (!f_)
-            return false;
-        bool ok = std::fclose(f_) == 0;
-        f_ = nullptr;
-        return ok;
-    }
+    explicit StdioWriter(portable::UniqueStdioFile f) : f_(std::move(f)) {}
+    bool Write(const char* data, size_t n) override { return f_ && std::fwrite(data, 1, n, f_.get()) == n; }
+    bool Close() override { return f_ && portable::CloseChecked(f_); }
 
 private:
-    std::FILE* f_;
+    portable::UniqueStdioFile f_;
 };
 
 }  // namespace
@@ -155,9 +141,7 @@ PortableFileSystem::~PortableFileSystem() { ForgetListedFolder(); }
 
 void PortableFileSystem::ForgetListedFolder() {
 #ifndef _WIN32
-    if (listedFd_ >= 0)
-        ::close(listedFd_);
-    listedFd_ = -1;
+    listedFd_.reset();
     listedFolder_.clear();
 #endif
 }
@@ -198,21 +182,19 @@ bool PortableFileSystem::ListFolder(std::string_view path, std::vector<FolderEnt
 #ifndef _WIN32
     ForgetListedFolder();
     Located at(path);
-    int keep = OpenAt(at, O_RDONLY | O_DIRECTORY);
-    if (keep < 0)
+    portable::UniqueFd keep(OpenAt(at, O_RDONLY | O_DIRECTORY));
+    if (!keep)
         return false;
-    int listing = ::dup(keep);
-    DIR* dir = listing >= 0 ? ::fdopendir(listing) : nullptr;
-    if (!dir) {
-        if (listing >= 0)
-            ::close(listing);
-        ::close(keep);
+    // The listing reads through a second descriptor: the directory stream owns it.
+    portable::UniqueFd listing(::dup(keep.get()));
+    portable::UniqueDir dir(listing ? ::fdopendir(listing.get()) : nullptr);
+    if (!dir)
         return false;
-    }
-    listedFd_ = keep;
+    static_cast<void>(listing.release());
+    listedFd_ = std::move(keep);
     listedFolder_ = at.text();
-    int fd = ::dirfd(dir);
-    while (struct dirent* de = ::readdir(dir)) {
+    int fd = ::dirfd(dir.get());
+    while (struct dirent* de = ::readdir(dir.get())) {
         const char* name = de->d_name;
         if (name[0] == '.' && (name[1] == 0 || (name[1] == '.' && name[2] == 0)))
             continue;
@@ -242,7 +224,6 @@ bool PortableFileSystem::ListFolder(std::string_view path, std::vector<FolderEnt
             e.isFolder = ::fstatat(fd, name, &st, 0) == 0 && S_ISDIR(st.st_mode);
         }
     }
-    ::closedir(dir);
     return true;
 #else
     std::error_code ec;
@@ -288,9 +269,9 @@ FileResult PortableFileSystem::RemoveFile(std::string_view path) {
     Located at(path);
     std::string_view text(at.text());
     size_t slash = text.rfind('/');
-    if (listedFd_ >= 0 && slash != std::string_view::npos && slash + 1 < text.size() &&
+    if (listedFd_ && slash != std::string_view::npos && slash + 1 < text.size() &&
         text.substr(0, slash) == listedFolder_) {
-        if (::unlinkat(listedFd_, at.text().c_str() + slash + 1, 0) == 0)
+        if (::unlinkat(listedFd_.get(), at.text().c_str() + slash + 1, 0) == 0)
             return FileResult::Deleted;
         // The folder listed may have been replaced since: the full path decides then.
         if (errno != ENOENT)
@@ -418,21 +399,21 @@ ReplaceResult PortableFileSystem::WriteReplacing(std::string_view temporary, std
     };
     auto errnoCode = [](int error) { return std::error_code(error ? error : EIO, std::generic_category()); };
 #ifndef _WIN32
-    int fd = OpenAt(Located(temporary), O_WRONLY | O_CREAT | O_TRUNC, 0666);
-    if (fd < 0)
+    portable::UniqueFd fd(OpenAt(Located(temporary), O_WRONLY | O_CREAT | O_TRUNC, 0666));
+    if (!fd)
         return fail(ReplaceResult::Step::WriteTemporary, errnoCode(errno));
     for (size_t done = 0; done < bytes.size();) {
-        ssize_t wrote = ::write(fd, bytes.data() + done, bytes.size() - done);
+        ssize_t wrote = ::write(fd.get(), bytes.data() + done, bytes.size() - done);
         if (wrote < 0 && errno == EINTR)
             continue;
-        if (wrote < 0) {
-            int error = errno;
-            ::close(fd);
+        if (wrote <= 0) {
+            int error = wrote < 0 ? errno : EIO;
+            fd.reset();
             return fail(ReplaceResult::Step::WriteTemporary, errnoCode(error));
         }
         done += static_cast<size_t>(wrote);
     }
-    if (::close(fd) != 0)
+    if (!portable::CloseChecked(fd))
         return fail(ReplaceResult::Step::WriteTemporary, errnoCode(errno));
     // rename replaces a read-only file too: only the folder's permissions count.
     Located from(temporary), to(target);
@@ -444,12 +425,12 @@ ReplaceResult PortableFileSystem::WriteReplacing(std::string_view temporary, std
     return result;
 #else
     errno = 0;
-    std::FILE* f = ::_wfopen(ToPath(temporary).c_str(), L"wb");
+    portable::UniqueStdioFile f(::_wfopen(ToPath(temporary).c_str(), L"wb"));
     if (!f)
         return fail(ReplaceResult::Step::WriteTemporary, errnoCode(errno));
-    bool written = std::fwrite(bytes.data(), 1, bytes.size(), f) == bytes.size();
+    bool written = std::fwrite(bytes.data(), 1, bytes.size(), f.get()) == bytes.size();
     int error = written ? 0 : errno;
-    if (std::fclose(f) != 0 && written) {
+    if (!portable::CloseChecked(f) && written) {
         written = false;
         error = errno;
     }
@@ -478,16 +459,16 @@ ReplaceResult PortableFileSystem::WriteReplacing(std::string_view temporary, std
 std::optional<std::string> PortableFileSystem::ReadFile(std::string_view path) {
 #ifndef _WIN32
     // Opened without waiting (a pipe would block the read) and read only when it is a file.
-    int fd = OpenAt(Located(path), O_RDONLY | O_NONBLOCK);
-    if (fd < 0)
+    portable::UniqueFd fd(OpenAt(Located(path), O_RDONLY | O_NONBLOCK));
+    if (!fd)
         return std::nullopt;
     struct stat st;
     std::optional<std::string> bytes;
-    if (::fstat(fd, &st) == 0 && S_ISREG(st.st_mode)) {
+    if (::fstat(fd.get(), &st) == 0 && S_ISREG(st.st_mode)) {
         bytes.emplace();
         char buffer[65536];
         for (;;) {
-            ssize_t got = ::read(fd, buffer, sizeof buffer);
+            ssize_t got = ::read(fd.get(), buffer, sizeof buffer);
             if (got < 0 && errno == EINTR)
                 continue;
             if (got < 0) {
@@ -499,7 +480,6 @@ std::optional<std::string> PortableFileSystem::ReadFile(std::string_view path) {
             bytes->append(buffer, static_cast<size_t>(got));
         }
     }
-    ::close(fd);
     return bytes;
 #else
     fs::path p = ToPath(path);
@@ -521,25 +501,23 @@ std::unique_ptr<FileWriter> PortableFileSystem::OpenForWrite(std::string_view pa
     int flags = mode == WriteMode::InPlace  ? O_WRONLY | O_NOFOLLOW | O_NONBLOCK
                 : mode == WriteMode::Append ? O_WRONLY | O_CREAT | O_APPEND
                                             : O_WRONLY | O_CREAT | O_TRUNC | O_NOFOLLOW;
-    int fd = OpenAt(Located(path), flags, 0666);
-    if (fd < 0)
+    portable::UniqueFd fd(OpenAt(Located(path), flags, 0666));
+    if (!fd)
         return nullptr;
     if (mode == WriteMode::InPlace) {
         // Only a regular file with this one name is overwritten: through a second hard link the
         // bytes of a file elsewhere would go.
         struct stat st;
-        if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode) || st.st_nlink != 1 ||
-            ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK) != 0) {
-            ::close(fd);
+        if (::fstat(fd.get(), &st) != 0 || !S_ISREG(st.st_mode) || st.st_nlink != 1 ||
+            ::fcntl(fd.get(), F_SETFL, ::fcntl(fd.get(), F_GETFL) & ~O_NONBLOCK) != 0)
             return nullptr;
-        }
     }
-    std::FILE* f = ::fdopen(fd, mode == WriteMode::Append ? "ab" : "wb");
-    if (!f) {
-        ::close(fd);
+    // The stream owns the descriptor once it is made.
+    portable::UniqueStdioFile f(::fdopen(fd.get(), mode == WriteMode::Append ? "ab" : "wb"));
+    if (!f)
         return nullptr;
-    }
-    return std::make_unique<StdioWriter>(f);
+    static_cast<void>(fd.release());
+    return std::make_unique<StdioWriter>(std::move(f));
 #else
     fs::path p = ToPath(path);
     std::error_code ec;
@@ -548,10 +526,10 @@ std::unique_ptr<FileWriter> PortableFileSystem::OpenForWrite(std::string_view pa
     if (mode == WriteMode::InPlace && (!fs::is_regular_file(p, ec) || fs::hard_link_count(p, ec) != 1))
         return nullptr;
     const wchar_t* how = mode == WriteMode::InPlace ? L"r+b" : mode == WriteMode::Append ? L"ab" : L"wb";
-    std::FILE* f = ::_wfopen(p.c_str(), how);
+    portable::UniqueStdioFile f(::_wfopen(p.c_str(), how));
     if (!f)
         return nullptr;
-    return std::make_unique<StdioWriter>(f);
+    return std::make_unique<StdioWriter>(std::move(f));
 #endif
 }
 

@@ -4,6 +4,7 @@
 #pragma once
 
 #include "platform/file_system.h"
+#include "platform/portable/posix_handles.h"
 
 namespace lumo {
 
@@ -32,7 +33,9 @@ private:
     // Off Windows: the folder listed last stays open, so deleting the files just listed goes
     // through it (unlinkat) instead of resolving every full path again.
     void ForgetListedFolder();
-    int listedFd_ = -1;
+#ifndef _WIN32
+    portable::UniqueFd listedFd_;
+#endif
     std::string listedFolder_;
 };
 
