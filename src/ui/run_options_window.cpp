@@ -35,6 +35,9 @@ template <class... F>
 struct Overloaded : F... {
     using F::operator()...;
 };
+// Spelled out for compilers without aggregate deduction (clang before 17).
+template <class... F>
+Overloaded(F...) -> Overloaded<F...>;
 
 // What a user can do when Windows refuses a change to the registry.
 constexpr const char* kRightsAdvice =
