@@ -114,13 +114,13 @@ struct Seen {
         for (WPARAM kind : {ICON_BIG, ICON_SMALL})
             if (auto icon = reinterpret_cast<HICON>(SendMessageW(form, WM_GETICON, kind, 0)))
                 icons.push_back(icon);
-        EnumChildWindows(
-            form,
-            [](HWND child, LPARAM self) {
-                reinterpret_cast<Seen*>(self)->Note(child);
-                return TRUE;
-            },
-            reinterpret_cast<LPARAM>(this));
+        EnumChildWindows(form, NoteChild, reinterpret_cast<LPARAM>(this));
+    }
+    // The callback of EnumChildWindows: the system's calling convention, which a lambda does not
+    // have in the 32-bit build.
+    static BOOL CALLBACK NoteChild(HWND child, LPARAM self) {
+        reinterpret_cast<Seen*>(self)->Note(child);
+        return TRUE;
     }
     // What is still there; empty when everything went.
     std::vector<std::string> Left() const {
