@@ -8,7 +8,7 @@
 
 #include "app/main.h"
 #include "config/shipped_config.h"
-#include "config/temp_folder.h"
+#include "support/enciphered_lines.h"
 #include "platform/portable/memory_registry.h"
 #include "platform/portable/portable_clock.h"
 #include "platform/portable/portable_file_system.h"
@@ -23,7 +23,7 @@
 namespace lumo {
 namespace {
 
-using testing::TempFolder;
+using testing::ScratchFolder;
 
 class MainTest : public ::testing::Test {
 protected:
@@ -35,12 +35,12 @@ protected:
         p.shell = &shell;
         p.clock = &clock;
         app = std::make_unique<Application>(p, clock.Now());
-        app->ProgramFolder = dir.path().string();
+        app->ProgramFolder = dir.FsPath().string();
     }
     // The configuration the program ships with.
-    void WriteConfig() { std::filesystem::copy_file(testing::ShippedConfigPath(), dir.File("PrivacyConfig.dat")); }
+    void WriteConfig() { std::filesystem::copy_file(testing::ShippedConfigPath(), dir.Path("PrivacyConfig.dat")); }
 
-    TempFolder dir;
+    ScratchFolder dir;
     MemoryRegistry registry;
     PortableFileSystem files;
     PortableShell shell;
@@ -123,15 +123,15 @@ TEST_F(MainTest, MissingConfigurationShowsOneBoxAndLeavesNoWindow) {
 
 TEST_F(MainTest, Winapp2EntriesChosenEarlierAreRowsAtStartAndItemsSettingsAddsMore) {
     WriteConfig();
-    shell.temporary = dir.File("temp");
-    std::ofstream(dir.File("winapp2.ini"), std::ios::binary)
+    shell.temporary = dir.Path("temp");
+    std::ofstream(dir.Path("winapp2.ini"), std::ios::binary)
         << "; hand-written entries\r\n"
            "[Always One]\r\nLangSecRef=3024\r\nFileKey1=%Temp%|*.tmp\r\n"
            "[Chosen Two]\r\nLangSecRef=3021\r\nFileKey1=%Temp%|*.log\r\n"
            "[Absent Three]\r\nDetectFile=%Temp%\\NoSuchProgram\\app.exe\r\n"
            "FileKey1=%Temp%|*.x\r\n"
            "[Broken]\r\nFileKey1\r\n";
-    std::ofstream(dir.File("winapp2 selection.txt"), std::ios::binary) << "chosen two\r\n";
+    std::ofstream(dir.Path("winapp2 selection.txt"), std::ios::binary) << "chosen two\r\n";
     Program program(*app, host, store);
     ASSERT_TRUE(program.Main());
     MainWindow& w = *program.Window();
@@ -165,7 +165,7 @@ TEST_F(MainTest, Winapp2EntriesChosenEarlierAreRowsAtStartAndItemsSettingsAddsMo
     std::vector<std::string> after = rows();
     EXPECT_EQ(after.size(), shipped.size() + 1);
     EXPECT_EQ(std::count(after.begin(), after.end(), "Always One"), 1);
-    std::ifstream choice(dir.File("winapp2 selection.txt"), std::ios::binary);
+    std::ifstream choice(dir.Path("winapp2 selection.txt"), std::ios::binary);
     std::string text((std::istreambuf_iterator<char>(choice)), std::istreambuf_iterator<char>());
     EXPECT_NE(text.find("Always One\r\n"), std::string::npos) << text;
     EXPECT_NE(text.find("Chosen Two\r\n"), std::string::npos) << text;

@@ -13,7 +13,7 @@
 #include <sstream>
 
 #include "app/main.h"
-#include "config/temp_folder.h"
+#include "support/enciphered_lines.h"
 #include "lumo_console.h"
 #include "platform/portable/portable_clock.h"
 #include "platform/portable/portable_file_system.h"
@@ -37,7 +37,7 @@ namespace lumo {
 namespace {
 
 namespace fs = std::filesystem;
-using testing::TempFolder;
+using testing::ScratchFolder;
 
 // The shell with the user's local application data in a scratch folder, and commands recorded
 // rather than started.
@@ -76,8 +76,8 @@ class StandardUser : public ::testing::TestWithParam<bool> {
 protected:
     void SetUp() override {
         real_ = GetParam();
-        fs::create_directories(scratch.path() / "local");
-        fs::create_directories(scratch.path() / "traces");
+        fs::create_directories(scratch.FsPath() / "local");
+        fs::create_directories(scratch.FsPath() / "traces");
         testing::WriteBytes(Traces("a.tmp"), "12345");
         testing::WriteBytes(Traces("b.tmp"), "1234567890");
         if (real_) {
@@ -92,7 +92,7 @@ protected:
             reg->CreateKey("HKCU\\Software");  // there on every machine
 #endif
         } else {
-            programFolder = (scratch.path() / "program").string();
+            programFolder = (scratch.FsPath() / "program").string();
             fs::create_directories(programFolder);
             realFiles = std::make_unique<PortableFileSystem>();
             realShell = std::make_unique<PortableShell>();
@@ -108,7 +108,7 @@ protected:
             ASSERT_FALSE(std::ofstream(JoinPath(programFolder, "probe.txt")).is_open()) << "the folder is not locked";
         }
         files = std::make_unique<testing::LockedFolderFiles>(*realFiles, real_ ? std::string("\x01") : programFolder);
-        shell = std::make_unique<UserShell>(*realShell, (scratch.path() / "local").string());
+        shell = std::make_unique<UserShell>(*realShell, (scratch.FsPath() / "local").string());
         platform.registry = &reg->Api();
         platform.files = files.get();
         platform.shell = shell.get();
@@ -117,8 +117,8 @@ protected:
         SeedMachineSettings();
     }
 
-    std::string Traces(const char* name) const { return (scratch.path() / "traces" / name).string(); }
-    std::string UserFolder() const { return JoinPath((scratch.path() / "local").string(), "Sweepkit Lumo"); }
+    std::string Traces(const char* name) const { return (scratch.FsPath() / "traces" / name).string(); }
+    std::string UserFolder() const { return JoinPath((scratch.FsPath() / "local").string(), "Sweepkit Lumo"); }
 
     // Every built-in item off, and a Plugins record whose one item is the scratch traces.
     testing::Lines ConfigLines() const {
@@ -126,7 +126,7 @@ protected:
         using testing::operator+;
         return testing::BuiltInRecords({off6, off6, off4, off4, off4}) +
                testing::Lines{"[Config]", "Software:Scratch", "Type:Plugins", "Selected:1",
-                              "Traces<>1<>0<>Folder><" + (scratch.path() / "traces").string()};
+                              "Traces<>1<>0<>Folder><" + (scratch.FsPath() / "traces").string()};
     }
 
     // What an older version, run as administrator, left for everyone; now refused to this user.
@@ -168,7 +168,7 @@ protected:
     };
 
     bool real_ = false;
-    TempFolder scratch;
+    ScratchFolder scratch;
     std::string programFolder;
     std::string shippedBytes;
     std::unique_ptr<FileSystem> realFiles;
@@ -267,8 +267,8 @@ INSTANTIATE_TEST_SUITE_P(Places, StandardUser, ::testing::Values(false),
 // values are read, and the first save makes them the user's without touching the machine's key;
 // the configuration and logs stay beside the program.
 TEST(OlderInstall, FirstStartReadsTheMachineValuesAndTheFirstSaveWritesTheUsersKey) {
-    TempFolder dir;
-    testing::WriteBytes(dir.File("PrivacyConfig.dat"), testing::Enciphered(testing::BuiltInRecords()));
+    ScratchFolder dir;
+    testing::WriteBytes(dir.Path("PrivacyConfig.dat"), testing::Enciphered(testing::BuiltInRecords()));
     MemoryRegistry registry;
     RegHandle software = 0;  // there on every machine
     registry.CreateKey(RootHandle(rkCurrentUser), "Software", keyAllAccess, software);
@@ -277,17 +277,17 @@ TEST(OlderInstall, FirstStartReadsTheMachineValuesAndTheFirstSaveWritesTheUsersK
                                  "Software\\Tallowin\\Sweepkit Lumo");
     PortableFileSystem files;
     PortableShell realShell;
-    UserShell shell(realShell, dir.File("local"));
+    UserShell shell(realShell, dir.Path("local"));
     PortableClock clock(DateTime::FromParts(2024, 5, 17, 10, 0, 0));
     Application app(Platform{.registry = &registry, .files = &files, .shell = &shell, .clock = &clock}, clock.Now());
-    app.ProgramFolder = dir.path().string();
+    app.ProgramFolder = dir.FsPath().string();
     HeadlessHost host;
-    SettingsStore store(registry, dir.File("SweepkitLumo.exe"));
+    SettingsStore store(registry, dir.Path("SweepkitLumo.exe"));
     Program program(app, host, store);
     ASSERT_TRUE(program.Main());
     EXPECT_EQ(app.settings.ScheduleType, "daily");
-    EXPECT_EQ(app.LogsFolder(), dir.File("logs"));
-    EXPECT_EQ(app.ConfigFilePath, dir.File("PrivacyConfig.dat"));
+    EXPECT_EQ(app.LogsFolder(), dir.Path("logs"));
+    EXPECT_EQ(app.ConfigFilePath, dir.Path("PrivacyConfig.dat"));
 
     std::unique_ptr<RunOptionsWindow> options;
     ShowRunOptions(options, *program.Window(), app, store, ShowMode::Modeless);
@@ -301,7 +301,7 @@ TEST(OlderInstall, FirstStartReadsTheMachineValuesAndTheFirstSaveWritesTheUsersK
         RegKey(registry).GetRegValue("Schedule Clock", rkLocalMachine, "Software\\Tallowin\\Sweepkit Lumo")->ValueType,
         rvtNone)
         << "nothing written to the machine's key";
-    EXPECT_FALSE(fs::exists(dir.path() / "local")) << "no folder of the user's is made";
+    EXPECT_FALSE(fs::exists(dir.FsPath() / "local")) << "no folder of the user's is made";
 }
 
 }  // namespace

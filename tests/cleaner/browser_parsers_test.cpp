@@ -20,7 +20,7 @@
 #include "cleaner/privacy_item.h"
 #include "cleaner/sqlite_database.h"
 #include "engine_test_support.h"
-#include "platform/scratch_folder.h"
+#include "support/scratch_folder.h"
 #ifdef _WIN32
 #include "platform/win32/win32_file_system.h"
 #else

@@ -10,7 +10,7 @@
 #include "engine_test_support.h"
 #include "platform/portable/portable_file_system.h"
 #include "platform/portable/portable_system_info.h"
-#include "platform/scratch_folder.h"
+#include "support/scratch_folder.h"
 #include "support/registry_fixture.h"
 #include "registry/user_identity.h"
 #ifdef _WIN32

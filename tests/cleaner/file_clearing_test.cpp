@@ -7,7 +7,7 @@
 #include "cleaner/file_clearing.h"
 #include "engine_test_support.h"
 #include "platform/portable/portable_file_system.h"
-#include "platform/scratch_folder.h"
+#include "support/scratch_folder.h"
 #ifdef _WIN32
 #include "platform/win32/win32_file_system.h"
 #endif

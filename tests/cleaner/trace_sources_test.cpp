@@ -4,7 +4,7 @@
 #include "cleaner/privacy_value.h"
 #include "engine_test_support.h"
 #include "platform/portable/portable_file_system.h"
-#include "platform/scratch_folder.h"
+#include "support/scratch_folder.h"
 
 namespace lumo {
 namespace {

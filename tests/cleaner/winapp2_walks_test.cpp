@@ -8,7 +8,7 @@
 #include "cleaner/winapp2_walks.h"
 #include "engine_test_support.h"
 #include "platform/portable/portable_file_system.h"
-#include "platform/scratch_folder.h"
+#include "support/scratch_folder.h"
 #include "registry/reg_key.h"
 #include "support/registry_fixture.h"
 #ifdef _WIN32

@@ -9,7 +9,7 @@
 #include "platform/portable/memory_registry.h"
 #include "registry/reg_key.h"
 #include "config_description.h"
-#include "temp_folder.h"
+#include "support/enciphered_lines.h"
 
 namespace lumo {
 namespace {
@@ -17,7 +17,7 @@ namespace {
 using testing::Enciphered;
 using testing::PlainLines;
 using testing::ReadBytes;
-using testing::TempFolder;
+using testing::ScratchFolder;
 using testing::WriteBytes;
 using Lines = std::vector<std::string>;
 
@@ -42,8 +42,8 @@ const Lines kTwoRecords = {
 };
 
 TEST(LoadConfig, ReadsRecordsFieldsAndItemsAndKeepsTheirLines) {
-    TempFolder dir;
-    std::string file = dir.File("PrivacyConfig.dat");
+    ScratchFolder dir;
+    std::string file = dir.Path("PrivacyConfig.dat");
     WriteBytes(file, Enciphered(kTwoRecords));
     SpecialFolders folders;
     folders.WindowsDir = "C:\\WINDOWS";
@@ -86,8 +86,8 @@ TEST(LoadConfig, ReadsRecordsFieldsAndItemsAndKeepsTheirLines) {
 }
 
 TEST(LoadConfig, AcceptsEveryLineBreakAndBlanksAroundTheDigits) {
-    TempFolder dir;
-    std::string file = dir.File("c.dat");
+    ScratchFolder dir;
+    std::string file = dir.Path("c.dat");
     std::string bytes = "  " + Crypt::EnCrypt("[Config]") + " \n" + Crypt::EnCrypt("Software:S") + "\r" +
                         Crypt::EnCrypt("A<>1<>0<>File><C:\\x");
     WriteBytes(file, bytes);
@@ -99,10 +99,10 @@ TEST(LoadConfig, AcceptsEveryLineBreakAndBlanksAroundTheDigits) {
 }
 
 TEST(LoadConfig, WithoutAFileNameReadsPrivacyConfigDatInTheCurrentFolder) {
-    TempFolder dir;
-    WriteBytes(dir.File("PrivacyConfig.dat"), Enciphered({"[Config]", "Software:Here"}));
+    ScratchFolder dir;
+    WriteBytes(dir.Path("PrivacyConfig.dat"), Enciphered({"[Config]", "Software:Here"}));
     std::filesystem::path old = std::filesystem::current_path();
-    std::filesystem::current_path(dir.path());
+    std::filesystem::current_path(dir.FsPath());
     PrivacyConfigs set;
     EXPECT_NO_THROW(set.LoadConfig());
     std::filesystem::current_path(old);
@@ -122,8 +122,8 @@ struct BadFile {
 class LoadConfigFailure : public ::testing::TestWithParam<BadFile> {};
 
 TEST_P(LoadConfigFailure, NamesTheNumberTheFileAndTheLine) {
-    TempFolder dir;
-    std::string file = dir.File("broken.dat");
+    ScratchFolder dir;
+    std::string file = dir.Path("broken.dat");
     WriteBytes(file, GetParam().bytes);
     PrivacyConfigs set;
     try {
@@ -154,10 +154,10 @@ INSTANTIATE_TEST_SUITE_P(
     });
 
 TEST(LoadConfig, MissingFileFailsWithFileNotFoundAndKeepsTheSet) {
-    TempFolder dir;
+    ScratchFolder dir;
     PrivacyConfigs set;
     set.Add(std::make_unique<PrivacyConfig>()).Software = "kept";
-    std::string file = dir.File("none.dat");
+    std::string file = dir.Path("none.dat");
     try {
         set.LoadConfig(file);
         FAIL() << "loaded";
@@ -170,8 +170,8 @@ TEST(LoadConfig, MissingFileFailsWithFileNotFoundAndKeepsTheSet) {
 }
 
 TEST(ConfigFile, LoadingAndSavingUnchangedWritesTheSameBytes) {
-    TempFolder dir;
-    std::string file = dir.File("PrivacyConfig.dat");
+    ScratchFolder dir;
+    std::string file = dir.Path("PrivacyConfig.dat");
     // Well-formed lines only: a third part without the hold flag would be dropped.
     Lines lines = kTwoRecords;
     lines.back() = "Odd<>1<>0<>Weird<>extra field><a<>b";
@@ -195,8 +195,8 @@ struct Rewrite {
 class SaveConfigRewrite : public ::testing::TestWithParam<Rewrite> {};
 
 TEST_P(SaveConfigRewrite, WritesTheExpectedLines) {
-    TempFolder dir;
-    std::string file = dir.File("PrivacyConfig.dat");
+    ScratchFolder dir;
+    std::string file = dir.Path("PrivacyConfig.dat");
     WriteBytes(file, Enciphered(GetParam().before));
     SpecialFolders folders;
     folders.WindowsDir = "C:\\WINDOWS";
@@ -271,8 +271,8 @@ INSTANTIATE_TEST_SUITE_P(
     [](const ::testing::TestParamInfo<Rewrite>& info) { return std::string(info.param.what); });
 
 TEST(LoadConfig, RegistryPlaceholderOfAMissingKeyMakesTheItemIrregular) {
-    TempFolder dir;
-    std::string file = dir.File("PrivacyConfig.dat");
+    ScratchFolder dir;
+    std::string file = dir.Path("PrivacyConfig.dat");
     WriteBytes(file,
                Enciphered({"[Config]", "Software:S", "Missing<>1<>0<>Folder><%HKEY_CURRENT_USER<>Software\\Nope<>V%\\x",
                            "Present<>1<>0<>Folder><%HKEY_CURRENT_USER<>Software\\Shell<>Cache%\\x",
@@ -293,8 +293,8 @@ TEST(LoadConfig, RegistryPlaceholderOfAMissingKeyMakesTheItemIrregular) {
 }
 
 TEST(LoadConfig, ReadsEachRegistryValueOnce) {
-    TempFolder dir;
-    std::string file = dir.File("PrivacyConfig.dat");
+    ScratchFolder dir;
+    std::string file = dir.Path("PrivacyConfig.dat");
     Lines lines = {"[Config]", "Software:S"};
     for (int i = 0; i < 20; ++i)
         lines.push_back("I" + std::to_string(i) + "<>1<>0<>Folder><%HKEY_CURRENT_USER<>Software\\Shell<>Cache%\\" +
@@ -319,8 +319,8 @@ struct BadSave {
 class SaveConfigFailure : public ::testing::TestWithParam<BadSave> {};
 
 TEST_P(SaveConfigFailure, LeavesTheFileIntact) {
-    TempFolder dir;
-    std::string file = dir.File("PrivacyConfig.dat");
+    ScratchFolder dir;
+    std::string file = dir.Path("PrivacyConfig.dat");
     std::string original = Enciphered({"[Config]", "Software:S", "A<>1<>0<>File><x"});
     WriteBytes(file, original);
     PrivacyConfigs set;
@@ -350,8 +350,8 @@ INSTANTIATE_TEST_SUITE_P(
     [](const ::testing::TestParamInfo<BadSave>& info) { return std::string(info.param.what); });
 
 TEST(SaveConfig, ReplacesAReadOnlyFileAndAStaleTemporaryFile) {
-    TempFolder dir;
-    std::string file = dir.File("PrivacyConfig.dat");
+    ScratchFolder dir;
+    std::string file = dir.Path("PrivacyConfig.dat");
     WriteBytes(file, Enciphered({"[Config]", "Software:S", "Selected:0"}));
     WriteBytes(file + ".tmp", "stale");
     PrivacyConfigs set;
@@ -364,8 +364,8 @@ TEST(SaveConfig, ReplacesAReadOnlyFileAndAStaleTemporaryFile) {
 }
 
 TEST(SaveConfig, UnwritableFolderFailsWithoutLeavingAnything) {
-    TempFolder dir;
-    std::string file = dir.File("no such folder/PrivacyConfig.dat");
+    ScratchFolder dir;
+    std::string file = dir.Path("no such folder/PrivacyConfig.dat");
     PrivacyConfigs set;
     set.Add(std::make_unique<PrivacyConfig>()).FileLines = {"[Config]"};
     try {
@@ -376,13 +376,13 @@ TEST(SaveConfig, UnwritableFolderFailsWithoutLeavingAnything) {
         EXPECT_NE(e.Description.find(file), std::string::npos);
         EXPECT_NE(e.Description.find("(No such file or directory)"), std::string::npos) << "and why: " << e.Description;
     }
-    EXPECT_FALSE(std::filesystem::exists(dir.path() / "no such folder"));
+    EXPECT_FALSE(std::filesystem::exists(dir.FsPath() / "no such folder"));
 }
 
 TEST(SaveConfig, AFailedReplaceRemovesTheTemporaryFile) {
-    TempFolder dir;
+    ScratchFolder dir;
     // A folder in the file's place: the .tmp file is written, the replace is refused.
-    std::string file = dir.File("PrivacyConfig.dat");
+    std::string file = dir.Path("PrivacyConfig.dat");
     std::filesystem::create_directory(file);
     PrivacyConfigs set;
     set.Add(std::make_unique<PrivacyConfig>()).FileLines = {"[Config]"};
@@ -410,9 +410,9 @@ TEST(ConfigFile, EveryFileThatLoadsRoundTrips) {
     SpecialFolders folders;
     folders.WindowsDir = "C:\\WINDOWS";
     for (const Lines& lines : files) {
-        TempFolder dir;
-        std::string file = dir.File("PrivacyConfig.dat"), first = dir.File("first.dat"),
-                    second = dir.File("second.dat");
+        ScratchFolder dir;
+        std::string file = dir.Path("PrivacyConfig.dat"), first = dir.Path("first.dat"),
+                    second = dir.Path("second.dat");
         WriteBytes(file, Enciphered(lines));
         PrivacyConfigs set, again;
         set.LoadConfig(file, {&folders, nullptr});
@@ -428,8 +428,8 @@ TEST(ConfigFile, EveryFileThatLoadsRoundTrips) {
 }
 
 TEST(RefreshPluginsConfig, ReadsPlainLinesAndKeepsNoLines) {
-    TempFolder dir;
-    std::string plain = dir.File("plugins.txt");
+    ScratchFolder dir;
+    std::string plain = dir.Path("plugins.txt");
     WriteBytes(plain,
                "-- plain\r\n[Config]\r\nSoftware:Caf\xE9\r\nType:Plugins\r\nA<>1<>0<>Folder><%windowsdir%\\x\r\n");
     SpecialFolders folders;
@@ -442,7 +442,7 @@ TEST(RefreshPluginsConfig, ReadsPlainLinesAndKeepsNoLines) {
     EXPECT_TRUE(set.item(1).FileLines.empty());
     EXPECT_EQ(Item(set, 1, 1).SeekSettings, (Lines{"C:\\W\\x"}));
 
-    std::string saved = dir.File("saved.dat");
+    std::string saved = dir.Path("saved.dat");
     set.SaveConfig(saved);
     EXPECT_EQ(ReadBytes(saved), "") << "records without lines write nothing";
 }

@@ -6,14 +6,14 @@
 #include <filesystem>
 
 #include "config/data_location.h"
-#include "config/temp_folder.h"
+#include "support/enciphered_lines.h"
 #include "platform/portable/portable_file_system.h"
 #include "support/locked_folder_files.h"
 
 namespace lumo {
 namespace {
 
-using testing::TempFolder;
+using testing::ScratchFolder;
 
 TEST(DataLocation, AFolderCountsAsWritableOnlyWhenAFileCanBeMadeWrittenAndRemoved) {
     struct Case {
@@ -29,8 +29,8 @@ TEST(DataLocation, AFolderCountsAsWritableOnlyWhenAFileCanBeMadeWrittenAndRemove
         {"no removing", false, false, false, true, false},
     };
     for (const Case& c : cases) {
-        TempFolder dir;
-        const std::string folder = dir.path().string();
+        ScratchFolder dir;
+        const std::string folder = dir.FsPath().string();
         PortableFileSystem real;
         testing::LockedFolderFiles files(real, c.lockFolder ? folder : std::string("\x01"));
         files.refuseCreate = c.refuseCreate;
@@ -38,18 +38,18 @@ TEST(DataLocation, AFolderCountsAsWritableOnlyWhenAFileCanBeMadeWrittenAndRemove
         files.refuseRemove = c.refuseRemove;
         EXPECT_EQ(CanWriteInFolder(files, folder), c.writable) << c.name;
         if (!c.refuseRemove) {
-            EXPECT_TRUE(std::filesystem::is_empty(dir.path())) << c.name << ": the probe stayed behind";
+            EXPECT_TRUE(std::filesystem::is_empty(dir.FsPath())) << c.name << ": the probe stayed behind";
         }
     }
     PortableFileSystem files;
-    EXPECT_FALSE(CanWriteInFolder(files, TempFolder().File("missing")));
+    EXPECT_FALSE(CanWriteInFolder(files, ScratchFolder().Path("missing")));
 }
 
 #ifndef _WIN32
 // Root passes permission bits, so only the immutable flag makes a folder read-only for every user.
 TEST(DataLocation, AnImmutableFolderIsNotWritable) {
-    TempFolder dir;
-    const std::string folder = dir.path().string();
+    ScratchFolder dir;
+    const std::string folder = dir.FsPath().string();
     if (std::system(("chattr +i '" + folder + "' 2>/dev/null").c_str()) != 0)
         GTEST_SKIP() << "chattr +i is not available here (it needs root and a file system with the flag)";
     PortableFileSystem files;
@@ -57,7 +57,7 @@ TEST(DataLocation, AnImmutableFolderIsNotWritable) {
     std::system(("chattr -i '" + folder + "'").c_str());
     EXPECT_FALSE(locked);
     EXPECT_TRUE(CanWriteInFolder(files, folder));
-    EXPECT_TRUE(std::filesystem::is_empty(dir.path()));
+    EXPECT_TRUE(std::filesystem::is_empty(dir.FsPath()));
 }
 #endif
 

@@ -13,15 +13,15 @@
 #include "platform/portable/memory_registry.h"
 #include "registry/reg_key.h"
 #include "shipped_config.h"
-#include "temp_folder.h"
+#include "support/enciphered_lines.h"
 
 namespace lumo {
 namespace {
 
 using testing::ReadBytes;
+using testing::ScratchFolder;
 using testing::ShippedConfigPath;
 using testing::ShippedPlainPath;
-using testing::TempFolder;
 using Lines = std::vector<std::string>;
 
 constexpr const char* kShellFolders = "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders";
@@ -145,8 +145,8 @@ TEST_F(ShippedConfig, FolderAndFilePathsStartWithAPlaceholder) {
 }
 
 TEST_F(ShippedConfig, SavingItUnchangedWritesTheSameFile) {
-    TempFolder dir;
-    std::string copy = dir.File("PrivacyConfig.dat");
+    ScratchFolder dir;
+    std::string copy = dir.Path("PrivacyConfig.dat");
     set.SaveConfig(copy);
     EXPECT_EQ(ReadBytes(copy), ReadBytes(ShippedConfigPath()));
 }

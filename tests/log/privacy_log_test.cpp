@@ -5,7 +5,7 @@
 #include "platform/ansi.h"
 #include "platform/portable/portable_clock.h"
 #include "platform/portable/portable_file_system.h"
-#include "platform/scratch_folder.h"
+#include "support/scratch_folder.h"
 
 namespace lumo {
 namespace {

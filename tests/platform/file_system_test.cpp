@@ -9,7 +9,7 @@
 
 #include "platform/file_system.h"
 #include "platform/portable/portable_file_system.h"
-#include "platform/scratch_folder.h"
+#include "support/scratch_folder.h"
 #ifdef _WIN32
 #include "platform/win32/win32_file_system.h"
 #endif

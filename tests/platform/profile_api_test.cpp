@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "platform/portable/portable_profile_api.h"
-#include "platform/scratch_folder.h"
+#include "support/scratch_folder.h"
 #ifdef _WIN32
 #include "platform/win32/win32_profile_api.h"
 #endif

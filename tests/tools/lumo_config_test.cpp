@@ -5,14 +5,14 @@
 #include <vector>
 
 #include "config/shipped_config.h"
-#include "config/temp_folder.h"
+#include "support/enciphered_lines.h"
 #include "lumo_config_tool.h"
 
 namespace lumo {
 namespace {
 
 using testing::ReadBytes;
-using testing::TempFolder;
+using testing::ScratchFolder;
 using testing::WriteBytes;
 using Args = std::vector<std::string>;
 
@@ -39,8 +39,8 @@ std::string AllBytesButLineBreaks() {
 class LumoConfigRoundTrip : public ::testing::TestWithParam<std::string> {};
 
 TEST_P(LumoConfigRoundTrip, DecryptOfEncryptGivesThePlainFileBack) {
-    TempFolder dir;
-    std::string plain = dir.File("plain.txt"), dat = dir.File("c.dat"), back = dir.File("back.txt");
+    ScratchFolder dir;
+    std::string plain = dir.Path("plain.txt"), dat = dir.Path("c.dat"), back = dir.Path("back.txt");
     WriteBytes(plain, GetParam());
     ASSERT_EQ(Tool({"encrypt", plain, dat}).status, exitOk);
     std::string enciphered = ReadBytes(dat);
@@ -57,8 +57,8 @@ INSTANTIATE_TEST_SUITE_P(Files, LumoConfigRoundTrip,
                                            AllBytesButLineBreaks() + "\r\n" + std::string(70, '\xFF')));
 
 TEST(LumoConfig, DecryptWithoutOutputWritesToStandardOutput) {
-    TempFolder dir;
-    std::string dat = dir.File("c.dat");
+    ScratchFolder dir;
+    std::string dat = dir.Path("c.dat");
     WriteBytes(dat, Crypt::EnCrypt("[Config]") + "\r\n  " + Crypt::EnCrypt("Software:S") + "  \r\n");
     ToolRun run = Tool({"decrypt", dat});
     EXPECT_EQ(run.status, exitOk);
@@ -77,8 +77,8 @@ TEST(LumoConfig, BadUsageExitsWithTwo) {
 }
 
 TEST(LumoConfig, BadFilesExitWithOneAndSayWhere) {
-    TempFolder dir;
-    std::string dat = dir.File("bad.dat");
+    ScratchFolder dir;
+    std::string dat = dir.Path("bad.dat");
     WriteBytes(dat, Crypt::EnCrypt("[Config]") + "\r\n" + Crypt::EnCrypt("Software:S") + "\r\nXY\r\n");
     struct Case {
         Args args;
@@ -86,8 +86,8 @@ TEST(LumoConfig, BadFilesExitWithOneAndSayWhere) {
     };
     for (const Case& c : std::vector<Case>{{{"decrypt", dat}, "line 3"},
                                            {{"check", dat}, "line 3"},
-                                           {{"check", dir.File("missing.dat")}, "error 53"},
-                                           {{"encrypt", dir.File("missing.txt")}, "not found"}}) {
+                                           {{"check", dir.Path("missing.dat")}, "error 53"},
+                                           {{"encrypt", dir.Path("missing.txt")}, "not found"}}) {
         ToolRun run = Tool(c.args);
         EXPECT_EQ(run.status, exitBadFile) << c.args[0];
         EXPECT_NE(run.err.find(c.says), std::string::npos) << run.err;
@@ -95,8 +95,8 @@ TEST(LumoConfig, BadFilesExitWithOneAndSayWhere) {
 }
 
 TEST(LumoConfig, CheckListsRecordsAndItems) {
-    TempFolder dir;
-    std::string plain = dir.File("c.txt"), dat = dir.File("c.dat");
+    ScratchFolder dir;
+    std::string plain = dir.Path("c.txt"), dat = dir.Path("c.dat");
     WriteBytes(plain,
                "-- test\r\n[Config]\r\nSoftware:Win\r\nType:Root\r\nSelected:1\r\n"
                "Run<>1<>0<>RegValue><HKEY_CURRENT_USER<>Software\\Run\r\n"
@@ -116,8 +116,8 @@ TEST(LumoConfig, CheckListsRecordsAndItems) {
 // The report names each item's type with the word the file used, for every word the loader knows:
 // the tool and the loader read one list.
 TEST(LumoConfig, CheckNamesEveryItemTypeByItsWordInTheFile) {
-    TempFolder dir;
-    std::string plain = dir.File("c.txt"), dat = dir.File("c.dat");
+    ScratchFolder dir;
+    std::string plain = dir.Path("c.txt"), dat = dir.Path("c.dat");
     std::string file = "[Config]\r\nSoftware:All\r\nType:Root\r\nSelected:1\r\n";
     std::string items;
     int n = 0;

@@ -14,7 +14,7 @@
 #include "cleaner/run_text.h"
 #include "config/crypt.h"
 #include "config/shipped_config.h"
-#include "config/temp_folder.h"
+#include "support/enciphered_lines.h"
 #include "log/privacy_log.h"
 #include "platform/console.h"
 #include "platform/portable/portable_clock.h"
@@ -38,7 +38,7 @@ namespace {
 
 namespace fs = std::filesystem;
 using testing::ReadBytes;
-using testing::TempFolder;
+using testing::ScratchFolder;
 using testing::WriteBytes;
 using Args = std::vector<std::string>;
 
@@ -78,12 +78,12 @@ protected:
         platform.clock = &clock;
     }
 
-    fs::path tree() const { return scratch.path() / "tree"; }
+    fs::path tree() const { return scratch.FsPath() / "tree"; }
 
     // winapp2.ini beside the program: an entry present by its registry key that cleans the tree's
     // folder a, one absent, one refused, and a line outside any entry.
     void WriteWinapp2() {
-        WriteBytes((scratch.path() / "winapp2.ini").string(),
+        WriteBytes((scratch.FsPath() / "winapp2.ini").string(),
                    "Stray=1\n"
                    "[Tree *]\nDetect=HKCU\\" +
                        reg.Path("Run") + "\nFileKey1=" + (tree() / "a").string() +
@@ -93,7 +93,7 @@ protected:
                        "|*.*|RECURSE\n"
                        "[Root *]\nFileKey1=/|*.tmp\n");
     }
-    std::string programPath() const { return (scratch.path() / "lumo.exe").string(); }
+    std::string programPath() const { return (scratch.FsPath() / "lumo.exe").string(); }
 
     // A configuration with two Root records: three traces in the tree's two folders, two
     // registry values, and an item whose folder does not exist.
@@ -109,7 +109,7 @@ protected:
             "[Config]\r\nSoftware:Other Tool\r\nType:Root\r\nDescription:d\r\nSelected:1\r\nVersion:1.0\r\n"
             "Missing Folder<>1<>0<>Folder><" +
             (tree() / "missing").string() + "\r\n";
-        std::string file = (scratch.path() / name).string();
+        std::string file = (scratch.FsPath() / name).string();
         WriteBytes(file, Crypt::EnCryptLines(plain));
         return file;
     }
@@ -125,7 +125,7 @@ protected:
                reg.ValueExists("Run", "first") && reg.ValueExists("Run", "second");
     }
 
-    TempFolder scratch;
+    ScratchFolder scratch;
     testing::TestRegistry reg{kRegistryKind};
     Files files;
     Profiles profiles;
@@ -202,7 +202,7 @@ TEST_F(LumoConsoleTest, BadUsageChangesNothingAndExitsWithTwo) {
         EXPECT_EQ(r.out, "") << shown;
     }
     EXPECT_TRUE(TreeIntact());
-    EXPECT_FALSE(fs::exists(scratch.path() / "logs"));
+    EXPECT_FALSE(fs::exists(scratch.FsPath() / "logs"));
 
     Outcome help = Main({"--help"});
     EXPECT_EQ(help.status, 0);
@@ -211,7 +211,7 @@ TEST_F(LumoConsoleTest, BadUsageChangesNothingAndExitsWithTwo) {
 }
 
 TEST_F(LumoConsoleTest, AConfigurationThatCannotBeReadExitsWithOne) {
-    const std::string broken = (scratch.path() / "broken.dat").string();
+    const std::string broken = (scratch.FsPath() / "broken.dat").string();
     WriteBytes(broken, Crypt::EnCryptLines("[Config]\r\nSoftware:X\r\n") + "ZZ\r\n");
     struct Case {
         Args args;
@@ -219,7 +219,7 @@ TEST_F(LumoConsoleTest, AConfigurationThatCannotBeReadExitsWithOne) {
     };
     const Case cases[] = {
         {{"show"}, "PrivacyConfig.dat"},  // nothing beside the program
-        {{"show", "--config", (scratch.path() / "absent.dat").string()}, "absent.dat"},
+        {{"show", "--config", (scratch.FsPath() / "absent.dat").string()}, "absent.dat"},
         {{"clear", "--yes", "--config", broken}, "broken.dat"},
     };
     for (const Case& c : cases) {
@@ -242,7 +242,7 @@ TEST_F(LumoConsoleTest, WithoutConfigOptionTheFileBesideTheProgramIsUsed) {
 TEST_F(LumoConsoleTest, LogOptionWritesTodaysLogBesideTheProgram) {
     Outcome r = Main({"clear", "--log", "--yes", "--config", WriteConfig()});
     EXPECT_EQ(r.status, 0) << r.err;
-    const fs::path logs = scratch.path() / "logs";
+    const fs::path logs = scratch.FsPath() / "logs";
     ASSERT_TRUE(fs::is_directory(logs));
     std::vector<fs::path> written(fs::directory_iterator(logs), fs::directory_iterator{});
     ASSERT_EQ(written.size(), 1u);
@@ -257,19 +257,19 @@ TEST_F(LumoConsoleTest, LogOptionWritesTodaysLogBesideTheProgram) {
 
 TEST_F(LumoConsoleTest, FileLoggingSettingLogsEveryRun) {
     Application app(platform, clock.Now());
-    app.ProgramFolder = scratch.path().string();
+    app.ProgramFolder = scratch.FsPath().string();
     app.settings.EnableFileLogging = true;
     LumoOptions options;
     options.configFile = WriteConfig();
     std::ostringstream out, err;
     EXPECT_EQ(RunLumo(app, options, out, err), 0);
-    EXPECT_TRUE(fs::is_directory(scratch.path() / "logs"));
+    EXPECT_TRUE(fs::is_directory(scratch.FsPath() / "logs"));
     EXPECT_EQ(app.ActivityLog(), nullptr) << "the log is not left with the application";
 }
 
 TEST_F(LumoConsoleTest, AnInterruptStopsTheRunAtTheNextTraceWithItsTotals) {
     Application app(platform, clock.Now());
-    app.ProgramFolder = scratch.path().string();
+    app.ProgramFolder = scratch.FsPath().string();
     LumoOptions options;
     options.clear = options.confirmed = true;
     options.configFile = WriteConfig();
@@ -300,7 +300,7 @@ TEST_F(LumoConsoleTest, Winapp2SaysOfEachEntryWhetherItIsPresentAndOnlyRunsNamed
               "skipped line 1: a key before the first entry\n"
               "1 lines outside entries skipped, 0 unknown keys ignored\n"
               "3 entries: 1 present, 1 absent, 1 skipped\n");
-    EXPECT_EQ(Main({"winapp2", (scratch.path() / "none.ini").string()}).status, 1);
+    EXPECT_EQ(Main({"winapp2", (scratch.FsPath() / "none.ini").string()}).status, 1);
 
     // Absent here, and run all the same when named; nothing else runs.
     Outcome show = Main({"show", "--only", "gone *"});
@@ -327,7 +327,7 @@ TEST_F(LumoConsoleTest, ListShowsWhatARunSeeksWithTheUsersWinapp2Selection) {
     WriteWinapp2();
     Outcome unselected = Main({"list"});
     EXPECT_EQ(unselected.out.find("Tree *"), std::string::npos) << "nothing is selected until the user selects it";
-    WriteBytes((scratch.path() / std::string(kWinapp2SelectionFileName)).string(), "; chosen\r\ntree *\r\n");
+    WriteBytes((scratch.FsPath() / std::string(kWinapp2SelectionFileName)).string(), "; chosen\r\ntree *\r\n");
     Outcome r = Main({"list"});
     ASSERT_EQ(r.status, 0) << r.err;
     EXPECT_EQ(r.out,
@@ -403,7 +403,7 @@ private:
 };
 
 TEST_F(LumoConsoleTest, ShippedConfigurationShowsAndClears) {
-    const fs::path temp = scratch.path() / "temp";
+    const fs::path temp = scratch.FsPath() / "temp";
     fs::create_directories(temp / "sub");
     WriteBytes((temp / "one.tmp").string(), "12345");
     WriteBytes((temp / "sub" / "two.tmp").string(), "1234567890");
@@ -415,9 +415,9 @@ TEST_F(LumoConsoleTest, ShippedConfigurationShowsAndClears) {
     MemoryRegistry empty;
     platform.registry = &empty;
     for (int32_t csidl : {csidlAppData, csidlLocalAppData, csidlProgramFiles, csidlProfile})
-        shell.specialFolders[csidl] = (scratch.path() / ("folder" + std::to_string(csidl))).string();
-    shell.windows = (scratch.path() / "windows").string();
-    shell.system = (scratch.path() / "system").string();
+        shell.specialFolders[csidl] = (scratch.FsPath() / ("folder" + std::to_string(csidl))).string();
+    shell.windows = (scratch.FsPath() / "windows").string();
+    shell.system = (scratch.FsPath() / "system").string();
     ShippedShell redirected(shell, temp.string());
 #endif
     platform.shell = &redirected;

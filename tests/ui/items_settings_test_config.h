@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "config/privacy_configs.h"
-#include "config/temp_folder.h"
+#include "support/enciphered_lines.h"
 
 namespace lumo::testing {
 
@@ -70,7 +70,7 @@ inline Lines PluginLines(const std::string& name, bool selected) {
 // A configuration file in a temporary folder, and the set loaded from it.
 class ConfigOnDisk {
 public:
-    explicit ConfigOnDisk(const Lines& lines) : path_(folder_.File("PrivacyConfig.dat")) {
+    explicit ConfigOnDisk(const Lines& lines) : path_(folder_.Path("PrivacyConfig.dat")) {
         WriteBytes(path_, Enciphered(lines));
         set.LoadConfig(path_);
     }
@@ -89,7 +89,7 @@ public:
     PrivacyConfigs set;
 
 private:
-    TempFolder folder_;
+    ScratchFolder folder_;
     std::string path_;
 };
 

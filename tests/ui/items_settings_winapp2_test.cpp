@@ -83,8 +83,8 @@ protected:
     std::unique_ptr<ConfigOnDisk> config;
     std::unique_ptr<ItemsSettingsWindow> window;
     PortableFileSystem files;
-    TempFolder folder;
-    std::string choiceFile = folder.File("winapp2 selection.txt");
+    ScratchFolder folder;
+    std::string choiceFile = folder.Path("winapp2 selection.txt");
 };
 
 TEST_F(ItemsSettingsWinapp2, EntriesAreListedByGroupBelowApplicationsApartFromTheConfigurationsOwnApplications) {

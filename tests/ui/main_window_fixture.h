@@ -12,7 +12,7 @@
 #include <string>
 #include <vector>
 
-#include "config/temp_folder.h"
+#include "support/enciphered_lines.h"
 #include "platform/portable/memory_registry.h"
 #include "platform/portable/portable_clock.h"
 #include "platform/portable/portable_file_system.h"
@@ -31,8 +31,8 @@ using Lines = std::vector<std::string>;
 class MainWindowTest : public ::testing::Test {
 protected:
     MainWindowTest() : clock(DateTime::FromParts(2024, 5, 17, 9, 30, 0)) {
-        std::filesystem::create_directories(dir.path() / "prog");
-        std::filesystem::create_directories(dir.path() / "tree");
+        std::filesystem::create_directories(dir.FsPath() / "prog");
+        std::filesystem::create_directories(dir.FsPath() / "tree");
         for (int32_t root : {rkLocalMachine, rkCurrentUser}) {  // every registry has these two
             RegHandle h = 0;
             registry.CreateKey(RootHandle(root), "Software", keyAllAccess, h);
@@ -40,20 +40,22 @@ protected:
         }
     }
 
-    std::string Prog() const { return (dir.path() / "prog").string(); }
+    std::string Prog() const { return (dir.FsPath() / "prog").string(); }
     std::string Tree(const std::string& sub = {}) const {
-        return sub.empty() ? (dir.path() / "tree").string() : (dir.path() / "tree" / sub).string();
+        return sub.empty() ? (dir.FsPath() / "tree").string() : (dir.FsPath() / "tree" / sub).string();
     }
     // Creates a file of `size` bytes (folders on the way too) under the tree.
     void MakeFile(const std::string& relative, size_t size) {
-        std::filesystem::path p = dir.path() / "tree" / relative;
+        std::filesystem::path p = dir.FsPath() / "tree" / relative;
         std::filesystem::create_directories(p.parent_path());
         WriteBytes(p.string(), std::string(size, 'x'));
     }
-    bool TreeHas(const std::string& relative) const { return std::filesystem::exists(dir.path() / "tree" / relative); }
+    bool TreeHas(const std::string& relative) const {
+        return std::filesystem::exists(dir.FsPath() / "tree" / relative);
+    }
 
     void WriteConfig(const Lines& plain) {
-        WriteBytes((dir.path() / "prog" / "PrivacyConfig.dat").string(), Enciphered(plain));
+        WriteBytes((dir.FsPath() / "prog" / "PrivacyConfig.dat").string(), Enciphered(plain));
     }
 
     // The usual configuration: a Windows record with two selected Folder items and one that is
@@ -134,7 +136,7 @@ protected:
     std::chrono::steady_clock::time_point progressNow{};
     Subscription traceClock;
 
-    TempFolder dir;
+    ScratchFolder dir;
     MemoryRegistry registry;
     PortableFileSystem files;
     PortableProfileApi profiles;

@@ -306,7 +306,7 @@ TEST_F(MainWindowRunTest, MenuItemsMirrorTheRunState) {
 
 TEST_F(MainWindowRunTest, NothingFoundShowsZeroAndAnEmptyListSelectsNothing) {
     WriteConfig({"[Config]", "Software:Mine", "Type:Customs", "Selected:1", "Scratch<>1<>0<>Folder><" + Tree("empty")});
-    std::filesystem::create_directories(dir.path() / "tree" / "empty");
+    std::filesystem::create_directories(dir.FsPath() / "tree" / "empty");
     MainWindow& w = Open();
     ASSERT_EQ(w.lvwPItem.ItemCount(), 0);
     w.cmdShow.Click();

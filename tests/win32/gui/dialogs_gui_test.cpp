@@ -58,7 +58,7 @@ protected:
         p.shell = &shell;
         p.clock = &clock;
         app = std::make_unique<Application>(p, clock.Now());
-        app->ProgramFolder = dir.path().string();
+        app->ProgramFolder = dir.FsPath().string();
         WriteConfig(BuiltInRecords() + PluginLines("Tool", true));
         host.OnMessageBox = [this](const MessageBoxRequest& r) -> std::optional<MsgAnswer> {
             boxes.push_back(r.text);
@@ -69,7 +69,7 @@ protected:
         };
     }
     void WriteConfig(const Lines& lines) { lumo::testing::WriteBytes(ConfigPath(), lumo::testing::Enciphered(lines)); }
-    std::string ConfigPath() const { return (dir.path() / "PrivacyConfig.dat").string(); }
+    std::string ConfigPath() const { return (dir.FsPath() / "PrivacyConfig.dat").string(); }
     MainWindow& OpenMain() {
         main = std::make_unique<MainWindow>(host, *app);
         itemsSlot = ConnectItemsSettings(*main);
@@ -83,7 +83,7 @@ protected:
         PumpFor(host, 100);
     }
 
-    lumo::testing::TempFolder dir;
+    lumo::testing::ScratchFolder dir;
     MemoryRegistry registry;
     PortableFileSystem files;
     PortableShell shell;
@@ -236,7 +236,7 @@ void SetRowCheck(HWND list, int row, bool on) {
 
 TEST_F(DialogsGui, Winapp2EntriesAreTickedInTheirGroupsListAndAWarningIsAskedFirst) {
     {
-        std::ofstream ini(dir.path() / "winapp2.ini", std::ios::binary);
+        std::ofstream ini(dir.FsPath() / "winapp2.ini", std::ios::binary);
         ini << "[Risky Entry]\r\nLangSecRef=3025\r\nWarning=Resets your layouts.\r\n"
                "RegKey1=HKCU\\Software\\LumoGuiTest\\Risky\r\n";
         for (int i = 0; i < 1500; ++i)

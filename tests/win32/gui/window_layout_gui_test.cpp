@@ -8,7 +8,7 @@
 #include <filesystem>
 
 #include "config/shipped_config.h"
-#include "config/temp_folder.h"
+#include "support/enciphered_lines.h"
 #include "platform/portable/memory_registry.h"
 #include "platform/portable/portable_clock.h"
 #include "platform/portable/portable_shell.h"
@@ -212,14 +212,14 @@ protected:
             registry.CreateKey(RootHandle(root), "Software", keyAllAccess, h);
             registry.CloseKey(h);
         }
-        std::filesystem::copy_file(lumo::testing::ShippedConfigPath(), dir.path() / "PrivacyConfig.dat");
+        std::filesystem::copy_file(lumo::testing::ShippedConfigPath(), dir.FsPath() / "PrivacyConfig.dat");
         Platform p;
         p.registry = &registry;
         p.files = &files;
         p.shell = &shell;
         p.clock = &clock;
         app = std::make_unique<Application>(p, clock.Now());
-        app->ProgramFolder = dir.path().string();
+        app->ProgramFolder = dir.FsPath().string();
         host.OnHandlerFailed = [this](const std::string& where, const std::string& message) {
             failures.push_back(where + ": " + message);
         };
@@ -234,7 +234,7 @@ protected:
         EXPECT_TRUE(failures.empty()) << failures.front();
     }
 
-    lumo::testing::TempFolder dir;
+    lumo::testing::ScratchFolder dir;
     MemoryRegistry registry;
     Win32FileSystem files;
     PortableShell shell;

@@ -1,5 +1,5 @@
-// A temporary folder per test, removed with everything in it when the test ends, and small
-// helpers to lay out and read back files inside it.
+// A temporary folder per test, removed with everything in it when the test ends (read-only files
+// and folders included, links never followed), and small helpers to lay out and read back files.
 #pragma once
 
 #include <atomic>
@@ -78,5 +78,12 @@ public:
 private:
     std::filesystem::path root_;
 };
+
+inline std::string ReadBytes(const std::string& file) { return ScratchFolder::ReadPath(U8Path(file)); }
+
+inline void WriteBytes(const std::string& file, std::string_view bytes) {
+    std::ofstream out(U8Path(file), std::ios::binary | std::ios::trunc);
+    out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+}
 
 }  // namespace lumo::testing
