@@ -9,6 +9,7 @@
 #include <array>
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -20,47 +21,82 @@ namespace lumo::testing {
 
 enum class RegistryKind { Memory, Real };
 
-// Forwards every call and keeps count of the handles opened and not closed yet; can make the
-// next call of an operation fail with a given code.
+// Forwards every call and keeps count of the calls and of the handles opened and not closed yet;
+// can make the next call of an operation fail with a given code.
 class CountingRegistry : public RegistryApi {
 public:
     using Op = MemoryRegistry::Op;
     explicit CountingRegistry(RegistryApi& inner) : inner_(inner) {}
 
-    int32_t OpenKey(RegHandle key, std::string_view subKey, uint32_t rights, RegHandle& result) override;
-    int32_t QueryInfoKey(RegHandle key, RegKeyInfo& info) override;
-    int32_t EnumKey(RegHandle key, uint32_t index, std::string& name, uint32_t nameChars) override;
+    int32_t OpenKey(RegHandle key, std::string_view subKey, uint32_t rights, RegHandle& result) override {
+        return Opening(Call(Op::OpenKey, [&] { return inner_.OpenKey(key, subKey, rights, result); }));
+    }
+    int32_t CreateKey(RegHandle key, std::string_view subKey, uint32_t rights, RegHandle& result) override {
+        return Opening(Call(Op::CreateKey, [&] { return inner_.CreateKey(key, subKey, rights, result); }));
+    }
+    int32_t CloseKey(RegHandle key) override {
+        int32_t rc = Call(Op::CloseKey, [&] { return inner_.CloseKey(key); });
+        open_ -= rc == regOk && !IsPredefinedRoot(key) ? 1 : 0;
+        return rc;
+    }
+    int32_t QueryInfoKey(RegHandle key, RegKeyInfo& info) override {
+        return Call(Op::QueryInfoKey, [&] { return inner_.QueryInfoKey(key, info); });
+    }
+    int32_t EnumKey(RegHandle key, uint32_t index, std::string& name, uint32_t nameChars) override {
+        return Call(Op::EnumKey, [&] { return inner_.EnumKey(key, index, name, nameChars); });
+    }
     int32_t EnumValue(RegHandle key, uint32_t index, std::string& name, uint32_t nameChars, uint32_t& type,
-                      uint8_t* data, uint32_t& dataSize) override;
-    int32_t QueryValue(RegHandle key, std::string_view valueName, uint32_t& type, uint8_t* data,
-                       uint32_t& dataSize) override;
-    int32_t CreateKey(RegHandle key, std::string_view subKey, uint32_t rights, RegHandle& result) override;
-    int32_t SetValue(RegHandle key, std::string_view valueName, uint32_t type, const uint8_t* data,
-                     uint32_t dataSize) override;
-    int32_t DeleteKey(RegHandle key, std::string_view subKey) override;
-    int32_t DeleteValue(RegHandle key, std::string_view valueName) override;
-    int32_t CloseKey(RegHandle key) override;
-    int32_t GetKeySecurity(RegHandle key, uint32_t securityInformation, uint8_t* descriptor, uint32_t& size) override;
-    int32_t SetKeySecurity(RegHandle key, uint32_t securityInformation,
-                           const std::vector<uint8_t>& descriptor) override;
+                      uint8_t* data, uint32_t& size) override {
+        return Call(Op::EnumValue, [&] { return inner_.EnumValue(key, index, name, nameChars, type, data, size); });
+    }
+    int32_t QueryValue(RegHandle key, std::string_view name, uint32_t& type, uint8_t* data, uint32_t& size) override {
+        return Call(Op::QueryValue, [&] { return inner_.QueryValue(key, name, type, data, size); });
+    }
+    int32_t SetValue(RegHandle key, std::string_view name, uint32_t type, const uint8_t* data, uint32_t size) override {
+        return Call(Op::SetValue, [&] { return inner_.SetValue(key, name, type, data, size); });
+    }
+    int32_t DeleteKey(RegHandle key, std::string_view subKey) override {
+        int32_t rc = Call(Op::DeleteKey, [&] { return inner_.DeleteKey(key, subKey); });
+        if (rc == regOk)
+            deleted_.emplace_back(subKey);
+        return rc;
+    }
+    int32_t DeleteValue(RegHandle key, std::string_view name) override {
+        return Call(Op::DeleteValue, [&] { return inner_.DeleteValue(key, name); });
+    }
+    int32_t GetKeySecurity(RegHandle key, uint32_t what, uint8_t* descriptor, uint32_t& size) override {
+        return Call(Op::GetKeySecurity, [&] { return inner_.GetKeySecurity(key, what, descriptor, size); });
+    }
+    int32_t SetKeySecurity(RegHandle key, uint32_t what, const std::vector<uint8_t>& descriptor) override {
+        return Call(Op::SetKeySecurity, [&] { return inner_.SetKeySecurity(key, what, descriptor); });
+    }
 
     int32_t OpenHandles() const { return open_; }
     uint64_t Calls(Op op) const { return calls_[static_cast<int>(op)]; }
     void ResetCalls() { calls_.fill(0); }
-    void FailNext(Op op, int32_t code);
-    void ClearFailures() { failurePending_.fill(false); }
+    void FailNext(Op op, int32_t code) { failure_[static_cast<int>(op)] = code; }
+    void ClearFailures() { failure_.fill(std::nullopt); }
     // The paths of the keys deleted through this wrapper, in order (as passed to DeleteKey).
     const std::vector<std::string>& DeletedKeys() const { return deleted_; }
 
 private:
-    bool Injected(Op op, int32_t& code);
+    // Counts the call, then answers a failure set for it or forwards it.
+    template <class Forward>
+    int32_t Call(Op op, Forward forward) {
+        ++calls_[static_cast<int>(op)];
+        auto failure = std::exchange(failure_[static_cast<int>(op)], std::nullopt);
+        return failure ? *failure : forward();
+    }
+    int32_t Opening(int32_t rc) {
+        open_ += rc == regOk ? 1 : 0;
+        return rc;
+    }
 
     RegistryApi& inner_;
     int32_t open_ = 0;
     std::vector<std::string> deleted_;
     std::array<uint64_t, MemoryRegistry::kOpCount> calls_{};
-    std::array<bool, MemoryRegistry::kOpCount> failurePending_{};
-    std::array<int32_t, MemoryRegistry::kOpCount> pendingFailure_{};
+    std::array<std::optional<int32_t>, MemoryRegistry::kOpCount> failure_{};
 };
 
 class TestRegistry {
@@ -112,6 +148,10 @@ public:
     int32_t OpenHandles() const;
 
 private:
+    // Opens the key at `path` (below the root) on the raw registry and gives the handle to `use`;
+    // false when it does not open.
+    template <class Use>
+    bool WithKey(const std::string& path, uint32_t rights, Use use);
     void RemoveTree(const std::string& path);
     std::vector<std::string> SubKeyNamesOf(const std::string& path);
 
@@ -145,9 +185,9 @@ struct RegistryKindNames {
     }
 };
 
-// Base of the typed suites: a test registry of the suite's kind.
-// Every test ends with no handle left open.
-template <class Kind>
+// Base of the registry suites: a test registry of the suite's kind (the in-memory one unless a
+// typed suite names another). Every test ends with no handle left open.
+template <class Kind = MemoryRegistryKind>
 class RegistryTest : public ::testing::Test {
 protected:
     void TearDown() override { EXPECT_EQ(reg.OpenHandles(), 0) << "handles left open"; }
