@@ -301,77 +301,51 @@ TEST(SettingsApply, ScheduleTypeComesFromTheIntervalThenTheDailyMark) {
     }
 }
 
-TEST(SettingsReadRules, StoredTextsReadAsDefined) {
-    // Each case stores one text and loads it into settings whose earlier value is `before`.
-    struct ReadCase {
-        const char* name;
-        const char* stored;
-        std::function<void(AppSettings&)> before;
-        const char* expected;
-    };
-    auto none = [](AppSettings&) {};
-    auto interval30 = [](AppSettings& s) { s.ScheduleInterval = 30; };
-    auto clock5 = [](AppSettings& s) { s.ScheduleClock = 5; };
-    auto rows77 = [](AppSettings& s) { s.DisplayMaxRows = 77; };
-    auto runOn = [](AppSettings& s) { s.RunOnStartupWindows = true; };
-    const std::vector<ReadCase> cases = {
-        {"Schedule Type", "Daily", none, "daily"},
-        {"Schedule Type", "INTERVAL", none, "interval"},
-        {"Schedule Type", "weekly", none, "none"},
-        {"Schedule Type", "", none, "none"},
-        {"Schedule Interval", "500", none, "480"},
-        {"Schedule Interval", "-5", interval30, "30"},
-        {"Schedule Interval", "+5", interval30, "30"},
-        {"Schedule Interval", " 15", interval30, "30"},
-        {"Schedule Interval", "abc", interval30, "6"},
-        {"Schedule Interval", "", interval30, "6"},
-        {"Schedule Interval", "15 ", none, "15"},
-        {"Schedule Interval", "480", none, "480"},
-        {"Schedule Interval", "0", none, "0"},
-        {"Schedule Interval", "1.5", none, "2"},
-        {"Schedule Interval", "2.5", none, "2"},
-        {"Schedule Interval", "3.5", none, "4"},
-        {"Schedule Interval", "1.2e2", none, "120"},
-        {"Schedule Interval", ".5", none, "0"},
-        {"Schedule Interval", "1e", interval30, "6"},
-        {"Schedule Interval", "32768", interval30, "30"},
-        {"Schedule Clock", "24", none, "12"},
-        {"Schedule Clock", "23", none, "23"},
-        {"Schedule Clock", "0", none, "0"},
-        {"Schedule Clock", "-1", clock5, "5"},
-        {"Security Fill Times", "11", none, "1"},
-        {"Security Fill Times", "10", none, "10"},
-        {"Security Fill Times", "0.5", none, "1"},
-        {"Keep Log Days", "0", none, "1"},
-        {"Keep Log Days", "5", none, "5"},
-        {"Keep Log Days", "6", none, "1"},
-        {"Display Max Rows", "2147483647", none, "2147483647"},
-        {"Display Max Rows", "2147483648", rows77, "77"},
-        {"Display Max Rows", "40000", none, "40000"},
-        {"Run On Startup Windows", "TRUE", none, "true"},
-        {"Run On Startup Windows", "True", none, "true"},
-        {"Run On Startup Windows", "yes", runOn, "false"},
-        {"Run On Startup Windows", "1", runOn, "false"},
-        {"Run On Startup Windows", "true ", runOn, "false"},
-        {"Start Page", "  about:blank ", none, "  about:blank "},
-    };
-    // The same rules for a text the user's key holds and one taken from the machine's.
+using ReadRows = std::vector<std::pair<const char*, const char*>>;
+
+// Stores each row's text as the setting `name`, under the user's key and under the machine's, and
+// loads it into settings whose every number already differs from its default and whose start-up
+// switch is `run`: the setting then reads as the row's second text.
+void ExpectReads(const char* name, const ReadRows& rows, bool run = false) {
     for (int32_t root : {rkCurrentUser, rkLocalMachine})
-        for (const ReadCase& c : cases) {
+        for (const auto& [stored, expected] : rows) {
             MemoryRegistry api;
             RegHandle software = 0;  // there on every machine
             api.CreateKey(RootHandle(rkCurrentUser), "Software", keyAllAccess, software);
             api.CloseKey(software);
-            RegKey(api).SetRegValue(c.name, rvtString, std::string(c.stored), root,
-                                    "Software\\Tallowin\\Sweepkit Lumo");
+            RegKey(api).SetRegValue(name, rvtString, std::string(stored), root, "Software\\Tallowin\\Sweepkit Lumo");
             AppSettings s;
-            c.before(s);
+            s.RunOnStartupWindows = run;
+            s.ScheduleInterval = 30;
+            s.ScheduleClock = 5;
+            s.SecurityFillTimes = 3;
+            s.KeepLogDays = 3;
+            s.DisplayMaxRows = 77;
             SettingsFailures failures = SettingsStore(api, kProgram).LoadSystemSettings(s);
             EXPECT_TRUE(failures.empty()) << DescribeFailures(failures);
-            size_t field = std::find(kNames.begin(), kNames.end(), c.name) - kNames.begin();
-            EXPECT_EQ(Texts(s)[field], c.expected)
-                << c.name << " stored as \"" << c.stored << "\" under " << std::hex << root;
+            size_t field = std::find(kNames.begin(), kNames.end(), std::string(name)) - kNames.begin();
+            EXPECT_EQ(Texts(s)[field], expected)
+                << name << " stored as \"" << stored << "\" under " << std::hex << root;
         }
+}
+
+TEST(SettingsReadRules, StoredTextsReadAsDefined) {
+    const ReadRows type = {{"Daily", "daily"}, {"INTERVAL", "interval"}, {"weekly", "none"}, {"", "none"}};
+    ExpectReads("Schedule Type", type);
+    // Above 480: 480; no number: the default; a sign, a leading blank or more than 16 bits: unchanged;
+    // halves round to the even neighbour.
+    const ReadRows interval = {{"500", "480"},   {"-5", "30"}, {"+5", "30"},  {" 15", "30"},
+                               {"abc", "6"},     {"", "6"},    {"15 ", "15"}, {"480", "480"},
+                               {"0", "0"},       {"1.5", "2"}, {"2.5", "2"},  {"3.5", "4"},
+                               {"1.2e2", "120"}, {".5", "0"},  {"1e", "6"},   {"32768", "30"}};
+    ExpectReads("Schedule Interval", interval);
+    ExpectReads("Schedule Clock", {{"24", "12"}, {"23", "23"}, {"0", "0"}, {"-1", "5"}});
+    ExpectReads("Security Fill Times", {{"11", "1"}, {"10", "10"}, {"0.5", "1"}});
+    ExpectReads("Keep Log Days", {{"0", "1"}, {"5", "5"}, {"6", "1"}});
+    ExpectReads("Display Max Rows", {{"2147483647", "2147483647"}, {"2147483648", "77"}, {"40000", "40000"}});
+    ExpectReads("Run On Startup Windows", {{"TRUE", "true"}, {"True", "true"}});
+    ExpectReads("Run On Startup Windows", {{"yes", "false"}, {"1", "false"}, {"true ", "false"}}, true);
+    ExpectReads("Start Page", {{"  about:blank ", "  about:blank "}});
 }
 
 TEST(SettingsReadRules, ANumberValueOfAnotherTypeReadsAsItsDisplayText) {
