@@ -27,34 +27,27 @@ TEST(KeyHandle, ClosesThroughTheRegistryItCameFrom) {
         int32_t code;
         int32_t leftOpen;
     };
+    using Counting = testing::CountingRegistry;
     const Case cases[] = {
-        {"left to the scope", [](auto&, KeyHandle&) { return 0; }, 1, 0, 0},
-        {"closed by the caller", [](auto&, KeyHandle& k) { return k.Close(); }, 1, 0, 0},
-        {"closed twice",
-         [](auto&, KeyHandle& k) {
-             k.Close();
-             return k.Close();
-         },
-         1, 0, 0},
+        {"left to the scope", [](Counting&, KeyHandle&) { return 0; }, 1, 0, 0},
+        {"closed by the caller", [](Counting&, KeyHandle& k) { return k.Close(); }, 1, 0, 0},
+        {"closed twice", [](Counting&, KeyHandle& k) { return k.Close() + k.Close(); }, 1, 0, 0},
         {"close refused",
-         [](testing::CountingRegistry& r, KeyHandle& k) {
+         [](Counting& r, KeyHandle& k) {
              r.FailNext(Op::CloseKey, 6);
              return k.Close();
          },
          1, 6, 1},
         {"moved to another handle",
-         [](auto&, KeyHandle& k) {
+         [](Counting&, KeyHandle& k) {
              KeyHandle other = std::move(k);
              return k.Close();
          },
          1, 0, 0},
         {"opened again in place",
-         [](testing::CountingRegistry& r, KeyHandle& k) {
-             return r.OpenKey(kCurrentUser, "Software\\b", keyRead, k.Out());
-         },
-         2, 0, 0},
+         [](Counting& r, KeyHandle& k) { return r.OpenKey(kCurrentUser, "Software\\b", keyRead, k.Out()); }, 2, 0, 0},
         {"set to a predefined root",
-         [](auto&, KeyHandle& k) {
+         [](Counting&, KeyHandle& k) {
              k.Out() = kCurrentUser;
              return k.Close();
          },
