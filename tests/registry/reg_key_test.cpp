@@ -4,8 +4,8 @@
 #include <gtest/gtest.h>
 
 #include <functional>
-#include <tuple>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "registry/reg_key.h"

@@ -5,9 +5,8 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <functional>
-#include <tuple>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "registry/reg_key.h"

@@ -73,7 +73,6 @@ public:
 
     int32_t OpenHandles() const { return open_; }
     uint64_t Calls(Op op) const { return calls_[static_cast<int>(op)]; }
-    void ResetCalls() { calls_.fill(0); }
     void FailNext(Op op, int32_t code) { failure_[static_cast<int>(op)] = code; }
     void ClearFailures() { failure_.fill(std::nullopt); }
     // The paths of the keys deleted through this wrapper, in order (as passed to DeleteKey).
