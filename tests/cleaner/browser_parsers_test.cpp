@@ -480,7 +480,7 @@ TEST(BrowserProfiles, FirefoxProfilesAreWhatProfilesIniLists) {
 
 TEST(JsonReader, ReadsBrowserFilesAndRefusesWhatIsNotJson) {
     std::optional<JsonValue> v = ParseJson(
-        "\xEF\xBB\xBF { \"a\" : [19, -2.5e3, true, null, \"x\\\"\\u00e9\\ud83d\\ude00\\n\", \"\\ud800\\udbff\"],"
+        "\xEF\xBB\xBF {\t\"a\" :\r\n[19, -2.5e3, true, null, \"x\\\"\\u00e9\\ud83d\\ude00\\n\", \"\\ud800\\udbff\"],"
         " \"b\": {} } ");
     ASSERT_TRUE(v);
     const JsonValue* a = v->Member("a");

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <tuple>
 
 #include "cleaner/customize_parsers.h"
 #include "cleaner/privacy_item.h"
@@ -320,11 +321,10 @@ TEST_F(Parsers, AutoCompleteStoresThroughTheParser) {
     ctx.registry = &reg.Api();
     parser.autoCompleteLocations.storageRoot = reg.Path("PSSP");
     parser.autoCompleteLocations.passwordKey = reg.Path("IntelliForms");
-    const std::string container =
-        "PSSP\\S-1-5-21-1-2-3-1000\\Data\\e161255a-37c3-11d2-bcaa-00c04fd929db\\"
-        "e161255a-37c3-11d2-bcaa-00c04fd929db";
-    reg.SetString(container + "\\one", "v", "x");
-    reg.SetString(container + "\\two", "v", "y");
+    const std::string type = "e161255a-37c3-11d2-bcaa-00c04fd929db";
+    const std::string container = "PSSP\\S-1-5-21-1-2-3-1000\\Data\\" + type + "\\" + type;
+    for (const char* store : {"\\one", "\\two"})
+        reg.SetString(container + store, "v", "x");
     reg.SetString("IntelliForms\\SPW", "v", "z");
     reg.DenyRights(container, keyEnumerateSubKeys);
     EXPECT_EQ(Call("parseIEAutoComplete", false)->Count(), 2);
@@ -339,20 +339,15 @@ TEST_F(Parsers, CustomizeItemsTakeTheParsersCollectionAndSurviveItsFailure) {
     dir.Write("P/a/x/cookies.txt", "c");
     dir.Write("P/b/y/history.dat", "h");
     files.sizeUnreadable.insert(dir.Path("P/b/y/history.dat"));
-    struct Case {
-        const char* name;
-        int32_t count;
-    };
-    for (const Case& c : {Case{"parsemozillacookies", 1}, Case{"ParseMozillaHistoryFile", 0}}) {
-        auto pi = MakeItem(pitCustomize, {c.name, dir.Path("P")});
+    for (auto [name, count] : {std::pair{"parsemozillacookies", 1}, std::pair{"ParseMozillaHistoryFile", 0}}) {
+        SCOPED_TRACE(name);
+        auto pi = MakeItem(pitCustomize, {name, dir.Path("P")});
         int32_t finished = -2, itemEvents = 0;
         Subscription a = pi->AppendValue.Subscribe([&](PrivacyItem&, const PrivacyValuePtr&) { ++itemEvents; });
         Subscription f = pi->ParseItemFinish.Subscribe([&](PrivacyItem&, int32_t n) { finished = n; });
         auto values = pi->GetPrivacyValue(ctx, true, false);
-        ASSERT_NE(values, nullptr) << c.name;
-        EXPECT_EQ(values->Count(), c.count) << c.name;
-        EXPECT_EQ(itemEvents, c.count) << c.name;
-        EXPECT_EQ(finished, c.count) << c.name;
+        ASSERT_NE(values, nullptr);
+        EXPECT_EQ(std::make_tuple(values->Count(), itemEvents, finished), std::make_tuple(count, count, count));
     }
 }
 
