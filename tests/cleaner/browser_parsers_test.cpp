@@ -7,6 +7,7 @@
 #include <cstdio>
 #include <filesystem>
 #include <functional>
+#include <memory>
 #include <set>
 #include <tuple>
 #ifdef _WIN32
@@ -248,34 +249,31 @@ class HeldDatabase : public BrowserParsers, public ::testing::WithParamInterface
 TEST_P(HeldDatabase, IsReportedButNotChanged) {
     const Held& h = GetParam();
     std::string before = Bytes(h.database);
-    int32_t shownWhileHeld = 0;
-    {
-        SqliteDatabase holder(dir.Path(h.database), 0);
-        if (h.exclusive) {
-            holder.Exec("PRAGMA locking_mode = EXCLUSIVE");
-            holder.Exec("BEGIN EXCLUSIVE");
-        } else {
-            holder.BeginWrite();
-        }
-        PrivacyValues& shown = Call(h.operation, false);
-        PrivacyValues& cleared = Call(h.operation, true);
-        shownWhileHeld = shown.Count();
-        // Shut out, the database is one trace; readable, its row groups are listed as a Show lists them.
-        if (h.exclusive) {
-            ASSERT_EQ(cleared.Count(), 1);
-            EXPECT_EQ(cleared.item(1)->Path, dir.Path(h.database));
-        } else {
-            EXPECT_TRUE(HasName(cleared, h.operation.find("Cookies") != std::string::npos ? "127.0.0.1" : "/page3"));
-        }
-        EXPECT_EQ(shown.Count(), cleared.Count());
-        EXPECT_TRUE(AllAre(cleared, vsUnknown));
-        EXPECT_TRUE(Says(cleared, "Lumo Browser is running"));
-        EXPECT_TRUE(Says(cleared, "close Lumo Browser"));
-        holder.Rollback();
+    auto holder = std::make_unique<SqliteDatabase>(dir.Path(h.database), 0);
+    if (h.exclusive) {
+        holder->Exec("PRAGMA locking_mode = EXCLUSIVE");
+        holder->Exec("BEGIN EXCLUSIVE");
+    } else {
+        holder->BeginWrite();
     }
+    PrivacyValues& shown = Call(h.operation, false);
+    PrivacyValues& cleared = Call(h.operation, true);
+    // Shut out, the database is one trace; readable, its row groups are listed as a Show lists them.
+    if (h.exclusive) {
+        ASSERT_EQ(cleared.Count(), 1);
+        EXPECT_EQ(cleared.item(1)->Path, dir.Path(h.database));
+    } else {
+        EXPECT_TRUE(HasName(cleared, h.operation.find("Cookies") != std::string::npos ? "127.0.0.1" : "/page3"));
+    }
+    EXPECT_EQ(shown.Count(), cleared.Count());
+    EXPECT_TRUE(AllAre(cleared, vsUnknown));
+    EXPECT_TRUE(Says(cleared, "Lumo Browser is running"));
+    EXPECT_TRUE(Says(cleared, "close Lumo Browser"));
+    holder->Rollback();
+    holder.reset();
     EXPECT_EQ(Bytes(h.database), before);
     // Nothing else of the profile was removed either: a Show afterwards finds all of it again.
-    EXPECT_GE(Call(h.operation, false).Count(), shownWhileHeld);
+    EXPECT_GE(Call(h.operation, false).Count(), shown.Count());
 }
 
 INSTANTIATE_TEST_SUITE_P(
