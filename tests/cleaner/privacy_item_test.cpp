@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <set>
+#include <tuple>
 
 #include "cleaner/privacy_item.h"
 
@@ -29,26 +30,12 @@ TEST(PrivacyItem, SeekSettingsStringIsCutAtTheSeparatorAndAppended) {
     EXPECT_EQ(twice.SeekSettings, (std::vector<std::string>{"one", "one"}));
     twice.SetHoldSettingsByString("C:\\keep.txt<>D:\\k");
     EXPECT_EQ(twice.HoldSettings, (std::vector<std::string>{"C:\\keep.txt", "D:\\k"}));
-    EXPECT_EQ(twice.SeekSetting(2), "one");
-    EXPECT_EQ(twice.SeekSetting(3), "");
-    EXPECT_EQ(twice.SeekSetting(0), "");
+    EXPECT_EQ(std::make_tuple(twice.SeekSetting(2), twice.SeekSetting(3), twice.SeekSetting(0)),
+              std::make_tuple("one", "", ""));
 }
 
-TEST(PrivacyItem, TypeWordsAreExact) {
-    EXPECT_EQ(PrivacyItem::TransPrivacyItemType("RegValue"), 1);
-    EXPECT_EQ(PrivacyItem::TransPrivacyItemType("regvalue"), 0);
-    EXPECT_EQ(PrivacyItem::TransPrivacyItemType("RegKey"), 2);
-    EXPECT_EQ(PrivacyItem::TransPrivacyItemType("RegSubKeyValue"), 3);
-    EXPECT_EQ(PrivacyItem::TransPrivacyItemType("File"), 4);
-    EXPECT_EQ(PrivacyItem::TransPrivacyItemType("Folder"), 5);
-    EXPECT_EQ(PrivacyItem::TransPrivacyItemType("IniFileItem"), 7);
-    EXPECT_EQ(PrivacyItem::TransPrivacyItemType("Customize"), 8);
-    EXPECT_EQ(PrivacyItem::TransPrivacyItemType("Folder "), 0);
-    EXPECT_EQ(PrivacyItem::TransPrivacyItemType(""), 0);
-}
-
-// One word per type and one type per word, read and written alike; the types of winapp2.ini's
-// entries and the unused numbers have none.
+// One word per type and one type per word, read and written alike, letter case and spaces exact;
+// the types of winapp2.ini's entries and the unused numbers have none.
 TEST(PrivacyItem, EachTypeWordNamesOneTypeBothWays) {
     std::set<int32_t> types;
     std::set<std::string_view> words;
@@ -59,6 +46,8 @@ TEST(PrivacyItem, EachTypeWordNamesOneTypeBothWays) {
         EXPECT_EQ(PrivacyItem::TransPrivacyItemType(name.word), name.type);
         EXPECT_EQ(ItemTypeWord(name.type), name.word);
     }
+    for (const char* word : {"regvalue", "Folder ", ""})
+        EXPECT_EQ(PrivacyItem::TransPrivacyItemType(word), 0) << word;
     for (int32_t type :
          {int32_t{pitNone}, int32_t{pitUnused}, int32_t{pitWinapp2Files}, int32_t{pitWinapp2Registry}, 99})
         EXPECT_EQ(ItemTypeWord(type), "") << type;
@@ -79,20 +68,13 @@ TEST(PrivacyItem, CountIsMinusOneWithoutCollectionAndZeroAfterAnEmptySeek) {
     EXPECT_EQ(found, pi.Values()) << "the held collection itself is returned";
     EXPECT_EQ(pi.ValueCount(), 0);
     EXPECT_EQ(pi.GetPrivacyValue(ctx, false), found) << "without refresh the last seek's traces stay";
+    found->AddIniFileItem("C:\\x.ini", "K", "v");
+    auto second = pi.GetPrivacyValue(ctx, true);
+    EXPECT_NE(second, found) << "a refresh starts from a new collection";
+    EXPECT_EQ(std::make_tuple(second->Count(), found->Count()), std::make_tuple(0, 1));
     pi.EmptyPrivacyValue();
     EXPECT_EQ(pi.ValueCount(), -1);
-    EXPECT_EQ(finished, (std::vector<int32_t>{-1, 0, 0}));
-}
-
-TEST(PrivacyItem, RefreshStartsFromANewCollection) {
-    SeekContext ctx;
-    PrivacyItem pi;
-    auto first = pi.GetPrivacyValue(ctx, true);
-    first->AddIniFileItem("C:\\x.ini", "K", "v");
-    auto second = pi.GetPrivacyValue(ctx, true);
-    EXPECT_NE(first, second);
-    EXPECT_EQ(second->Count(), 0);
-    EXPECT_EQ(first->Count(), 1) << "an earlier collection is not touched by a refresh";
+    EXPECT_EQ(finished, (std::vector<int32_t>{-1, 0, 0, 0}));
 }
 
 TEST(PrivacyItem, IrregularItemIsNeverSoughtButEndsWithAnEmptyCollection) {
@@ -111,13 +93,8 @@ TEST(PrivacyItem, IrregularItemIsNeverSoughtButEndsWithAnEmptyCollection) {
 TEST(PrivacyItem, CloneCopiesSettingsButNotTracesAndStaysIndependent) {
     SeekContext ctx;
     PrivacyItem pi;
-    pi.Software = "Windows";
-    pi.Title = "Temp";
-    pi.Selected = true;
-    pi.HoldFlag = true;
-    pi.ItemType = pitFolder;
-    pi.Irregular = true;
-    pi.FileLine = "line";
+    std::tie(pi.Software, pi.Title, pi.FileLine, pi.ItemType) = std::make_tuple("Windows", "Temp", "line", pitFolder);
+    pi.Selected = pi.HoldFlag = pi.Irregular = true;
     pi.SetSeekSettingsByString("a<>b");
     pi.SetHoldSettingsByString("h");
     pi.GetPrivacyValue(ctx, true);
@@ -125,15 +102,10 @@ TEST(PrivacyItem, CloneCopiesSettingsButNotTracesAndStaysIndependent) {
 
     auto clone = pi.Clone();
     EXPECT_EQ(clone->ValueCount(), -1);
-    EXPECT_EQ(clone->Software, "Windows");
-    EXPECT_EQ(clone->Title, "Temp");
-    EXPECT_TRUE(clone->Selected);
-    EXPECT_TRUE(clone->HoldFlag);
-    EXPECT_EQ(clone->ItemType, pitFolder);
-    EXPECT_TRUE(clone->Irregular);
-    EXPECT_EQ(clone->FileLine, "line");
-    EXPECT_EQ(clone->SeekSettings, pi.SeekSettings);
-    EXPECT_EQ(clone->HoldSettings, pi.HoldSettings);
+    EXPECT_EQ(std::tie(clone->Software, clone->Title, clone->FileLine, clone->SeekSettings, clone->HoldSettings),
+              std::tie(pi.Software, pi.Title, pi.FileLine, pi.SeekSettings, pi.HoldSettings));
+    EXPECT_EQ(std::make_tuple(clone->ItemType, clone->Selected, clone->HoldFlag, clone->Irregular),
+              std::make_tuple(pitFolder, true, true, true));
     clone->SetSeekSettingsByString("c");
     clone->HoldSettings.clear();
     EXPECT_EQ(pi.SeekSettings.size(), 2u);

@@ -28,7 +28,8 @@ INSTANTIATE_TEST_SUITE_P(
         MatchCase{"abcbd", "a*b?", true}, MatchCase{"abcbdx", "a*b?", false}, MatchCase{"aaa", "a**a", true},
         // ? and #
         MatchCase{"ab", "a?", true}, MatchCase{"a", "a?", false}, MatchCase{"url5", "url#", true},
-        MatchCase{"urlx", "url#", false}, MatchCase{"url12", "url#", false}, MatchCase{"url12", "url##", true},
+        MatchCase{"url9", "url#", true}, MatchCase{"url0", "url#", true}, MatchCase{"urlx", "url#", false},
+        MatchCase{"url12", "url#", false}, MatchCase{"url12", "url##", true},
         // lists, negated lists, ranges
         MatchCase{"b", "[abc]", true}, MatchCase{"d", "[abc]", false}, MatchCase{"B", "[a-c]", true},
         MatchCase{"d", "[!a-c]", true}, MatchCase{"b", "[!a-c]", false}, MatchCase{"x5", "[a-z][0-9]", true},
