@@ -1,6 +1,9 @@
-// What the engine tests share: a FileSystem wrapper that injects locked files and refusals,
-// counts listings and records in-place writes, and a log that records its lines.
+// What the engine tests share: a FileSystem wrapper that injects locked files and refusals and
+// records in-place writes, a log that records its lines, and the fixture that hands a scratch
+// folder, the real INI functions, a test registry, the log and a stop flag to the engine.
 #pragma once
+
+#include <gtest/gtest.h>
 
 #include <algorithm>
 #include <map>
@@ -11,6 +14,15 @@
 #include "cleaner/privacy_item.h"
 #include "log/privacy_log.h"
 #include "platform/file_system.h"
+#include "support/registry_fixture.h"
+#include "support/scratch_folder.h"
+#ifdef _WIN32
+#include "platform/win32/win32_file_system.h"
+#include "platform/win32/win32_profile_api.h"
+#else
+#include "platform/portable/portable_file_system.h"
+#include "platform/portable/portable_profile_api.h"
+#endif
 
 namespace lumo::testing {
 
@@ -30,13 +42,11 @@ public:
         std::vector<size_t> writes;
     };
     std::vector<InPlaceOpen> inPlaceOpens;
-    std::map<std::string, int> listings;
 
     bool FileExists(std::string_view path) override { return real_.FileExists(path); }
     bool FolderExists(std::string_view path) override { return real_.FolderExists(path); }
     bool IsLink(std::string_view path) override { return real_.IsLink(path); }
     bool ListFolder(std::string_view path, std::vector<FolderEntry>& entries) override {
-        ++listings[std::string(path)];
         if (refuseListing.count(std::string(path))) {
             entries.clear();
             return false;
@@ -114,5 +124,78 @@ inline std::unique_ptr<PrivacyItem> MakeItem(int32_t type, std::vector<std::stri
     item->HoldFlag = !item->HoldSettings.empty();
     return item;
 }
+
+// The engine on a scratch folder of the real file system (behind the injecting wrapper), the
+// real INI functions and a test registry branch (in memory unless asked for the real one).
+class EngineTest : public ::testing::Test {
+protected:
+#ifdef _WIN32
+    using RealFileSystem = Win32FileSystem;
+    using RealProfileApi = Win32ProfileApi;
+#else
+    using RealFileSystem = PortableFileSystem;
+    using RealProfileApi = PortableProfileApi;
+#endif
+    explicit EngineTest(RegistryKind kind = RegistryKind::Memory) : reg(kind) {
+        ctx.files = &files;
+        ctx.profiles = &profiles;
+        ctx.registry = &reg.Api();
+        ctx.log = &log;
+        ctx.stopRequested = &stop;
+    }
+    void TearDown() override { EXPECT_EQ(reg.OpenHandles(), 0) << "registry handles left open"; }
+
+    ScratchFolder dir;
+    RealFileSystem realFiles;
+    InjectingFileSystem files{realFiles};
+    RealProfileApi profiles;
+    TestRegistry reg;
+    RecordingLog log;
+    bool stop = false;
+    SeekContext ctx;
+
+    struct Run {
+        PrivacyValuesPtr values;
+        std::vector<PrivacyValuePtr> events;
+        int32_t finishCount = -2;
+    };
+    // Seeks with the item; every event must carry the item and the trace it just added.
+    Run Seek(PrivacyItem& item, bool clear) {
+        Run run;
+        Subscription a = item.AppendValue.Subscribe([&](PrivacyItem& pi, const PrivacyValuePtr& pv) {
+            EXPECT_EQ(&pi, &item);
+            if (item.ItemType != pitCustomize) {
+                EXPECT_EQ(pv, item.Values()->Last()) << "the reported trace is the last one added";
+            }
+            run.events.push_back(pv);
+        });
+        Subscription f = item.ParseItemFinish.Subscribe([&](PrivacyItem&, int32_t n) { run.finishCount = n; });
+        run.values = item.GetPrivacyValue(ctx, true, clear);
+        return run;
+    }
+    // "<status> <path>" per trace, the path below the scratch folder or the registry branch,
+    // '/'-separated, with a '/' after a folder or a key.
+    std::vector<std::string> Describe(const PrivacyValues& pvs) const {
+        static const std::map<int32_t, std::string> words{{vsUnknown, "Unknown"},
+                                                          {vsFind, "Find"},
+                                                          {vsDelete, "Delete"},
+                                                          {vsFillBlank, "Fill"},
+                                                          {vsKeepLocked, "Keep"}};
+        std::vector<std::string> out;
+        for (const PrivacyValuePtr& pv : pvs) {
+            std::string path = pv->Path;
+            for (const std::string& root : {dir.Path(), reg.Path()})
+                if (path.rfind(root, 0) == 0 && path.size() > root.size())
+                    path = path.substr(root.size() + 1);
+            std::replace(path.begin(), path.end(), '\\', '/');
+            bool container = pv->ValueType == 2 || pv->ValueType == 5;
+            out.push_back(words.at(pv->ValueStatus) + " " + path + (container ? "/" : ""));
+        }
+        return out;
+    }
+    std::vector<std::string> SeekAndDescribe(PrivacyItem& item, bool clear) {
+        return Describe(*Seek(item, clear).values);
+    }
+};
 
 }  // namespace lumo::testing

@@ -14,13 +14,7 @@
 
 #include "cleaner/item_processing.h"
 #include "engine_test_support.h"
-#include "platform/portable/portable_file_system.h"
-#include "platform/portable/portable_profile_api.h"
-#include "support/scratch_folder.h"
-#ifdef _WIN32
-#include "platform/win32/win32_file_system.h"
-#include "platform/win32/win32_profile_api.h"
-#else
+#ifndef _WIN32
 #include <fcntl.h>
 #include <linux/fs.h>
 #include <sys/ioctl.h>
@@ -32,18 +26,12 @@ namespace {
 
 using testing::InjectingFileSystem;
 using testing::MakeItem;
-using testing::RecordingLog;
-using testing::ScratchFolder;
 namespace fs = std::filesystem;
 
 #ifdef _WIN32
-using RealFileSystem = Win32FileSystem;
-using RealProfileApi = Win32ProfileApi;
 // Wine's own calls stop at the Linux limit of 4096 bytes: deeper than 260 is what it can show.
 constexpr size_t kChainChars = 700;
 #else
-using RealFileSystem = PortableFileSystem;
-using RealProfileApi = PortableProfileApi;
 constexpr size_t kChainChars = 4300;
 #endif
 
@@ -117,17 +105,10 @@ std::map<std::string, std::string> Snapshot(FileSystem& files, const std::string
     return out;
 }
 
-TEST(HostileTree, AClearTouchesNothingOutsideAndEveryLastWordIsTrue) {
-    ScratchFolder dir;
-    RealFileSystem realFiles;
-    InjectingFileSystem files(realFiles);
+class HostileTree : public testing::EngineTest {};
+
+TEST_F(HostileTree, AClearTouchesNothingOutsideAndEveryLastWordIsTrue) {
     files.reverseListings = false;
-    RealProfileApi profiles;
-    RecordingLog log;
-    SeekContext ctx;
-    ctx.files = &files;
-    ctx.profiles = &profiles;
-    ctx.log = &log;
 
     // Outside: what links point to. None of it may change.
     std::string victim = dir.Write("outside/victim.txt", "precious");

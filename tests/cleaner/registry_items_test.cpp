@@ -1,231 +1,118 @@
-// The registry item types — RegValue, RegSubKeyValue, RegKey — on the in-memory registry and, in
-// the Windows build, on the real registry under HKEY_CURRENT_USER\Software\SweepkitLumoTests.
+// The registry item types — RegValue, RegSubKeyValue, RegKey — on the in-memory registry, and one
+// clear of a RegKey item on the real registry in the Windows build.
 #include <gtest/gtest.h>
 
-#include <chrono>
-
 #include "engine_test_support.h"
-#include "platform/portable/memory_registry.h"
 #include "registry/reg_key.h"
-#ifdef _WIN32
-#include "platform/win32/win32_registry.h"
-#endif
 
 namespace lumo {
 namespace {
 
 using testing::MakeItem;
-using testing::RecordingLog;
-
+using Lines = std::vector<std::string>;
 const std::string kRoot = "HKEY_CURRENT_USER";
 
-template <class Api>
-class RegistryItems : public ::testing::Test {
+class RegistryItems : public testing::EngineTest {
 protected:
-    Api api;
-    RecordingLog log;
-    bool stop = false;
-    SeekContext ctx;
-    std::string base;
-
-    RegistryItems() {
-        ctx.registry = &api;
-        ctx.log = &log;
-        ctx.stopRequested = &stop;
-        base = "Software\\SweepkitLumoTests\\engine-" +
-               std::to_string(std::chrono::steady_clock::now().time_since_epoch().count());
-    }
-    ~RegistryItems() override {
-        RegKey cleanup(api);
-        try {
-            cleanup.DeleteRegKey(true, rkCurrentUser, base);
-        } catch (const std::exception&) {
-        }
-    }
-
-    std::string Key(std::string_view relative) const {
-        return relative.empty() ? base : base + "\\" + std::string(relative);
-    }
-    void Text(std::string_view key, std::string_view name, std::string_view text) {
-        RegKey(api).SetRegValue(name, rvtString, RegData(std::string(text)), rkCurrentUser, Key(key));
-    }
-    void Number(std::string_view key, std::string_view name, uint32_t n) {
-        RegKey(api).SetRegValue(name, rvtDWord, RegData(n), rkCurrentUser, Key(key));
-    }
-    void Bytes(std::string_view key, std::string_view name, const std::vector<uint8_t>& bytes) {
-        RegHandle h = 0;
-        ASSERT_EQ(api.CreateKey(RootHandle(rkCurrentUser), Key(key), keySetValue, h), regOk);
-        EXPECT_EQ(api.SetValue(h, name, rvtBinary, bytes.data(), static_cast<uint32_t>(bytes.size())), regOk);
-        api.CloseKey(h);
-    }
-    bool HasValue(std::string_view key, std::string_view name) {
-        auto rv = RegKey(api).GetRegValue(name, rkCurrentUser, Key(key));
-        return rv && rv->ValueType != rvtNone;
-    }
-    bool KeyExists(std::string_view key) {
-        RegHandle h = 0;
-        if (api.OpenKey(RootHandle(rkCurrentUser), Key(key), keyRead, h) != regOk)
-            return false;
-        api.CloseKey(h);
-        return true;
-    }
-
-    struct Run {
-        PrivacyValuesPtr values;
-        size_t events = 0;
-    };
-    Run Seek(PrivacyItem& item, bool clear) {
-        Run run;
-        Subscription s = item.AppendValue.Subscribe([&](PrivacyItem&, const PrivacyValuePtr& pv) {
-            EXPECT_EQ(pv, item.Values()->Last()) << "the reported trace is the last one added";
-            ++run.events;
-        });
-        run.values = item.GetPrivacyValue(ctx, true, clear);
-        return run;
-    }
-    std::vector<std::string> Describe(const PrivacyValues& pvs) const {
-        std::vector<std::string> out;
-        for (const PrivacyValuePtr& pv : pvs) {
-            std::string path = pv->Path.substr(std::min(pv->Path.size(), base.size() + 1));
-            out.push_back(std::to_string(pv->ValueStatus) + " " + std::to_string(pv->ValueType) + " " + path);
-        }
-        return out;
+    using EngineTest::EngineTest;
+    // A clear of a RegKey item on a key with values (one held), subkeys and a deeper held value.
+    void ClearRegKeyItem() {
+        for (const char* key : {"Top", "Top\\A", "Top\\B"})
+            reg.SetString(key, "drop", "x");
+        reg.SetString("Top", "keep", "held");
+        reg.SetString("Top\\A\\Deep", "keep", "held only directly under the named key");
+        auto item =
+            MakeItem(pitRegKey, {kRoot, reg.Path("Top")}, {reg.Path("Top") + "\\KEEP", reg.Path("Top\\A\\Deep\\keep")});
+        Run run = Seek(*item, true);
+        // Each level: subkeys, then values, then each subkey's contents.
+        EXPECT_EQ(Describe(*run.values),
+                  (Lines{"Delete Top/A/", "Delete Top/B/", "Delete Top/drop", "Keep Top/keep", "Delete Top/A/Deep/",
+                         "Delete Top/A/drop", "Keep Top/A/Deep/keep", "Delete Top/B/drop"}));
+        EXPECT_EQ(run.events.size(), 8u) << "every trace is reported";
+        EXPECT_TRUE(reg.ValueExists("Top", "keep"));
+        EXPECT_FALSE(reg.ValueExists("Top", "drop"));
+        EXPECT_FALSE(reg.KeyExists("Top\\A")) << "a subkey goes deeply, held values below it included";
+        EXPECT_FALSE(reg.KeyExists("Top\\B"));
+        EXPECT_TRUE(reg.KeyExists("Top")) << "the named key stays";
     }
 };
 
-#ifdef _WIN32
-using Registries = ::testing::Types<MemoryRegistry, Win32Registry>;
-#else
-using Registries = ::testing::Types<MemoryRegistry>;
-#endif
-TYPED_TEST_SUITE(RegistryItems, Registries);
-
-TYPED_TEST(RegistryItems, RegValueItemsFindMatchingValuesAndDeleteThemWhenClearing) {
-    this->Text("MRU", "Url1", "http://a/");
-    this->Text("MRU", "Url2", "http://b/");
-    this->Text("MRU", "Order", "ab");
-    this->Number("MRU", "Url3", 256);
-    this->Bytes("MRU", "Url4", {1, 2, 3});
-    auto item = MakeItem(pitRegValue, {kRoot, this->Key("MRU"), "url#"});
-    auto scan = this->Seek(*item, false);
-    ASSERT_EQ(scan.values->Count(), 4);
-    EXPECT_EQ(scan.events, 4u);
-    for (const PrivacyValuePtr& pv : *scan.values) {
-        EXPECT_EQ(pv->ValueStatus, vsFind);
-        EXPECT_EQ(pv->ValueType, 1);
-        EXPECT_EQ(pv->RootKey, rkCurrentUser);
-        EXPECT_EQ(pv->Path, this->Key("MRU") + "\\" + pv->ValueName);
-    }
-    struct Expected {
-        const char* name;
-        int64_t size;
-        const char* value;
-    };
-    for (const Expected& e : {Expected{"Url1", 18, "http://a/"}, Expected{"Url3", 6, "0x00000100 (256)"},
-                              Expected{"Url4", 3, "01 02 03"}}) {
-        auto it = std::find_if(scan.values->begin(), scan.values->end(),
-                               [&](const PrivacyValuePtr& pv) { return pv->ValueName == e.name; });
-        ASSERT_NE(it, scan.values->end()) << e.name;
-        EXPECT_EQ((*it)->Size, e.size) << e.name;
-        EXPECT_EQ((*it)->Value, e.value) << e.name;
-    }
-
-    this->log.lines.clear();
-    auto clear = this->Seek(*item, true);
-    EXPECT_EQ(clear.values->Count(), 4);
-    for (const PrivacyValuePtr& pv : *clear.values)
-        EXPECT_EQ(pv->ValueStatus, vsDelete);
-    for (const char* gone : {"Url1", "Url2", "Url3", "Url4"})
-        EXPECT_FALSE(this->HasValue("MRU", gone)) << gone;
-    EXPECT_TRUE(this->HasValue("MRU", "Order"));
-    ASSERT_EQ(this->log.lines.size(), 4u);
-    for (const std::string& line : this->log.lines)
-        EXPECT_EQ(line.rfind("Delete Url", 0), 0u) << "a registry value is logged by its name only: " << line;
-
-    auto missing = MakeItem(pitRegValue, {kRoot, this->Key("Nowhere")});
-    EXPECT_EQ(this->Seek(*missing, true).values->Count(), 0);
-}
-
-TYPED_TEST(RegistryItems, RegSubKeyValueItemsTakeTheValuesOfMatchingSubkeysOnly) {
-    this->Text("Profiles\\ProfileA", "x", "1");
-    this->Text("Profiles\\ProfileA", "y", "2");
-    this->Text("Profiles\\ProfileA\\Deeper", "z", "not looked at");
-    this->Text("Profiles\\profileB", "x", "3");
-    this->Text("Profiles\\Other", "x", "4");
-    auto item = MakeItem(pitRegSubKeyValue, {kRoot, this->Key("Profiles"), "PROFILE*"});
-    auto run = this->Seek(*item, true);
-    std::vector<std::string> described = this->Describe(*run.values);
-    std::sort(described.begin(), described.end());
-    EXPECT_EQ(described, (std::vector<std::string>{"2 1 Profiles\\ProfileA\\x", "2 1 Profiles\\ProfileA\\y",
-                                                   "2 1 Profiles\\profileB\\x"}));
-    EXPECT_FALSE(this->HasValue("Profiles\\ProfileA", "x"));
-    EXPECT_TRUE(this->KeyExists("Profiles\\ProfileA")) << "subkeys are never deleted";
-    EXPECT_TRUE(this->HasValue("Profiles\\ProfileA\\Deeper", "z"));
-    EXPECT_TRUE(this->HasValue("Profiles\\Other", "x"));
-
-    auto noPattern = MakeItem(pitRegSubKeyValue, {kRoot, this->Key("Profiles")});
-    EXPECT_EQ(this->Seek(*noPattern, false).values->Count(), 0);
-}
-
-TYPED_TEST(RegistryItems, RegKeyItemsTakeEverythingBelowExceptHeldValuesOfTheNamedKey) {
-    this->Text("Top", "keep", "held");
-    this->Text("Top", "drop", "x");
-    this->Text("Top\\A", "a1", "x");
-    this->Text("Top\\A\\Deep", "keep", "held only directly under the named key");
-    this->Text("Top\\B", "b1", "x");
-    std::string held = this->Key("Top") + "\\KEEP";
-    std::string heldDeep = this->Key("Top\\A\\Deep") + "\\keep";
-    auto scanItem = MakeItem(pitRegKey, {kRoot, this->Key("Top")}, {held, heldDeep});
-    auto scan = this->Seek(*scanItem, false);
-    ASSERT_EQ(scan.values->Count(), 8);
-    // Each level: subkeys, then values, then each subkey's contents.
-    std::vector<int32_t> types;
+TEST_F(RegistryItems, RegValueItemsFindMatchingValuesAndDeleteThemWhenClearing) {
+    reg.SetString("MRU", "Url1", "http://a/");
+    reg.SetString("MRU", "Url2", "http://b/");
+    reg.SetString("MRU", "Order", "ab");
+    reg.SetDword("MRU", "Url3", 256);
+    reg.SetRaw("MRU", "Url4", 3, {1, 2, 3});
+    auto item = MakeItem(pitRegValue, {kRoot, reg.Path("MRU"), "url#"});
+    Run scan = Seek(*item, false);
+    EXPECT_EQ(Describe(*scan.values), (Lines{"Find MRU/Url1", "Find MRU/Url2", "Find MRU/Url3", "Find MRU/Url4"}));
+    EXPECT_EQ(scan.events.size(), 4u);
+    std::vector<std::string> shown;
     for (const PrivacyValuePtr& pv : *scan.values)
-        types.push_back(pv->ValueType);
-    EXPECT_EQ(types, (std::vector<int32_t>{2, 2, 1, 1, 2, 1, 1, 1}));
-    EXPECT_EQ(scan.values->item(1)->Value, scan.values->item(1)->ValueName);
-    EXPECT_EQ(scan.values->item(1)->Size, 0);
+        shown.push_back(pv->ValueName + "=" + pv->Value + "," + std::to_string(pv->Size) + "," +
+                        std::to_string(pv->RootKey));
+    const std::string hkcu = std::to_string(rkCurrentUser);
+    EXPECT_EQ(shown, (Lines{"Url1=http://a/,18," + hkcu, "Url2=http://b/,18," + hkcu, "Url3=0x00000100 (256),6," + hkcu,
+                            "Url4=01 02 03,3," + hkcu}));
 
-    auto item = MakeItem(pitRegKey, {kRoot, this->Key("Top")}, {held, heldDeep});
-    auto run = this->Seek(*item, true);
-    std::vector<std::string> described = this->Describe(*run.values);
-    std::sort(described.begin(), described.end());
-    EXPECT_EQ(described,
-              (std::vector<std::string>{"2 1 Top\\A\\a1", "2 1 Top\\B\\b1", "2 1 Top\\drop", "2 2 Top\\A",
-                                        "2 2 Top\\A\\Deep", "2 2 Top\\B", "4 1 Top\\A\\Deep\\keep", "4 1 Top\\keep"}));
-    EXPECT_TRUE(this->HasValue("Top", "keep"));
-    EXPECT_FALSE(this->HasValue("Top", "drop"));
-    EXPECT_FALSE(this->KeyExists("Top\\A")) << "a subkey goes deeply, held values below it included";
-    EXPECT_FALSE(this->KeyExists("Top\\B"));
-    EXPECT_TRUE(this->KeyExists("Top")) << "the named key stays";
+    log.lines.clear();
+    EXPECT_EQ(SeekAndDescribe(*item, true),
+              (Lines{"Delete MRU/Url1", "Delete MRU/Url2", "Delete MRU/Url3", "Delete MRU/Url4"}));
+    EXPECT_EQ(reg.ValueNames("MRU"), Lines{"Order"});
+    EXPECT_EQ(log.lines, (Lines{"Delete Url1", "Delete Url2", "Delete Url3", "Delete Url4"}))
+        << "a registry value is logged by its name only";
+    EXPECT_EQ(Seek(*MakeItem(pitRegValue, {kRoot, reg.Path("Nowhere")}), true).values->Count(), 0);
 }
 
-// Fault injection of the in-memory registry: a subkey whose deletion fails.
-TEST(RegistryItemFailures, AFailedSubkeyDeletionIsLoggedMarkedUnknownAndTheWalkGoesOn) {
-    MemoryRegistry api;
-    RecordingLog log;
-    SeekContext ctx;
-    ctx.registry = &api;
-    ctx.log = &log;
-    RegKey setup(api);
-    setup.SetRegValue("v", rvtString, RegData(std::string("x")), rkCurrentUser, "Software\\T\\K\\Stuck");
-    setup.SetRegValue("w", rvtString, RegData(std::string("y")), rkCurrentUser, "Software\\T\\K");
-    api.FailNext(MemoryRegistry::Op::DeleteKey, regAccessDenied);
-    auto item = MakeItem(pitRegKey, {kRoot, "Software\\T\\K"});
-    auto pvs = item->GetPrivacyValue(ctx, true, true);
-    ASSERT_EQ(pvs->Count(), 3);
-    EXPECT_EQ(pvs->item(1)->ValueName, "Stuck");
-    EXPECT_EQ(pvs->item(1)->ValueStatus, vsUnknown);
-    EXPECT_EQ(pvs->item(2)->ValueStatus, vsDelete);
-    ASSERT_GE(log.lines.size(), 5u);
-    EXPECT_EQ(log.lines[0], "Delete Stuck");
-    EXPECT_EQ(log.lines[1], "Find w");
-    EXPECT_EQ(log.lines[2], "Find v");
+TEST_F(RegistryItems, RegSubKeyValueItemsTakeTheValuesOfMatchingSubkeysOnly) {
+    reg.SetString("Profiles\\ProfileA", "x", "1");
+    reg.SetString("Profiles\\ProfileA", "y", "2");
+    reg.SetString("Profiles\\ProfileA\\Deeper", "z", "not looked at");
+    reg.SetString("Profiles\\profileB", "x", "3");
+    reg.SetString("Profiles\\Other", "x", "4");
+    Run run = Seek(*MakeItem(pitRegSubKeyValue, {kRoot, reg.Path("Profiles"), "PROFILE*"}), true);
+    EXPECT_EQ(Describe(*run.values),
+              (Lines{"Delete Profiles/ProfileA/x", "Delete Profiles/ProfileA/y", "Delete Profiles/profileB/x"}));
+    EXPECT_EQ(run.events.size(), 3u);
+    EXPECT_FALSE(reg.ValueExists("Profiles\\ProfileA", "x"));
+    EXPECT_TRUE(reg.KeyExists("Profiles\\ProfileA")) << "subkeys are never deleted";
+    EXPECT_TRUE(reg.ValueExists("Profiles\\ProfileA\\Deeper", "z"));
+    EXPECT_TRUE(reg.ValueExists("Profiles\\Other", "x"));
+    EXPECT_EQ(Seek(*MakeItem(pitRegSubKeyValue, {kRoot, reg.Path("Profiles")}), false).values->Count(), 0)
+        << "no pattern, no subkey";
+}
+
+TEST_F(RegistryItems, RegKeyItemsTakeEverythingBelowExceptHeldValuesOfTheNamedKey) {
+    ClearRegKeyItem();
+    reg.SetString("Top\\C", "c", "x");
+    Run scan = Seek(*MakeItem(pitRegKey, {kRoot, reg.Path("Top")}), false);
+    EXPECT_EQ(Describe(*scan.values), (Lines{"Find Top/C/", "Find Top/keep", "Find Top/C/c"}));
+    EXPECT_EQ(scan.values->item(1)->Value, "C");
+    EXPECT_EQ(scan.values->item(1)->Size, 0);
+}
+
+// A subkey whose deletion fails is logged, marked unknown, and the walk goes on.
+TEST_F(RegistryItems, AFailedSubkeyDeletionIsLoggedMarkedUnknownAndTheWalkGoesOn) {
+    reg.SetString("K\\Stuck", "v", "x");
+    reg.SetString("K", "w", "y");
+    reg.Counting().FailNext(testing::CountingRegistry::Op::DeleteKey, regAccessDenied);
+    EXPECT_EQ(SeekAndDescribe(*MakeItem(pitRegKey, {kRoot, reg.Path("K")}), true),
+              (Lines{"Unknown K/Stuck/", "Delete K/w", "Delete K/Stuck/v"}));
+    ASSERT_EQ(log.lines.size(), 5u);
+    EXPECT_EQ(Lines(log.lines.begin(), log.lines.begin() + 3), (Lines{"Delete Stuck", "Find w", "Find v"}));
     EXPECT_EQ(log.lines[3].rfind("12/25/2006 3:04:05 PM--100,", 0), 0u) << log.lines[3];
     EXPECT_NE(log.lines[3].find("(GetRegKeyAllSub),"), std::string::npos) << log.lines[3];
     EXPECT_EQ(log.lines[3].substr(log.lines[3].size() - 2), ",5") << "the code the refused deletion returned";
     EXPECT_EQ(log.lines.back(), "Unknown Stuck");
 }
+
+#ifdef _WIN32
+class RealRegistryItems : public RegistryItems {
+protected:
+    RealRegistryItems() : RegistryItems(testing::RegistryKind::Real) {}
+};
+TEST_F(RealRegistryItems, RegKeyItemClearOnTheRealRegistry) { ClearRegKeyItem(); }
+#endif
 
 }  // namespace
 }  // namespace lumo
