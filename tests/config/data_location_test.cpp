@@ -3,7 +3,6 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <cstdlib>
 #include <filesystem>
 #include <vector>
 
@@ -83,22 +82,6 @@ TEST(DataLocation, AProbeNameThatIsTakenIsPickedAgainOnce) {
     EXPECT_FALSE(CanWriteInFolder(none, ScratchFolder().Path("missing")));
     EXPECT_TRUE(none.seen.empty()) << "no probe is tried where there is no folder";
 }
-
-#ifndef _WIN32
-// Root passes permission bits, so only the immutable flag makes a folder read-only for every user.
-TEST(DataLocation, AnImmutableFolderIsNotWritable) {
-    ScratchFolder dir;
-    const std::string folder = dir.FsPath().string();
-    if (std::system(("chattr +i '" + folder + "' 2>/dev/null").c_str()) != 0)
-        GTEST_SKIP() << "chattr +i is not available here (it needs root and a file system with the flag)";
-    PortableFileSystem files;
-    const bool locked = CanWriteInFolder(files, folder);
-    std::system(("chattr -i '" + folder + "'").c_str());
-    EXPECT_FALSE(locked);
-    EXPECT_TRUE(CanWriteInFolder(files, folder));
-    EXPECT_TRUE(std::filesystem::is_empty(dir.FsPath()));
-}
-#endif
 
 }  // namespace
 }  // namespace lumo
