@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <array>
+
 #include "base/date_time.h"
 #include "base/event.h"
 #include "base/text.h"
@@ -9,19 +11,38 @@
 namespace lumo {
 namespace {
 
-TEST(Text, UpperCaseCoversLatinLettersBeyondAscii) {
+// Each row holds the same letters in both cases; the first and last letter of every mapped range
+// are among them, and the letters each range leaves alone map to themselves both ways.
+TEST(Text, LetterCaseMapsEachRangeUpToItsBoundaries) {
     struct Case {
-        const char* in;
+        const char* lower;
         const char* upper;
     };
-    for (const Case& c :
-         {Case{"abc xyz", "ABC XYZ"}, Case{"é", "É"}, Case{"àçñöþ", "ÀÇÑÖÞ"}, Case{"ÿ", "Ÿ"}, Case{"ß÷", "ß÷"},
-          Case{"łódź", "ŁÓDŹ"}, Case{"привет", "ПРИВЕТ"}, Case{"αβγ", "ΑΒΓ"}, Case{"a1-_[]", "A1-_[]"}}) {
-        EXPECT_EQ(UpperCase(c.in), c.upper) << c.in;
-        EXPECT_EQ(LowerCase(c.upper), std::string(c.in) == "ß÷" ? "ß÷" : c.in) << c.upper;
+    for (const Case& c : {Case{"abc xyz a1-_[]", "ABC XYZ A1-_[]"}, Case{"àçñöþé", "ÀÇÑÖÞÉ"}, Case{"ÿ", "Ÿ"},
+                          Case{"āĺňŋźžłódź", "ĀĹŇŊŹŽŁÓDŹ"}, Case{"αβγως", "ΑΒΓΩς"}, Case{"аяѐџпривет", "АЯЀЏПРИВЕТ"},
+                          Case{"ß÷×ıĸŉſİ", "ß÷×ıĸŉſİ"}}) {
+        EXPECT_EQ(UpperCase(c.lower), c.upper) << c.lower;
+        EXPECT_EQ(LowerCase(c.upper), c.lower) << c.upper;
     }
     EXPECT_TRUE(EqualsIgnoreCase("Café", "CAFÉ"));
     EXPECT_FALSE(EqualsIgnoreCase("Cafe", "CAFÉ"));
+}
+
+// Bytes that do not make a whole UTF-8 character go through the case mapping untouched.
+TEST(Text, MalformedBytesKeepTheirPlaceAndValue) {
+    EXPECT_EQ(UpperCase("g\x80g\xBF"), "G\x80G\xBF");  // lone continuation bytes
+    EXPECT_EQ(UpperCase("\xC3z\xE2\x82z"), "\xC3Z\xE2\x82Z");  // sequences broken by a letter
+    EXPECT_EQ(UpperCase(std::string_view("\xC3\xA9", 1)), "\xC3");  // cut at the end of the text
+    EXPECT_EQ(DecodeUtf8("z\x80\xC3z\xC3"), U"z\uFFFD\uFFFDz\uFFFD");
+}
+
+TEST(Text, CodePointsAtEachEncodingLengthsLimitsRoundTrip) {
+    const std::u32string points = U"\x7F\x80\x7FF\x800\xFFFF\x10000\x10FFFF";
+    const std::string utf8 = "\x7F\xC2\x80\xDF\xBF\xE0\xA0\x80\xEF\xBF\xBF\xF0\x90\x80\x80\xF4\x8F\xBF\xBF";
+    EXPECT_EQ(EncodeUtf8(points), utf8);
+    EXPECT_EQ(DecodeUtf8(utf8), points);
+    EXPECT_EQ(UpperCase(utf8), utf8);
+    EXPECT_EQ(CharCount(utf8), points.size());
 }
 
 TEST(Text, SplitKeepsEmptyPiecesAndJoinRestoresTheText) {
@@ -32,39 +53,31 @@ TEST(Text, SplitKeepsEmptyPiecesAndJoinRestoresTheText) {
     EXPECT_EQ(TrimBlanks("\t a b \r\n"), "a b");
 }
 
-TEST(Ansi, Windows1252RoundTripsEveryAssignedByte) {
+TEST(Ansi, Windows1252RoundTripsEveryAssignedByteAndTheSystemCodePageKeepsLatinText) {
     for (int b = 1; b < 256; ++b) {
         std::string byte(1, static_cast<char>(b));
         EXPECT_EQ(Utf8ToWindows1252(Windows1252ToUtf8(byte)), byte) << b;
     }
     EXPECT_EQ(Windows1252ToUtf8("\x80\xE9"), "€é");
     EXPECT_EQ(Utf8ToWindows1252("甲"), "?");
-}
-
-TEST(Ansi, SystemCodePageKeepsLatinText) {
     // The system code page here (Wine's default and the native stand-in) holds Latin-1 letters.
     EXPECT_EQ(FromAnsi(ToAnsi("Crème brûlée")), "Crème brûlée");
     EXPECT_EQ(ToAnsi("é").size(), 1u);
 }
 
 TEST(DateTime, CalendarPartsAndArithmetic) {
+    auto parts = [](DateTime t) {
+        return std::array<int, 6>{t.Year(), t.Month(), t.Day(), t.Hour(), t.Minute(), t.Second()};
+    };
     DateTime t = DateTime::FromParts(2004, 2, 29, 23, 59, 30);
-    EXPECT_EQ(t.Year(), 2004);
-    EXPECT_EQ(t.Month(), 2);
-    EXPECT_EQ(t.Day(), 29);
-    EXPECT_EQ(t.Hour(), 23);
-    EXPECT_EQ(t.Minute(), 59);
-    EXPECT_EQ(t.Second(), 30);
-    DateTime next = t.AddSeconds(30);
-    EXPECT_EQ(next.Month(), 3);
-    EXPECT_EQ(next.Day(), 1);
-    EXPECT_EQ(next.Hour(), 0);
+    EXPECT_EQ(parts(t), (std::array<int, 6>{2004, 2, 29, 23, 59, 30}));
+    EXPECT_EQ(parts(t.AddSeconds(30)), (std::array<int, 6>{2004, 3, 1, 0, 0, 0}));
     EXPECT_EQ(t.AddDays(-1).Day(), 28);
     EXPECT_EQ(t.Date(), DateTime::FromParts(2004, 2, 29));
     EXPECT_EQ(DateTime::FromParts(1969, 12, 31, 23, 59, 59).WholeMinutes(), -1);
 }
 
-TEST(Event, HandlersRunInOrderAndEndWithTheirSubscription) {
+TEST(Event, HandlersRunInOrderAndEndWithTheirSubscriptionWhichMayOutliveTheEvent) {
     Event<int> e;
     std::vector<int> seen;
     auto a = e.Subscribe([&](int v) { seen.push_back(v); });
@@ -76,13 +89,10 @@ TEST(Event, HandlersRunInOrderAndEndWithTheirSubscription) {
     a = Subscription();
     e(3);
     EXPECT_EQ(seen, (std::vector<int>{1, 10, 2}));
-}
-
-TEST(Event, SubscriptionMayOutliveItsSource) {
     Subscription s;
     {
-        Event<> e;
-        s = e.Subscribe([] {});
+        Event<> gone;
+        s = gone.Subscribe([] {});
     }
     EXPECT_TRUE(s.Active());
     s.Reset();  // must not touch the destroyed event

@@ -30,33 +30,20 @@ TEST(UniqueHandle, ClosesEachHandleOnceWhateverWayItLeaves) {
         // the log held before the owners went out of scope.
         std::function<void(Owner& a, Owner& b)> act;
         std::vector<int> closedInside;
-        std::vector<int> closedInTheEnd;  // the whole log after both owners are gone
+        std::vector<int> closedInTheEnd;  // the whole log once both owners are gone
     };
     const Case cases[] = {
         {"nothing done", [](Owner&, Owner&) {}, {}, {7, 5}},
         {"reset to another", [](Owner& a, Owner&) { a.reset(9); }, {5}, {5, 7, 9}},
         {"reset to nothing", [](Owner& a, Owner&) { a.reset(); }, {5}, {5, 7}},
         {"reset to the invalid value", [](Owner& a, Owner&) { a.reset(-1); }, {5}, {5, 7}},
-        {"released", [](Owner& a, Owner&) { EXPECT_EQ(a.release(), 5); }, {}, {7}},
-        {"out() filled", [](Owner& a, Owner&) { *a.out() = 0; }, {5}, {5, 7, 0}},
+        {"released", [](Owner& a, Owner&) { EXPECT_TRUE(a.release() == 5 && !a.valid() && a.get() == -1); }, {}, {7}},
+        {"out() filled with 0, a handle like any other", [](Owner& a, Owner&) { *a.out() = 0; }, {5}, {5, 7, 0}},
         {"out() left empty", [](Owner& a, Owner&) { a.out(); }, {5}, {5, 7}},
         {"moved into a new owner", [](Owner& a, Owner&) { Owner c(std::move(a)); }, {5}, {5, 7}},
         {"moved over a held handle", [](Owner& a, Owner& b) { b = std::move(a); }, {7}, {7, 5}},
-        {"moved onto itself",
-         [](Owner& a, Owner&) {
-             Owner& alias = a;
-             a = std::move(alias);
-         },
-         {},
-         {7, 5}},
-        {"moved out and back",
-         [](Owner& a, Owner& b) {
-             Owner c(std::move(a));
-             a = std::move(c);
-             b = std::move(a);
-         },
-         {7},
-         {7, 5}},
+        {"moved onto itself", [](Owner& a, Owner&) { a = std::move(*&a); }, {}, {7, 5}},
+        {"moved out and back", [](Owner& a, Owner& b) { b = std::move(a = Owner(std::move(a))); }, {7}, {7, 5}},
     };
     for (const Case& c : cases) {
         std::vector<int> log;
@@ -70,37 +57,14 @@ TEST(UniqueHandle, ClosesEachHandleOnceWhateverWayItLeaves) {
     }
 }
 
-TEST(UniqueHandle, AnswersWhatItHoldsAfterEachOperation) {
-    std::vector<int> log;
-    Owner owner(LoggingTraits{&log});
-    EXPECT_FALSE(owner);
-    EXPECT_EQ(owner.get(), -1);
-    owner.reset(0);  // 0 is a handle like any other here
-    EXPECT_TRUE(owner.valid());
-    EXPECT_EQ(owner.get(), 0);
-    Owner other(std::move(owner));
-    EXPECT_FALSE(owner);
-    EXPECT_EQ(owner.get(), -1);
-    EXPECT_EQ(other.get(), 0);
-    *other.out() = 3;
-    EXPECT_EQ(other.get(), 3);
-    EXPECT_EQ(other.release(), 3);
-    EXPECT_FALSE(other);
-    EXPECT_EQ(log, (std::vector<int>{0}));
-}
-
+// b's own handle goes through b's traits; the one it takes keeps a's.
 TEST(UniqueHandle, AHandleIsClosedThroughTheTraitsItCameWith) {
     std::vector<int> first, second;
     {
         Owner a(5, LoggingTraits{&first});
         Owner b(7, LoggingTraits{&second});
         b = std::move(a);
-        // b's own handle went through b's traits; the one it took keeps a's.
-        EXPECT_EQ(first, std::vector<int>{});
-        EXPECT_EQ(second, std::vector<int>{7});
-        EXPECT_EQ(b.traits().log, &first);
         b.reset(8);
-        EXPECT_EQ(first, std::vector<int>{5});
     }
     EXPECT_EQ(first, (std::vector<int>{5, 8}));
     EXPECT_EQ(second, std::vector<int>{7});
@@ -114,20 +78,19 @@ struct StaticTraits {
     static void Close(Handle) { ++closed; }
 };
 
+static_assert(sizeof(UniqueHandle<StaticTraits>) == sizeof(void*));
+
 TEST(UniqueHandle, TraitsWithoutStateCloseThroughAStaticCall) {
-    static_assert(sizeof(UniqueHandle<StaticTraits>) == sizeof(void*));
     StaticTraits::closed = 0;
-    int a = 0, b = 0;
+    int a = 0;
     {
         std::vector<UniqueHandle<StaticTraits>> owners;
         owners.emplace_back(&a);
-        owners.emplace_back(&b);
         owners.emplace_back();  // holds nothing: not closed
         owners.erase(owners.begin());
         EXPECT_EQ(StaticTraits::closed, 1);
-        EXPECT_EQ(owners.front().get(), &b);
     }
-    EXPECT_EQ(StaticTraits::closed, 2);
+    EXPECT_EQ(StaticTraits::closed, 1);
 }
 
 }  // namespace

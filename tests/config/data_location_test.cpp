@@ -2,8 +2,9 @@
 // removing a probe file, judged by what the file system lets it do.
 #include <gtest/gtest.h>
 
-#include <cstdlib>
+#include <algorithm>
 #include <filesystem>
+#include <vector>
 
 #include "config/data_location.h"
 #include "support/enciphered_lines.h"
@@ -41,25 +42,46 @@ TEST(DataLocation, AFolderCountsAsWritableOnlyWhenAFileCanBeMadeWrittenAndRemove
             EXPECT_TRUE(std::filesystem::is_empty(dir.FsPath())) << c.name << ": the probe stayed behind";
         }
     }
-    PortableFileSystem files;
-    EXPECT_FALSE(CanWriteInFolder(files, ScratchFolder().Path("missing")));
 }
 
-#ifndef _WIN32
-// Root passes permission bits, so only the immutable flag makes a folder read-only for every user.
-TEST(DataLocation, AnImmutableFolderIsNotWritable) {
-    ScratchFolder dir;
-    const std::string folder = dir.FsPath().string();
-    if (std::system(("chattr +i '" + folder + "' 2>/dev/null").c_str()) != 0)
-        GTEST_SKIP() << "chattr +i is not available here (it needs root and a file system with the flag)";
-    PortableFileSystem files;
-    const bool locked = CanWriteInFolder(files, folder);
-    std::system(("chattr -i '" + folder + "'").c_str());
-    EXPECT_FALSE(locked);
-    EXPECT_TRUE(CanWriteInFolder(files, folder));
-    EXPECT_TRUE(std::filesystem::is_empty(dir.FsPath()));
+// Says that the first `taken` probe names the program picks are there already, as files or as
+// folders, as another copy of the program starting at the same time would have left them.
+struct TakenProbes : PortableFileSystem {
+    size_t taken;
+    bool asFolders;
+    std::vector<std::string> seen;  // the probe names asked about, in order
+    TakenProbes(size_t taken, bool asFolders) : taken(taken), asFolders(asFolders) {}
+    bool Taken(std::string_view path) {
+        if (path.find("write-test") == std::string_view::npos)
+            return false;
+        auto at = std::find(seen.begin(), seen.end(), path);
+        if (at == seen.end())
+            at = seen.emplace(seen.end(), path);
+        return static_cast<size_t>(at - seen.begin()) < taken;
+    }
+    bool FileExists(std::string_view path) override {
+        return (!asFolders && Taken(path)) || PortableFileSystem::FileExists(path);
+    }
+    bool FolderExists(std::string_view path) override {
+        return (asFolders && Taken(path)) || PortableFileSystem::FolderExists(path);
+    }
+};
+
+TEST(DataLocation, AProbeNameThatIsTakenIsPickedAgainOnce) {
+    for (bool asFolders : {false, true}) {
+        for (size_t taken : {1u, 2u}) {
+            ScratchFolder dir;
+            TakenProbes files(taken, asFolders);
+            EXPECT_EQ(CanWriteInFolder(files, dir.Path()), taken == 1) << taken << (asFolders ? " folders" : " files");
+            EXPECT_EQ(files.seen.size(), 2u);
+            EXPECT_TRUE(std::filesystem::is_empty(dir.FsPath()));
+        }
+    }
+    TakenProbes none(0, false);
+    EXPECT_FALSE(CanWriteInFolder(none, ""));
+    EXPECT_FALSE(CanWriteInFolder(none, ScratchFolder().Path("missing")));
+    EXPECT_TRUE(none.seen.empty()) << "no probe is tried where there is no folder";
 }
-#endif
 
 }  // namespace
 }  // namespace lumo

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <tuple>
 
 #include "config/system_folders.h"
 #include "platform/portable/memory_registry.h"
@@ -23,66 +24,49 @@ PortableShell WindowsLikeShell() {
     return shell;
 }
 
-TEST(InitSpecialFolders, TakesEveryFolderFromTheShell) {
-    PortableShell shell = WindowsLikeShell();
-    MemoryRegistry registry;
-    SpecialFolders f;
-    InitSpecialFolders(f, &shell, &registry);
-    EXPECT_EQ(f.UserProfileDir, "C:\\Users\\me");
-    EXPECT_EQ(f.ProgramFilesDir, "C:\\Program Files");
-    EXPECT_EQ(f.AppDataDir, "C:\\Users\\me\\AppData\\Local");
-    EXPECT_EQ(f.WindowsDir, "C:\\WINDOWS");
-    EXPECT_EQ(f.SystemDir, "C:\\WINDOWS\\system32");
-    EXPECT_EQ(f.TemporaryDir, "C:\\Users\\me\\Temp");
-}
-
 // What the shell and the registry lack, and what the folders end as.
-struct Fallback {
-    const char* what;
-    bool shellHasProfile, shellHasProgramFiles, shellHasAppData;
-    const char* registryAppData;  // null: no value
-    const char* windows;
-    const char* profile;
-    const char* programFiles;
-    const char* appData;
-};
-
-class InitSpecialFoldersFallback : public ::testing::TestWithParam<Fallback> {};
-
-TEST_P(InitSpecialFoldersFallback, FillsTheGaps) {
-    const Fallback& c = GetParam();
-    PortableShell shell = WindowsLikeShell();
-    shell.windows = std::string(c.windows);
-    if (!c.shellHasProfile)
-        shell.specialFolders[csidlProfile] = std::string();  // an empty answer
-    if (!c.shellHasProgramFiles)
-        shell.specialFolders.erase(csidlProgramFiles);  // a failure
-    if (!c.shellHasAppData)
-        shell.specialFolders[csidlLocalAppData] = std::nullopt;
-    MemoryRegistry registry;
-    if (c.registryAppData)
-        RegKey(registry).SetRegValue("AppData", rvtString, std::string(c.registryAppData), rkCurrentUser,
-                                     kShellFolders);
-    SpecialFolders f;
-    InitSpecialFolders(f, &shell, &registry);
-    EXPECT_EQ(f.UserProfileDir, c.profile);
-    EXPECT_EQ(f.ProgramFilesDir, c.programFiles);
-    EXPECT_EQ(f.AppDataDir, c.appData);
+TEST(InitSpecialFolders, TakesTheFoldersFromTheShellAndFillsTheGaps) {
+    struct Case {
+        const char* what;
+        bool shellHasProfile, shellHasProgramFiles, shellHasAppData;
+        const char* registryAppData;  // null: no value
+        std::string windows, profile, programFiles, appData;
+    };
+    const Case cases[] = {
+        {"everything from the shell", true, true, true, "C:\\Elsewhere", "C:\\WINDOWS", "C:\\Users\\me",
+         "C:\\Program Files", "C:\\Users\\me\\AppData\\Local"},
+        {"Program Files on the Windows drive", true, false, true, nullptr, "D:\\WINNT", "C:\\Users\\me",
+         "D:\\ProGRam Files", "C:\\Users\\me\\AppData\\Local"},
+        {"profile and AppData from the registry", false, true, false, "C:\\Docs\\me\\Application Data", "C:\\WINDOWS",
+         "C:\\Docs\\me", "C:\\Program Files", "C:\\Docs\\me\\Application Data"},
+        {"profile from the shell's AppData", false, true, true, "C:\\Elsewhere\\x", "C:\\WINDOWS",
+         "C:\\Users\\me\\AppData", "C:\\Program Files", "C:\\Users\\me\\AppData\\Local"},
+        {"the Windows folder when nothing else", false, false, false, nullptr, "C:\\WINDOWS", "C:\\WINDOWS",
+         "C:\\ProGRam Files", "C:\\WINDOWS\\AppLIcation Data"},
+        {"AppData without a backslash gives no profile", false, true, false, "NoBackslash", "E:\\W", "E:\\W",
+         "C:\\Program Files", "NoBackslash"},
+    };
+    for (const Case& c : cases) {
+        PortableShell shell = WindowsLikeShell();
+        shell.windows = c.windows;
+        if (!c.shellHasProfile)
+            shell.specialFolders[csidlProfile] = std::string();  // an empty answer
+        if (!c.shellHasProgramFiles)
+            shell.specialFolders.erase(csidlProgramFiles);  // a failure
+        if (!c.shellHasAppData)
+            shell.specialFolders[csidlLocalAppData] = std::nullopt;
+        MemoryRegistry registry;
+        if (c.registryAppData)
+            RegKey(registry).SetRegValue("AppData", rvtString, std::string(c.registryAppData), rkCurrentUser,
+                                         kShellFolders);
+        SpecialFolders f;
+        InitSpecialFolders(f, &shell, &registry);
+        EXPECT_EQ(std::tie(f.UserProfileDir, f.ProgramFilesDir, f.AppDataDir, f.WindowsDir),
+                  std::tie(c.profile, c.programFiles, c.appData, c.windows))
+            << c.what;
+        EXPECT_EQ(f.SystemDir + "|" + f.TemporaryDir, "C:\\WINDOWS\\system32|C:\\Users\\me\\Temp") << c.what;
+    }
 }
-
-INSTANTIATE_TEST_SUITE_P(
-    Cases, InitSpecialFoldersFallback,
-    ::testing::Values(Fallback{"ProgramFilesFromTheWindowsDrive", true, false, true, nullptr, "D:\\WINNT",
-                               "C:\\Users\\me", "D:\\ProGRam Files", "C:\\Users\\me\\AppData\\Local"},
-                      Fallback{"ProfileAndAppDataFromTheRegistry", false, true, false, "C:\\Docs\\me\\Application Data",
-                               "C:\\WINDOWS", "C:\\Docs\\me", "C:\\Program Files", "C:\\Docs\\me\\Application Data"},
-                      Fallback{"ProfileFromTheShellsAppData", false, true, true, "C:\\Elsewhere\\x", "C:\\WINDOWS",
-                               "C:\\Users\\me\\AppData", "C:\\Program Files", "C:\\Users\\me\\AppData\\Local"},
-                      Fallback{"WindowsFolderWhenNothingElse", false, false, false, nullptr, "C:\\WINDOWS",
-                               "C:\\WINDOWS", "C:\\ProGRam Files", "C:\\WINDOWS\\AppLIcation Data"},
-                      Fallback{"AppDataWithoutBackslashGivesNoProfile", false, true, false, "NoBackslash", "E:\\W",
-                               "E:\\W", "C:\\Program Files", "NoBackslash"}),
-    [](const ::testing::TestParamInfo<Fallback>& info) { return std::string(info.param.what); });
 
 TEST(InitSpecialFolders, AFailingStepKeepsTheFolderItHadAndTheRestGoOn) {
     PortableShell shell = WindowsLikeShell();

@@ -1,6 +1,6 @@
-// winapp2.ini read on a machine made of scratch folders and a registry branch (natively the
-// portable services, under Wine the real file system and registry): variables, detection, the
-// records and their items, what is skipped and why, dangerous paths, and the user's selection.
+// winapp2.ini read on a machine made of scratch folders (under Wine through the real file system)
+// and a registry branch: variables, detection, the records and their items, what is skipped and
+// why, dangerous paths, and the user's selection.
 #include <gtest/gtest.h>
 
 #include <filesystem>
@@ -30,23 +30,22 @@ namespace fs = std::filesystem;
 
 #ifdef _WIN32
 using RealFileSystem = Win32FileSystem;
-constexpr testing::RegistryKind kRegistry = testing::RegistryKind::Real;
 #else
 using RealFileSystem = PortableFileSystem;
-constexpr testing::RegistryKind kRegistry = testing::RegistryKind::Memory;
 #endif
 
 // A machine of scratch folders: every variable has a folder of its own name, Program Files two.
+// The registry is the in-memory one, but for one test on the real one under Windows.
 class Winapp2Machine : public ::testing::Test {
 protected:
     ScratchFolder dir;
     RealFileSystem files;
-    testing::TestRegistry reg{kRegistry};
+    testing::TestRegistry reg;
     PortableShell shell;
     PortableSystemInfo system;
     Winapp2Places places;
 
-    Winapp2Machine() {
+    explicit Winapp2Machine(testing::RegistryKind kind = testing::RegistryKind::Memory) : reg(kind) {
         SpecialFolders f;
         f.AppDataDir = dir.Folder("Users/me/AppData/Local");
         f.UserProfileDir = dir.Folder("Users/me");
@@ -340,6 +339,23 @@ TEST_F(Winapp2Machine, TheSelectionIsKeptByNameAcrossReadsAndNeverEntersTheConfi
     const std::string own = dir.Write("user/winapp2.ini", "[B]");
     EXPECT_EQ(Winapp2FileToRead(files, dir.Path("program"), dir.Path("user")), own);
 }
+
+#ifdef _WIN32
+class Winapp2RealRegistry : public Winapp2Machine {
+protected:
+    Winapp2RealRegistry() : Winapp2Machine(testing::RegistryKind::Real) {}
+};
+
+TEST_F(Winapp2RealRegistry, AKeyThatExistsDetectsItsEntryAndBecomesItsItem) {
+    reg.CreateKey("Installed");
+    Winapp2Read read = Read("[A]\nDetect=" + Key("Installed") + "\nRegKey1=" + Key("Installed") +
+                            "\n[B]\nDetect=" + Key("Missing") + "\nRegKey1=" + Key("Installed") + "\n");
+    ASSERT_EQ(read.records.size(), 1u);
+    EXPECT_EQ(read.outcomes[1].state, State::Absent);
+    EXPECT_EQ(Join(read.records[0]->Items.item(1).SeekSettings, ">"), "HKEY_CURRENT_USER>" + reg.Path("Installed"));
+    EXPECT_EQ(reg.OpenHandles(), 0);
+}
+#endif
 
 }  // namespace
 }  // namespace lumo
