@@ -116,9 +116,11 @@ TEST_F(MainWindowTest, KeepsItsOuterSizeButLeavesMinimisedAndMaximisedAlone) {
     EXPECT_TRUE(host.HandlerFailures().empty());
 }
 
-TEST_F(MainWindowTest, HelpOpensTheHelpFileAndUnwiredButtonsDoNothing) {
+TEST_F(MainWindowTest, TheTimerRunsOnceLoadedHelpOpensTheHelpFileAndUnwiredButtonsDoNothing) {
     WriteConfig(StandardConfig());
     MainWindow& w = Open();
+    EXPECT_TRUE(w.tmrSchedule.Running());
+    EXPECT_FALSE(MainWindow(host, *app).tmrSchedule.Running()) << "not before the window is loaded";
     for (Button* b : {&w.cmdItemsSettings, &w.cmdRunOptions, &w.cmdAbout})
         b->Click();
     EXPECT_TRUE(host.HandlerFailures().empty());

@@ -160,7 +160,9 @@ TEST_F(RunOptions, DefaultAndUseBlankChangeOnlyTheControlsAndCancelKeepsEverythi
 
 TEST_F(RunOptions, ApplyWritesTheFileWithTheHoldSettingsOfTheCopiesTakenAtOpening) {
     auto& w = Open();
-    ASSERT_EQ(w.Roots().Count(), 5) << "copies of the Root records only";
+    w.Unload();
+    w.Show();
+    ASSERT_EQ(w.Roots().Count(), 5) << "copies of the Root records only, taken afresh by each load";
     PrivacyItem& temp = app.ConfigSet().item(1).Items.item(5);  // holds two files
     temp.HoldSettings = {"C:\\Temp\\other.txt"};
     w.cmdApply.Click();
