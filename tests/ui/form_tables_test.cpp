@@ -216,22 +216,6 @@ TEST(RunOptionsBindings, EachSettingAloneGoesToItsControlAndBackIntoFreshSetting
     }
 }
 
-// A control of the table that can hold a setting is bound, unless it is one of the schedule's,
-// which StoreSettings reads apart; a bound control is bound once and to a setting of its own.
-TEST(RunOptionsBindings, EverySettingControlIsBoundOnceOrIsTheSchedules) {
-    std::multiset<std::string> bound = {"advaChkScheduleInterval", "advaChkScheduleClock", "advaCmbScheduleInterval"};
-    const auto bindings = RunOptionsWindow::Bindings();
-    for (size_t i = 0; i < bindings.size(); ++i) {
-        bound.insert(bindings[i].control);
-        for (size_t j = i + 1; j < bindings.size(); ++j)
-            EXPECT_FALSE(bindings[i].setting == bindings[j].setting) << bindings[i].control << " shares a setting";
-    }
-    for (const ControlRow& row : RunOptionsWindow::ControlTable()) {
-        if (row.kind == ControlKind::CheckBox || row.kind == ControlKind::TextBox || row.kind == ControlKind::ComboBox)
-            EXPECT_EQ(bound.count(row.name), 1u) << row.name;
-    }
-}
-
 // With a host that measures 100 twips a character and 200 a line, words broken greedily.
 TwipsSize Measure(const Control& c, int32_t width) {
     std::istringstream words(c.CaptionText());

@@ -116,22 +116,6 @@ TEST_F(RunOptions, ApplyStoresTheScheduleByItsRuleAndKeepsTheWindowOpen) {
     EXPECT_TRUE(host.Boxes().empty());
 }
 
-TEST_F(RunOptions, OkStoresTheSettingsAndAppliesTheWindowsSide) {
-    app.settings.SecurityFillTimes = 4;
-    auto& w = Open();
-    w.geneChkRunOnStartup.Click();
-    w.geneChkTurnOffAutoComplete.Click();
-    w.geneTxtHomePage.UserSetText("http://home.example/");
-    w.cmdOk.Click();
-    EXPECT_FALSE(w.Loaded());
-    EXPECT_TRUE(app.settings.RunOnStartupWindows && app.settings.TurnOffFormsAutoComplete);
-    EXPECT_EQ(Setting("Start Page"), "http://home.example/");
-    EXPECT_EQ(Setting("Security Fill Times"), "4") << "settings without a control are saved unchanged";
-    EXPECT_EQ(Value(rkCurrentUser, kRunKey, "Sweepkit Lumo"), "C:\\Lumo\\SweepkitLumo.exe");
-    EXPECT_EQ(Value(rkCurrentUser, kBrowserKey, "Use FormSuggest"), "no");
-    EXPECT_FALSE(Value(rkCurrentUser, kBrowserKey, "Start Page")) << "OK leaves the browser's own values";
-}
-
 // Default and Use Blank change only the controls; Cancel then leaves memory, registry and file.
 TEST_F(RunOptions, DefaultAndUseBlankChangeOnlyTheControlsAndCancelKeepsEverything) {
     app.settings.StartPage = "http://mine/";
