@@ -2,8 +2,6 @@
 // after a run, its size, its buttons, and the settings windows it opens.
 #include <gtest/gtest.h>
 
-#include <algorithm>
-
 #include "items_settings_test_config.h"
 #include "main_window_fixture.h"
 #include "settings/settings_store.h"
@@ -138,33 +136,6 @@ TEST(MainWindowResetNodeText, EveryNodeTakesTheLastPartOfItsTag) {
     MainWindow::ResetNodeText(&root);
     EXPECT_EQ(root.Text() + "|" + child.Text() + "|" + grandchild.Text(), "Recent|plain|");
     MainWindow::ResetNodeText(nullptr);
-}
-
-// Items Settings opens modeless beside the main window, whose list follows its Apply and OK.
-TEST_F(MainWindowTest, ItemsSettingsOpensModelessAndTheListFollowsApplyAndOk) {
-    WriteConfig(BuiltInRecords() + PluginLines("Tool", true));
-    MainWindow& main = Open();
-    auto slot = ConnectItemsSettings(main);
-    auto hasRow = [&](const std::string& text) {
-        std::vector<Row> rows = Rows(main);
-        return std::any_of(rows.begin(), rows.end(), [&](const Row& r) { return r.text == text; });
-    };
-    ASSERT_TRUE(hasRow("Windows Recent Documents") && hasRow("Tool"));
-    main.cmdItemsSettings.Click();
-    ASSERT_TRUE(*slot);
-    ItemsSettingsWindow& items = **slot;
-    EXPECT_TRUE(items.Visible() && !items.Modal() && main.Enabled());
-    EXPECT_EQ(items.Owner(), &main);
-    items.winsChkSettings[0]->Click();
-    EXPECT_TRUE(hasRow("Windows Recent Documents")) << "nothing changes before Apply";
-    items.cmdApply.Click();
-    EXPECT_FALSE(hasRow("Windows Recent Documents"));
-    EXPECT_TRUE(hasRow("Windows Recycle Bin"));
-    items.plugChkSettings[0]->Click();
-    items.cmdOk.Click();
-    EXPECT_FALSE(hasRow("Tool"));
-    EXPECT_FALSE(items.Loaded());
-    EXPECT_TRUE(host.HandlerFailures().empty());
 }
 
 // OK and Apply of both settings windows are off while a run walks the set; the choice made
