@@ -13,15 +13,20 @@ namespace lumo::testing {
 
 using Lines = std::vector<std::string>;
 
-// One record: its header lines and item lines. `itemSelected` decides each item's flag.
-inline Lines RecordLines(const std::string& software, const std::string& type, bool selected,
-                         const std::vector<std::string>& titles, const std::vector<bool>& itemSelected = {}) {
-    Lines lines = {"[Config]", "Software:" + software, "Type:" + type, "Selected:" + std::string(selected ? "1" : "0")};
-    for (size_t i = 0; i < titles.size(); ++i) {
-        bool on = i < itemSelected.size() ? itemSelected[i] : true;
-        lines.push_back(titles[i] + "<>" + (on ? "1" : "0") + "<>0<>Folder><C:\\" + software + "\\" +
-                        std::to_string(i + 1));
-    }
+// One record: item i is `titles[i]`, selected unless `itemSelected[i]` says no, with the body
+// `bodies[i]` or else a folder of its own.
+inline Lines RecordLines(const std::string& software, const std::string& type, bool selected, const Lines& titles,
+                         const std::vector<bool>& itemSelected = {}, const Lines& bodies = {}) {
+    Lines lines = {"[Config]", "Software:" + software, "Type:" + type,
+                   std::string("Selected:") + (selected ? "1" : "0")};
+    for (size_t i = 0; i < titles.size(); ++i)
+        lines.push_back(titles[i] + "<>" + (i < itemSelected.size() && !itemSelected[i] ? "0" : "1") + "<>" +
+                        (i < bodies.size() ? bodies[i] : "0<>Folder><C:\\" + software + "\\" + std::to_string(i + 1)));
+    return lines;
+}
+
+inline Lines operator+(Lines lines, const Lines& more) {
+    lines.insert(lines.end(), more.begin(), more.end());
     return lines;
 }
 
@@ -30,36 +35,22 @@ struct BuiltInSelection {
     std::vector<bool> windows, internet, opera, netscape, mozilla;
 };
 
-// The five built-in records with their items in check box order; the Windows record's fifth
-// item (temporary files) keeps two files through its hold settings.
+// The five built-in records; the Windows record's fifth item (temporary files) keeps two files
+// through its hold settings.
 inline Lines BuiltInRecords(const BuiltInSelection& sel = {}) {
-    const char* const windowsItems[] = {"Recent Documents<>{}<>0<>Folder><C:\\Recent",
-                                        "Search<>{}<>0<>RegValue><HKEY_CURRENT_USER<>Software\\Search<>*",
-                                        "Run<>{}<>0<>RegValue><HKEY_CURRENT_USER<>Software\\Run<>*",
-                                        "Dialogs<>{}<>0<>RegValue><HKEY_CURRENT_USER<>Software\\Dialogs<>*",
-                                        "Temp<>{}<>1<>Folder><C:\\Temp><C:\\Temp\\keep.txt<>C:\\Temp\\keep2.txt",
-                                        "Recycle Bin<>{}<>0<>Customize><RecycleBin"};
-    Lines lines = {
-        "-- settings window test configuration", "", "[Config]", "Software:Windows", "Type:Root", "Selected:1"};
-    for (size_t i = 0; i < 6; ++i) {
-        std::string line = windowsItems[i];
-        bool on = i < sel.windows.size() ? sel.windows[i] : true;
-        line.replace(line.find("{}"), 2, on ? "1" : "0");
-        lines.push_back(line);
-    }
-    auto add = [&](const Lines& record) { lines.insert(lines.end(), record.begin(), record.end()); };
-    add(RecordLines("Internet Explorer", "Root", true,
-                    {"Address Bar", "History", "AutoComplete", "Cache", "Downloaded", "Cookies"}, sel.internet));
-    add(RecordLines("Opera", "Root", true, {"Global History", "Cookies", "Address Bar", "Cache"}, sel.opera));
-    add(RecordLines("Netscape", "Root", true, {"Address Bar", "History", "Cache", "Cookies"}, sel.netscape));
-    add(RecordLines("Mozilla", "Root", true, {"Address Bar", "History", "Cache", "Cookies"}, sel.mozilla));
-    return lines;
-}
-
-// `lines` followed by the lines of `more`.
-inline Lines operator+(Lines lines, const Lines& more) {
-    lines.insert(lines.end(), more.begin(), more.end());
-    return lines;
+    const Lines browser = {"Address Bar", "History", "Cache", "Cookies"};
+    return Lines{"-- settings window test configuration", ""} +
+           RecordLines("Windows", "Root", true, {"Recent Documents", "Search", "Run", "Dialogs", "Temp", "Recycle Bin"},
+                       sel.windows,
+                       {"0<>Folder><C:\\Recent", "0<>RegValue><HKEY_CURRENT_USER<>Software\\Search<>*",
+                        "0<>RegValue><HKEY_CURRENT_USER<>Software\\Run<>*",
+                        "0<>RegValue><HKEY_CURRENT_USER<>Software\\Dialogs<>*",
+                        "1<>Folder><C:\\Temp><C:\\Temp\\keep.txt<>C:\\Temp\\keep2.txt", "0<>Customize><RecycleBin"}) +
+           RecordLines("Internet Explorer", "Root", true,
+                       {"Address Bar", "History", "AutoComplete", "Cache", "Downloaded", "Cookies"}, sel.internet) +
+           RecordLines("Opera", "Root", true, {"Global History", "Cookies", "Address Bar", "Cache"}, sel.opera) +
+           RecordLines("Netscape", "Root", true, browser, sel.netscape) +
+           RecordLines("Mozilla", "Root", true, browser, sel.mozilla);
 }
 
 // A Plugins record named `name` with one item.
@@ -78,8 +69,8 @@ public:
     std::string Bytes() const { return ReadBytes(path_); }
     Lines Plain() const { return PlainLines(path_); }
     // The "Software:" names of the file's records, in file order.
-    std::vector<std::string> SoftwareInFile() const {
-        std::vector<std::string> names;
+    Lines SoftwareInFile() const {
+        Lines names;
         for (const std::string& line : Plain())
             if (line.rfind("Software:", 0) == 0)
                 names.push_back(line.substr(9));
