@@ -1,8 +1,6 @@
-// Forms' life through the host, and the headless host's script and records.
+// The answers a message box gives to Enter and Escape, and forms' life through the host.
 #include <gtest/gtest.h>
 
-#include "ui/controls/button.h"
-#include "ui/controls/tray_icon.h"
 #include "ui/headless/headless_host.h"
 
 namespace lumo {
@@ -29,14 +27,6 @@ TEST(MessageBoxRules, DefaultAndCancelAnswersFollowTheButtons) {
         EXPECT_EQ(DefaultAnswer(r), c.enter) << static_cast<int>(c.buttons);
         EXPECT_EQ(CancelAnswer(c.buttons), c.escape) << static_cast<int>(c.buttons);
     }
-    HeadlessHost host;
-    host.QueueAnswer(Answer::Yes);
-    EXPECT_EQ(host.MsgBox("Sure?", MsgButtons::YesNo, MsgIcon::Question, MsgDefault::Button2), Answer::Yes);
-    // Nothing queued: the default button answers, as Enter would, and the box is marked so.
-    EXPECT_EQ(host.MsgBox("Again?", MsgButtons::YesNo, MsgIcon::Question, MsgDefault::Button2), Answer::No);
-    ASSERT_EQ(host.Boxes().size(), 2u);
-    EXPECT_TRUE(host.Boxes()[0].scripted);
-    EXPECT_FALSE(host.Boxes()[1].scripted);
 }
 
 TEST(FormLife, LoadRunsOnceAndQueryUnloadAndUnloadCanKeepTheFormAndLearnWhoClosesIt) {
@@ -107,17 +97,6 @@ TEST(FormLife, OuterSizeIsClientSizePlusTheFrameAndIsLeftAloneWhenMinimised) {
     form.SetWindowState(WindowState::Normal);
     form.SetSize(100, 100);
     EXPECT_EQ(form.ClientWidth(), 0) << "never a negative size";
-}
-
-TEST(HeadlessHost, ForgetsTheTrayIconWithItsForm) {
-    HeadlessHost host;
-    TrayIcon icon;
-    auto menuForm = std::make_unique<Form>(host, "frmMenu");
-    menuForm->Load();
-    host.ShowTrayIcon(icon, *menuForm);
-    EXPECT_EQ(host.TrayOwner(), "frmMenu");
-    menuForm.reset();
-    EXPECT_FALSE(host.TrayIconShown());
 }
 
 }  // namespace
