@@ -99,10 +99,12 @@ TEST_F(MenuHolderTest, BusyCommandsAreRefusedDuringARunAndTheOthersStopTheTimerW
                                                       {"Preferences", &m.menuPreference},
                                                       {"Add Plugins", &m.menuAddPlugins},
                                                       {"Add Custom", &m.menuAddCustom}};
+    bool timerDuringRun = true;
     host.OnDoEvents = [&](int pass) {
         for (const auto& b : busy)
             if (pass == 1)
                 b.second->OnClick();  // the commands themselves: their items are disabled meanwhile
+        timerDuringRun = timerDuringRun && w.tmrSchedule.Running();
     };
     w.cmdShow.Click();
     ASSERT_EQ(host.Boxes().size(), 5u);
@@ -110,7 +112,9 @@ TEST_F(MenuHolderTest, BusyCommandsAreRefusedDuringARunAndTheOthersStopTheTimerW
         EXPECT_EQ(host.Boxes()[i].text,
                   std::string("Please stop current processing, then click ") + busy[i].first + " menu item.");
         EXPECT_EQ(host.Boxes()[i].caption, busy[i].first);
+        EXPECT_EQ(host.Boxes()[i].icon, MsgIcon::Exclamation);
     }
+    EXPECT_FALSE(timerDuringRun) << "a refusal does not restart the timer";
     EXPECT_TRUE(seen.empty());
 
     // Idle, each command stops the schedule timer and starts it again (which restarts its period).
@@ -159,6 +163,48 @@ TEST_F(MenuHolderTest, TrayIconOpensTheTrayMenuWithFreshMarksAndDoubleClickHides
     icon.DoubleClick();
     EXPECT_EQ(w.GetWindowState(), WindowState::Normal);
     EXPECT_TRUE(w.Visible());
+}
+
+TEST_F(MenuHolderTest, ReloadAsksFirstViewTodayLogOpensTodaysFileAndHelpAboutWindowsAndExitAreWired) {
+    MainWindow& w = OpenStandard();
+    MenuHolder& m = w.Menu();
+    w.cmdShow.Click();
+    host.ClearBoxes();
+    host.QueueAnswer(MsgAnswer::Cancel);
+    m.menuReloadConfig.Click();
+    EXPECT_EQ(LastBox().text + "|" + LastBox().caption, "The configuration will be reloaded, continue?|Reload Config");
+    EXPECT_EQ(LastBox().buttons, MsgButtons::OkCancel);
+    EXPECT_EQ(w.lvwPItem.Item(1).Icon(), "winshow") << "Cancel changes nothing";
+    host.QueueAnswer(MsgAnswer::Ok);
+    m.menuReloadConfig.Click();
+    EXPECT_EQ(w.lvwPItem.Item(1).Icon() + "|" + w.lvwPItem.Item(1).SubItems(1), "win|");
+
+    host.ClearBoxes();
+    m.menuViewTodayLog.Click();
+    EXPECT_EQ(LastBox().text, "Today Log File doesn't exist. Check Enable File Logging can turn on the logging.");
+    std::string today = JoinPath(JoinPath(Prog(), "logs"), "L20240517.log");
+    std::filesystem::create_directories(std::filesystem::path(Prog()) / "logs");
+    testing::WriteBytes(today, "x");
+    m.menuViewTodayLog.Click();
+    EXPECT_EQ(shell.started, (std::vector<std::string>{"notepad.exe " + today}));
+    EXPECT_EQ(host.Boxes().size(), 1u);
+
+    std::vector<std::string> opened;
+    w.ShowAbout = [&](MainWindow&) { opened.push_back("about"); };
+    w.ShowItemsSettings = [&](MainWindow&) { opened.push_back("items"); };
+    w.ShowRunOptions = [&](MainWindow&, ShowMode mode) {
+        opened.push_back(mode == ShowMode::Modal ? "modal" : "options");
+    };
+    for (MenuItem* i :
+         {&m.menuAbout, &m.menuSTAbout, &m.menuContents, &m.menuFAQ, &m.menuSTRunOptions, &m.menuSTItemSettings})
+        i->Click();
+    EXPECT_EQ(opened, (std::vector<std::string>{"about", "about", "options", "items"}));
+    EXPECT_EQ(shell.opened, (std::vector<std::string>(2, JoinPath(Prog(), "SweepkitHelp.chm"))));
+    ASSERT_NE(host.WindowHandle(w), 0u);
+    EXPECT_EQ(shell.openedOver, (std::vector<uintptr_t>(2, host.WindowHandle(w)))) << "over the main window";
+    m.menuSTExit.Click();
+    EXPECT_TRUE(host.Ended());
+    EXPECT_FALSE(w.Loaded());
 }
 
 TEST_F(MenuHolderTest, UnderAModalWindowTheTrayIconOnlyBringsThatWindowForward) {
