@@ -79,51 +79,43 @@ TEST_F(MainWindowRunTest, ShowFillsStatusesLogAndSummaryAndClearsNothing) {
     EXPECT_EQ(scrolled, (std::vector<int32_t>{1})) << "scrolled into view";
 }
 
-struct PacingCase {
-    const char* name;
-    int displayCostMs;  // what a repaint of the new progress costs (a slow display server)
-    int minDisplayGapMs;
-};
-
-class MainWindowPacingTest : public MainWindowRunTest, public ::testing::WithParamInterface<PacingCase> {};
-
-TEST_P(MainWindowPacingTest, ProgressShowsAFewDozenTimesASecondStopIsTakenAndTheEndShowsEveryTrace) {
-    const PacingCase& c = GetParam();
+TEST_F(MainWindowRunTest, ProgressShowsAFewDozenTimesASecondStopIsTakenAndTheEndShowsEveryTrace) {
     for (int i = 0; i < 40; ++i)
         MakeFile("temp/more" + std::to_string(i) + ".tmp", 10);
     progressStep = std::chrono::milliseconds(10);  // a trace every 10 ms
     MainWindow& w = OpenStandard();
     using Ms = std::chrono::milliseconds;
-    std::vector<std::chrono::steady_clock::time_point> passes, displays;
-    std::vector<std::string> counters;
-    host.OnDoEvents = [&](int) {
-        passes.push_back(progressNow);
-        if (counters.empty() || Panel(2) != counters.back()) {
-            displays.push_back(progressNow);
-            counters.push_back(Panel(2));
-            progressNow += Ms(c.displayCostMs);
+    // What a repaint of the new progress costs (a slow display server), and the least gap it leaves.
+    for (auto [displayCost, minGap] : {std::pair{0, 33}, std::pair{20, 100}}) {
+        SCOPED_TRACE(displayCost);
+        std::vector<std::chrono::steady_clock::time_point> passes, displays;
+        std::vector<std::string> counters;
+        host.OnDoEvents = [&](int) {
+            passes.push_back(progressNow);
+            if (counters.empty() || Panel(2) != counters.back()) {
+                displays.push_back(progressNow);
+                counters.push_back(Panel(2));
+                progressNow += Ms(displayCost);
+            }
+        };
+        w.cmdShow.Click();
+        ASSERT_GE(displays.size(), 3u);
+        for (size_t i = 1; i < displays.size(); ++i)
+            EXPECT_GE(displays[i] - displays[i - 1], Ms(minGap)) << i;
+        for (size_t i = 1; i < passes.size(); ++i) {
+            EXPECT_GE(passes[i] - passes[i - 1], Ms(33)) << "at most one message-loop pass a period";
+            EXPECT_LE(passes[i] - passes[i - 1], Ms(33 + 10 + displayCost)) << "a click on Stop waits no longer";
         }
-    };
-    w.cmdShow.Click();
-
-    ASSERT_GE(displays.size(), 2u);
-    for (size_t i = 1; i < displays.size(); ++i)
-        EXPECT_GE(displays[i] - displays[i - 1], Ms(c.minDisplayGapMs)) << i;
-    for (size_t i = 1; i < passes.size(); ++i)
-        EXPECT_LE(passes[i] - passes[i - 1], Ms(33 + 10 + c.displayCostMs)) << "a click on Stop waits no longer";
-    if (c.displayCostMs == 0) {
-        EXPECT_EQ(std::vector<std::string>(counters.begin(), counters.begin() + 3),
-                  (std::vector<std::string>{"1", "5", "9"}))
-            << "the first trace at once, then one every 33 ms, counting the traces between";
+        if (displayCost == 0) {
+            EXPECT_EQ(std::vector<std::string>(counters.begin(), counters.begin() + 3),
+                      (std::vector<std::string>{"1", "5", "9"}))
+                << "the first trace at once, then one every 33 ms, counting the traces between";
+        }
+        EXPECT_EQ(Panel(1) + "|" + Panel(2) + "|" + Panel(3) + "|" + Panel(4), "ALL|43|1,235.97 K|")
+            << "the end shows the exact totals";
+        EXPECT_EQ(LastBox().text, "Privacy Items:43\tDisk Space:1,235.97 K");
     }
-    EXPECT_EQ(Panel(1) + "|" + Panel(2) + "|" + Panel(3) + "|" + Panel(4), "ALL|43|1,235.97 K|")
-        << "the end shows the exact totals";
-    EXPECT_EQ(LastBox().text, "Privacy Items:43\tDisk Space:1,235.97 K");
 }
-
-INSTANTIATE_TEST_SUITE_P(Cases, MainWindowPacingTest,
-                         ::testing::Values(PacingCase{"quick_display", 0, 33}, PacingCase{"slow_display", 20, 100}),
-                         [](const auto& info) { return std::string(info.param.name); });
 
 TEST_F(MainWindowRunTest, ClearAsksFirstNoChangesNothingAndYesClearsTheSelectedItemsOnly) {
     MainWindow& w = OpenStandard();
@@ -156,39 +148,33 @@ TEST_F(MainWindowRunTest, ClearAsksFirstNoChangesNothingAndYesClearsTheSelectedI
     EXPECT_TRUE(shell.started.empty());
 }
 
-struct LogOfferCase {
-    const char* name;
-    bool ask;
-    MsgAnswer answer;  // to the log offer
-    size_t boxes;  // shown in all
-    bool notepad;
-};
-
-class MainWindowLogOfferTest : public MainWindowRunTest, public ::testing::WithParamInterface<LogOfferCase> {};
-
-TEST_P(MainWindowLogOfferTest, LoggedClearRunOffersTheLogOnlyWhenItAsked) {
-    const LogOfferCase& c = GetParam();
+TEST_F(MainWindowRunTest, LoggedClearRunOffersTheLogOnlyWhenItAsked) {
     MainWindow& w = OpenStandard();
     app->settings.EnableFileLogging = true;
-    if (c.ask)
-        host.QueueAnswers({MsgAnswer::Yes, MsgAnswer::Ok, c.answer});
-    c.ask ? w.cmdClear.Click() : w.ScheduleClear();
-    ASSERT_EQ(host.Boxes().size(), c.boxes);
-    EXPECT_NE(testing::ReadBytes(LogFile()).find(JoinPath(Tree("temp"), "a.tmp")), std::string::npos)
-        << "the run's traces are in the log";
-    EXPECT_EQ(LastBox().text,
-              c.ask ? "Log file is " + LogFile() + ", view it?" : "Privacy Items:3\tDisk Space:1,235.57 K");
-    EXPECT_EQ(LastBox().defaultButton, c.ask ? MsgDefault::Button2 : MsgDefault::Button1);
-    EXPECT_EQ(shell.started,
-              c.notepad ? std::vector<std::string>{"notepad.exe " + LogFile()} : std::vector<std::string>{});
-    EXPECT_FALSE(w.ActivityLog().IsOpen());
+    struct Case {
+        bool ask;
+        MsgAnswer answer;  // to the log offer
+        size_t boxes;  // shown in all
+        size_t notepads;  // started so far
+    };
+    for (const Case& c : {Case{true, MsgAnswer::No, 3, 0}, Case{true, MsgAnswer::Yes, 3, 1}, Case{false, {}, 1, 1}}) {
+        SCOPED_TRACE(static_cast<int>(c.answer) + 10 * c.ask);
+        MakeStandardTree();
+        std::filesystem::remove(LogFile());
+        host.ClearBoxes();
+        if (c.ask)
+            host.QueueAnswers({MsgAnswer::Yes, MsgAnswer::Ok, c.answer});
+        c.ask ? w.cmdClear.Click() : w.ScheduleClear();
+        ASSERT_EQ(host.Boxes().size(), c.boxes);
+        EXPECT_NE(testing::ReadBytes(LogFile()).find(JoinPath(Tree("temp"), "a.tmp")), std::string::npos)
+            << "the run's traces are in the log";
+        EXPECT_EQ(LastBox().text,
+                  c.ask ? "Log file is " + LogFile() + ", view it?" : "Privacy Items:3\tDisk Space:1,235.57 K");
+        EXPECT_EQ(LastBox().defaultButton, c.ask ? MsgDefault::Button2 : MsgDefault::Button1);
+        EXPECT_EQ(shell.started, std::vector<std::string>(c.notepads, "notepad.exe " + LogFile()));
+        EXPECT_FALSE(w.ActivityLog().IsOpen());
+    }
 }
-
-INSTANTIATE_TEST_SUITE_P(Cases, MainWindowLogOfferTest,
-                         ::testing::Values(LogOfferCase{"asked_yes", true, MsgAnswer::Yes, 3, true},
-                                           LogOfferCase{"asked_no", true, MsgAnswer::No, 3, false},
-                                           LogOfferCase{"scheduled", false, MsgAnswer::No, 1, false}),
-                         [](const auto& info) { return std::string(info.param.name); });
 
 TEST_F(MainWindowRunTest, ALogThatCannotBeOpenedIsNamedAndTheRunGoesOn) {
     MainWindow& w = OpenStandard();
