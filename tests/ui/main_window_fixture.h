@@ -62,33 +62,27 @@ protected:
     // not selected, another Root record, a Plugins record whose item is not selected, a Customs
     // record and a record that is not selected.
     Lines StandardConfig() const {
-        return {"[Config]",
-                "Software:Windows",
-                "Type:Root",
-                "Selected:1",
-                "Temp Files<>1<>0<>Folder><" + Tree("temp"),
-                "Old Files<>0<>0<>Folder><" + Tree("old"),
-                "Recent<>1<>0<>Folder><" + Tree("recent"),
-                "[Config]",
-                "Software:Browser",
-                "Type:Root",
-                "Selected:1",
-                "Cache<>1<>0<>Folder><" + Tree("cache"),
-                "[Config]",
-                "Software:Tool",
-                "Type:Plugins",
-                "Selected:1",
-                "Tool Files<>0<>0<>Folder><" + Tree("tool"),
-                "[Config]",
-                "Software:Mine",
-                "Type:Customs",
-                "Selected:1",
-                "Scratch<>1<>0<>Folder><" + Tree("mine"),
-                "[Config]",
-                "Software:Off",
-                "Type:Root",
-                "Selected:0",
-                "Never<>1<>0<>Folder><" + Tree("never")};
+        Lines out;
+        auto record = [&](const char* software, const char* type, const char* selected) {
+            out.insert(out.end(), {"[Config]", std::string("Software:") + software, std::string("Type:") + type,
+                                   std::string("Selected:") + selected});
+        };
+        auto item = [&](const char* title, const char* selected, const char* folder) {
+            out.push_back(std::string(title) + "<>" + selected + "<>0<>Folder><" + Tree(folder));
+        };
+        record("Windows", "Root", "1");
+        item("Temp Files", "1", "temp");
+        item("Old Files", "0", "old");
+        item("Recent", "1", "recent");
+        record("Browser", "Root", "1");
+        item("Cache", "1", "cache");
+        record("Tool", "Plugins", "1");
+        item("Tool Files", "0", "tool");
+        record("Mine", "Customs", "1");
+        item("Scratch", "1", "mine");
+        record("Off", "Root", "0");
+        item("Never", "1", "never");
+        return out;
     }
     void MakeStandardTree() {
         MakeFile("temp/a.tmp", 1000);
@@ -96,6 +90,12 @@ protected:
         MakeFile("cache/c.dat", 1000000);
         MakeFile("old/keep.txt", 10);
         MakeFile("never/keep.txt", 10);
+    }
+    // The usual configuration over the usual tree, opened.
+    MainWindow& OpenStandard() {
+        WriteConfig(StandardConfig());
+        MakeStandardTree();
+        return Open();
     }
 
     // Makes the application and the window and loads it, as start-up does.

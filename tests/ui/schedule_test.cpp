@@ -14,62 +14,53 @@ using testing::MainWindowTest;
 
 DateTime At(int h, int m, int s, int day = 17) { return DateTime::FromParts(2024, 5, day, h, m, s); }
 
-struct DueCase {
-    const char* name;
-    const char* type;
-    int16_t interval, hour;
-    DateTime last, now;
-    bool due;
-};
-
-class ScheduleDueTest : public ::testing::TestWithParam<DueCase> {};
-
-TEST_P(ScheduleDueTest, RunIsDueByTheRules) {
-    const DueCase& c = GetParam();
-    EXPECT_EQ(Schedule::RunDue(c.type, c.interval, c.hour, c.last, c.now), c.due);
+TEST(ScheduleDue, RunIsDueByTheRules) {
+    struct Case {
+        const char* name;
+        const char* type;
+        int16_t interval, hour;
+        DateTime last, now;
+        bool due;
+    };
+    const Case cases[] = {
+        {"daily_window_opens_on_the_hour", "daily", 15, 12, At(9, 0, 0, 16), At(12, 0, 0), true},
+        {"daily_before_the_hour", "daily", 15, 12, At(9, 0, 0, 16), At(11, 59, 59), false},
+        {"daily_last_second_of_window", "daily", 15, 12, At(9, 0, 0, 16), At(12, 9, 59), true},
+        {"daily_window_closed", "daily", 15, 12, At(9, 0, 0, 16), At(12, 10, 0), false},
+        {"daily_once_per_day", "daily", 15, 12, At(12, 3, 0), At(12, 5, 0), false},
+        {"daily_hour_zero", "daily", 15, 0, At(23, 0, 0, 16), At(0, 4, 0), true},
+        {"capital_daily_never", "Daily", 15, 12, At(9, 0, 0, 16), At(12, 0, 0), false},
+        {"none_never", "none", 0, 12, At(9, 0, 0, 16), At(12, 0, 0), false},
+        {"interval_counts_minute_boundaries", "interval", 15, 12, At(10, 0, 50), At(10, 15, 0), true},
+        {"interval_one_boundary_short", "interval", 15, 12, At(10, 0, 50), At(10, 14, 59), false},
+        {"interval_zero_every_tick", "interval", 0, 12, At(10, 0, 50), At(10, 0, 50), true},
+        {"interval_first_tick_after_start", "interval", 480, 12, At(10, 0, 0, 16), At(10, 0, 0), true},
+        {"capital_interval_never", "Interval", 0, 12, At(10, 0, 0, 16), At(10, 0, 0), false},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(Schedule::RunDue(c.type, c.interval, c.hour, c.last, c.now), c.due) << c.name;
 }
-
-INSTANTIATE_TEST_SUITE_P(
-    Cases, ScheduleDueTest,
-    ::testing::Values(
-        DueCase{"daily_window_opens_on_the_hour", "daily", 15, 12, At(9, 0, 0, 16), At(12, 0, 0), true},
-        DueCase{"daily_before_the_hour", "daily", 15, 12, At(9, 0, 0, 16), At(11, 59, 59), false},
-        DueCase{"daily_last_second_of_window", "daily", 15, 12, At(9, 0, 0, 16), At(12, 9, 59), true},
-        DueCase{"daily_window_closed", "daily", 15, 12, At(9, 0, 0, 16), At(12, 10, 0), false},
-        DueCase{"daily_once_per_day", "daily", 15, 12, At(12, 3, 0), At(12, 5, 0), false},
-        DueCase{"daily_hour_zero", "daily", 15, 0, At(23, 0, 0, 16), At(0, 4, 0), true},
-        DueCase{"capital_daily_never", "Daily", 15, 12, At(9, 0, 0, 16), At(12, 0, 0), false},
-        DueCase{"none_never", "none", 0, 12, At(9, 0, 0, 16), At(12, 0, 0), false},
-        DueCase{"interval_counts_minute_boundaries", "interval", 15, 12, At(10, 0, 50), At(10, 15, 0), true},
-        DueCase{"interval_one_boundary_short", "interval", 15, 12, At(10, 0, 50), At(10, 14, 59), false},
-        DueCase{"interval_zero_every_tick", "interval", 0, 12, At(10, 0, 50), At(10, 0, 50), true},
-        DueCase{"interval_first_tick_after_start", "interval", 480, 12, At(10, 0, 0, 16), At(10, 0, 0), true},
-        DueCase{"capital_interval_never", "Interval", 0, 12, At(10, 0, 0, 16), At(10, 0, 0), false}),
-    [](const auto& info) { return std::string(info.param.name); });
 
 class ScheduleTest : public MainWindowTest {
 protected:
-    MainWindow& OpenStandard() {
-        WriteConfig(StandardConfig());
-        MakeStandardTree();
-        return Open();
-    }
     std::string BrowserValue(const char* name) {
-        RegKey key(registry);
-        auto v = key.GetRegValue(name, rkCurrentUser, browserKey);
-        return v ? v->ValueDataString() : "<none>";
-    }
-    // Creates a key with every key on its way.
-    void MakeKey(const std::string& path) {
-        RegHandle h = 0;
-        ASSERT_EQ(registry.CreateKey(RootHandle(rkCurrentUser), path, keyAllAccess, h), 0);
-        registry.CloseKey(h);
+        auto v = RegKey(registry).GetRegValue(name, rkCurrentUser, browserKey);
+        return !v ? "<none>" : v->ValueType == rvtNone ? "<deleted>" : v->ValueDataString();
     }
     void SetBrowser(const std::string& page, const std::string& title) {
+        RegHandle h = 0;
+        ASSERT_EQ(registry.CreateKey(RootHandle(rkCurrentUser), browserKey, keyAllAccess, h), 0);
+        registry.CloseKey(h);
         RegKey key(registry);
-        MakeKey(browserKey);
         key.SetRegValue("Start Page", rvtString, page, rkCurrentUser, browserKey);
         key.SetRegValue("Window Title", rvtString, title, rkCurrentUser, browserKey);
+    }
+    MainWindow& OpenMonitoring(const char* page, const char* title) {
+        MainWindow& w = OpenStandard();
+        app->settings.MonitorStartPage = true;
+        app->settings.StartPage = page;
+        app->settings.WindowTitle = title;
+        return w;
     }
     std::string browserKey = "Software\\Microsoft\\Internet Explorer\\Main";
 };
@@ -85,30 +76,22 @@ TEST_F(ScheduleTest, TickStartsAClearRunWithoutAskingAndRemembersIt) {
     EXPECT_FALSE(TreeHas("temp/a.tmp"));
     EXPECT_EQ(app->LastScheduledRun, At(9, 31, 0));
     EXPECT_TRUE(w.tmrSchedule.Running());
-
-    clock.Set(At(9, 45, 59));
-    w.tmrSchedule.Tick();
-    EXPECT_EQ(host.Boxes().size(), 1u);
-    clock.Set(At(9, 46, 0));
-    w.tmrSchedule.Tick();
-    EXPECT_EQ(host.Boxes().size(), 2u);
-
-    // The clock goes back an hour (by hand, or daylight saving ends): the interval starts afresh
+    struct Step {
+        DateTime now;
+        size_t boxes;
+    };
+    // The clock going back an hour (by hand, or daylight saving ends) starts the interval afresh
     // there rather than waiting for the hour to come round again.
-    clock.Set(At(8, 46, 0));
-    w.tmrSchedule.Tick();
-    EXPECT_EQ(host.Boxes().size(), 2u);
-    EXPECT_EQ(app->LastScheduledRun, At(8, 46, 0));
-    clock.Set(At(9, 1, 0));
-    w.tmrSchedule.Tick();
-    EXPECT_EQ(host.Boxes().size(), 3u);
+    for (const Step& s : {Step{At(9, 45, 59), 1}, Step{At(9, 46, 0), 2}, Step{At(8, 46, 0), 2}, Step{At(9, 1, 0), 3}}) {
+        clock.Set(s.now);
+        w.tmrSchedule.Tick();
+        EXPECT_EQ(host.Boxes().size(), s.boxes) << "step to " << s.boxes;
+    }
+    EXPECT_EQ(app->LastScheduledRun, At(9, 1, 0));
 }
 
-TEST_F(ScheduleTest, MonitorAsksInFiveLinesAndYesRestoresTheApprovedValues) {
-    MainWindow& w = OpenStandard();
-    app->settings.MonitorStartPage = true;
-    app->settings.StartPage = "about:blank";
-    app->settings.WindowTitle = "Mine";
+TEST_F(ScheduleTest, MonitorAsksInFiveLinesAndYesRestoresTheApprovedValuesOrDeletesABlankTitle) {
+    MainWindow& w = OpenMonitoring("about:blank", "Mine");
     SetBrowser("http://evil.example/", "Evil");
     host.QueueAnswer(MsgAnswer::Yes);
     w.tmrSchedule_Timer();
@@ -121,35 +104,21 @@ TEST_F(ScheduleTest, MonitorAsksInFiveLinesAndYesRestoresTheApprovedValues) {
               "\"Yes\" to recover to the original values, \"No\" to update to the current values.");
     EXPECT_EQ(LastBox().caption, "Monitor Message");
     EXPECT_EQ(LastBox().buttons, MsgButtons::YesNo);
-    EXPECT_EQ(LastBox().icon, MsgIcon::Exclamation);
-    EXPECT_EQ(BrowserValue("Start Page"), "about:blank");
-    EXPECT_EQ(BrowserValue("Window Title"), "Mine");
-
+    EXPECT_EQ(BrowserValue("Start Page") + "|" + BrowserValue("Window Title"), "about:blank|Mine");
     w.tmrSchedule_Timer();
     EXPECT_EQ(host.Boxes().size(), 1u) << "matching values ask nothing";
-}
 
-TEST_F(ScheduleTest, MonitorYesWithABlankTitleDeletesTheTitle) {
-    MainWindow& w = OpenStandard();
-    app->settings.MonitorStartPage = true;
-    app->settings.StartPage = "about:blank";
     app->settings.WindowTitle = "   ";
-    SetBrowser("about:blank", "Evil");
     host.QueueAnswer(MsgAnswer::Yes);
     w.tmrSchedule_Timer();
-    ASSERT_EQ(host.Boxes().size(), 1u);
-    RegKey key(registry);
-    auto title = key.GetRegValue("Window Title", rkCurrentUser, browserKey);
-    ASSERT_TRUE(title);
-    EXPECT_EQ(title->ValueType, rvtNone) << "the value is gone";
+    EXPECT_EQ(host.Boxes().size(), 2u);
+    EXPECT_EQ(BrowserValue("Window Title"), "<deleted>");
     w.tmrSchedule_Timer();
-    EXPECT_EQ(host.Boxes().size(), 1u) << "no title is what a title of blanks approved";
+    EXPECT_EQ(host.Boxes().size(), 2u) << "no title is what a title of blanks approved";
 }
 
 TEST_F(ScheduleTest, AMonitorWriteThatFailsIsToldOnceAndTheOtherDutiesStillRun) {
-    MainWindow& w = OpenStandard();
-    app->settings.MonitorStartPage = true;
-    app->settings.StartPage = "about:blank";
+    MainWindow& w = OpenMonitoring("about:blank", "");
     app->settings.ScheduleType = "interval";
     app->settings.ScheduleInterval = 15;
     std::filesystem::path old = std::filesystem::path(Prog()) / "logs" / "L20240101.log";
@@ -159,7 +128,6 @@ TEST_F(ScheduleTest, AMonitorWriteThatFailsIsToldOnceAndTheOtherDutiesStillRun) 
     registry.FailNext(MemoryRegistry::Op::SetValue, 5);  // the browser's key refuses the Yes
     host.QueueAnswer(MsgAnswer::Yes);
     w.tmrSchedule.Tick();
-
     ASSERT_EQ(host.Boxes().size(), 3u) << "question, failure, then the scheduled run's summary";
     EXPECT_EQ(host.Boxes()[1].text.rfind("The browser's start page and window title could not be put back.\r\n\r\n"
                                          "Access was denied (error 5).",
@@ -180,42 +148,34 @@ TEST_F(ScheduleTest, AMonitorWriteThatFailsIsToldOnceAndTheOtherDutiesStillRun) 
 }
 
 TEST_F(ScheduleTest, MonitorNoApprovesTheCurrentValuesInTheSettingsStore) {
-    MainWindow& w = OpenStandard();
+    MainWindow& w = OpenMonitoring("about:blank", "Mine");
     SettingsStore store(registry, "C:\\p\\SweepkitLumo.exe",
                         SettingsLocations::Below(rkCurrentUser, "Software\\SweepkitLumoTests\\monitor"));
     w.SetStore(&store);
-    browserKey = "Software\\SweepkitLumoTests\\monitor\\HKCU\\Software\\Microsoft\\Internet Explorer\\Main";
-    MakeKey(browserKey);
-    MakeKey("Software\\SweepkitLumoTests\\monitor\\HKCU\\Software");
-    RegKey key(registry);
-    key.SetRegValue("Start Page", rvtString, std::string("http://new.example/"), rkCurrentUser, browserKey);
-    app->settings.MonitorStartPage = true;
-    app->settings.StartPage = "about:blank";
+    browserKey = "Software\\SweepkitLumoTests\\monitor\\HKCU\\" + browserKey;
+    SetBrowser("http://new.example/", "");
     host.QueueAnswer(MsgAnswer::No);
     w.tmrSchedule_Timer();
     ASSERT_EQ(host.Boxes().size(), 1u);
-    EXPECT_EQ(app->settings.StartPage, "http://new.example/");
-    EXPECT_EQ(app->settings.WindowTitle, "");
+    EXPECT_EQ(app->settings.StartPage + "|" + app->settings.WindowTitle, "http://new.example/|");
     AppSettings stored;
     store.LoadSystemSettings(stored);
     EXPECT_EQ(stored.StartPage, "http://new.example/");
     EXPECT_EQ(BrowserValue("Start Page"), "http://new.example/") << "the browser is left as it is";
-
     w.tmrSchedule_Timer();
     EXPECT_EQ(host.Boxes().size(), 1u) << "approved now";
 }
 
 TEST_F(ScheduleTest, MonitorOffAsksNothingAndAnOpenQuestionHoldsFurtherTicks) {
-    MainWindow& w = OpenStandard();
-    app->settings.StartPage = "about:blank";
+    MainWindow& w = OpenMonitoring("about:blank", "");
+    app->settings.MonitorStartPage = false;
     SetBrowser("http://evil.example/", "");
     w.tmrSchedule_Timer();
     EXPECT_TRUE(host.Boxes().empty());
 
     app->settings.MonitorStartPage = true;
     host.OnMessageBox = [&](const MessageBoxRequest&) {
-        // The real message box's loop goes on delivering ticks.
-        w.tmrSchedule.Tick();
+        w.tmrSchedule.Tick();  // the real message box's loop goes on delivering ticks
         host.QueueAnswer(MsgAnswer::Yes);
     };
     w.tmrSchedule.Tick();
@@ -223,49 +183,36 @@ TEST_F(ScheduleTest, MonitorOffAsksNothingAndAnOpenQuestionHoldsFurtherTicks) {
     EXPECT_EQ(BrowserValue("Start Page"), "about:blank");
 }
 
-struct LogCase {
-    const char* name;
-    int16_t keep;
-    std::vector<std::string> survivors;
-};
-
-class OldLogsTest : public ScheduleTest, public ::testing::WithParamInterface<LogCase> {};
-
-TEST_P(OldLogsTest, OnlyDailyLogNamesOlderThanTheKeptDaysGo) {
+TEST_F(ScheduleTest, OnlyDailyLogNamesOlderThanTheKeptDaysGo) {
     MainWindow& w = OpenStandard();
     std::filesystem::path logs = std::filesystem::path(Prog()) / "logs";
+    w.Duties().DeleteOldLogs();
+    EXPECT_FALSE(std::filesystem::exists(logs)) << "a missing logs folder is no error";
     std::filesystem::create_directories(logs / "L20000101.log");  // a folder of that name stays
-    const char* names[] = {"L20240517.log", "L20240516.log", "L20240513.log", "l20240512.LOG", "L20040101.LOG",
-                           "L2004010.log",  "L20240101.txt", "notes.txt",     "LABCDEFGH.log"};
-    for (const char* n : names)
-        testing::WriteBytes((logs / n).string(), "x");
-    std::filesystem::permissions(logs / "L20040101.LOG", std::filesystem::perms::owner_write,
-                                 std::filesystem::perm_options::remove);
-    app->settings.KeepLogDays = GetParam().keep;
-    w.Duties().DeleteOldLogs();
-    std::vector<std::string> left;
-    for (const auto& e : std::filesystem::directory_iterator(logs))
-        left.push_back(e.path().filename().string());
-    std::sort(left.begin(), left.end());
-    std::vector<std::string> expected = GetParam().survivors;
-    for (const char* always : {"L20000101.log", "L2004010.log", "L20240101.txt", "notes.txt", "LABCDEFGH.log"})
-        expected.push_back(always);
-    std::sort(expected.begin(), expected.end());
-    EXPECT_EQ(left, expected);
-}
-
-INSTANTIATE_TEST_SUITE_P(
-    Cases, OldLogsTest,
-    ::testing::Values(LogCase{"keep_one_day", 1, {"L20240517.log"}},
-                      LogCase{"keep_two_days", 2, {"L20240517.log", "L20240516.log"}},
-                      LogCase{"keep_five_days", 5, {"L20240517.log", "L20240516.log", "L20240513.log"}}),
-    [](const auto& info) { return std::string(info.param.name); });
-
-TEST_F(ScheduleTest, MissingLogsFolderIsNoError) {
-    MainWindow& w = OpenStandard();
-    w.Duties().DeleteOldLogs();
-    EXPECT_FALSE(std::filesystem::exists(std::filesystem::path(Prog()) / "logs"));
-    EXPECT_TRUE(host.HandlerFailures().empty());
+    const std::vector<std::string> stay = {"L20000101.log", "L2004010.log", "L20240101.txt", "LABCDEFGH.log",
+                                           "notes.txt"};
+    const std::vector<std::string> dated = {"L20040101.LOG", "L20240513.log", "L20240516.log", "L20240517.log",
+                                            "l20240512.LOG"};
+    for (auto [keep, kept] : {std::pair{1, 1}, std::pair{2, 2}, std::pair{5, 3}}) {
+        for (const auto& n : stay)
+            if (n != "L20000101.log")
+                testing::WriteBytes((logs / n).string(), "x");
+        for (const auto& n : dated)
+            testing::WriteBytes((logs / n).string(), "x");
+        std::filesystem::permissions(logs / "L20040101.LOG", std::filesystem::perms::owner_write,
+                                     std::filesystem::perm_options::remove);
+        app->settings.KeepLogDays = static_cast<int16_t>(keep);
+        w.Duties().DeleteOldLogs();
+        std::vector<std::string> left;
+        for (const auto& e : std::filesystem::directory_iterator(logs))
+            left.push_back(e.path().filename().string());
+        std::sort(left.begin(), left.end());
+        std::vector<std::string> expected = stay;  // and the newest `kept` of the dated ones
+        expected.insert(expected.end(), dated.end() - 1 - kept, dated.end() - 1);
+        std::sort(expected.begin(), expected.end());
+        EXPECT_EQ(left, expected) << "keep " << keep;
+        EXPECT_TRUE(host.HandlerFailures().empty());
+    }
 }
 
 }  // namespace
