@@ -1,4 +1,4 @@
-// Start-up headless: settings and folders prepared, the window shown with the windows it opens
+// Start-up headless: folders prepared, the window shown with the windows it opens
 // wired, winapp2 entries chosen earlier among its rows, and a configuration that cannot be loaded
 // reported once with no window left.
 #include <gtest/gtest.h>
@@ -43,26 +43,16 @@ protected:
     Program program{app, host, store};
 };
 
-TEST_F(MainTest, StartsWithFoldersSettingsAndAShownWindow) {
+TEST_F(MainTest, StartsWithFoldersAndAShownWindowThatOpensTheOthers) {
     WriteConfig();
-    RegHandle h = 0;  // the settings' key below HKCU\Software, there on every machine
-    registry.CreateKey(RootHandle(rkCurrentUser), "Software\\SweepkitLumoTests\\main\\HKCU\\Software", keyAllAccess, h);
-    registry.CloseKey(h);
-    AppSettings stored;
-    stored.EnableFileLogging = true;
-    stored.ScheduleType = "daily";
-    store.SaveSystemSettings(stored);
-
     ASSERT_TRUE(program.Main());
     EXPECT_EQ(app.folders.WindowsDir, "C:\\Windows");
-    EXPECT_EQ(app.LastScheduledRun, DateTime::FromParts(2024, 2, 28, 8, 0, 0));
     MainWindow* w = program.Window();
     ASSERT_NE(w, nullptr);
     EXPECT_TRUE(w->Visible());
     ASSERT_GT(w->lvwPItem.ItemCount(), 5);
     EXPECT_EQ(w->lvwPItem.Item(1).Key(), "1-Windows-Recent Documents History");
     EXPECT_EQ(w->Store(), &store);
-    EXPECT_TRUE(w->Menu().menuFileLogging.Checked()) << "the holder shows the loaded settings";
     // Runs from the window hand Customize items to the special parser.
     SeekContext ctx = app.MakeSeekContext();
     ASSERT_NE(ctx.parser, nullptr);
