@@ -47,6 +47,7 @@ TEST_F(MainTest, StartsWithFoldersAndAShownWindowThatOpensTheOthers) {
     WriteConfig();
     ASSERT_TRUE(program.Main());
     EXPECT_EQ(app.folders.WindowsDir, "C:\\Windows");
+    EXPECT_EQ(app.ConfigFilePath, dir.Path("PrivacyConfig.dat")) << "a folder the user may write keeps the files";
     MainWindow* w = program.Window();
     ASSERT_NE(w, nullptr);
     EXPECT_TRUE(w->Visible());
