@@ -1,90 +1,65 @@
-// Start-up headless: settings and folders prepared, the window shown with the windows it opens
-// wired, and a configuration that cannot be loaded reported once with no window left.
+// Start-up headless: folders prepared, the window shown with the windows it opens
+// wired, winapp2 entries chosen earlier among its rows, and a configuration that cannot be loaded
+// reported once with no window left.
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <filesystem>
-#include <fstream>
 
 #include "app/main.h"
 #include "config/shipped_config.h"
-#include "support/enciphered_lines.h"
 #include "platform/portable/memory_registry.h"
 #include "platform/portable/portable_clock.h"
 #include "platform/portable/portable_file_system.h"
 #include "platform/portable/portable_shell.h"
-#include "registry/reg_key.h"
 #include "settings/settings_store.h"
+#include "support/scratch_folder.h"
 #include "ui/headless/headless_host.h"
-#include "ui/items_settings_window.h"
 #include "ui/main_window.h"
 #include "ui/menu_holder.h"
 
 namespace lumo {
 namespace {
 
-using testing::ScratchFolder;
-
 class MainTest : public ::testing::Test {
 protected:
-    MainTest() : clock(DateTime::FromParts(2024, 2, 29, 8, 0, 0)) {
+    MainTest() {
         shell.windows = "C:\\Windows";
-        Platform p;
-        p.registry = &registry;
-        p.files = &files;
-        p.shell = &shell;
-        p.clock = &clock;
-        app = std::make_unique<Application>(p, clock.Now());
-        app->ProgramFolder = dir.FsPath().string();
+        shell.temporary = dir.Path("temp");
+        app.ProgramFolder = dir.Path();
     }
     // The configuration the program ships with.
     void WriteConfig() { std::filesystem::copy_file(testing::ShippedConfigPath(), dir.Path("PrivacyConfig.dat")); }
 
-    ScratchFolder dir;
+    testing::ScratchFolder dir;
     MemoryRegistry registry;
     PortableFileSystem files;
     PortableShell shell;
-    PortableClock clock;
+    PortableClock clock{DateTime::FromParts(2024, 2, 29, 8, 0, 0)};
     HeadlessHost host;
-    std::unique_ptr<Application> app;
+    Application app{Platform{.registry = &registry, .files = &files, .shell = &shell, .clock = &clock}, clock.Now()};
     SettingsStore store{registry, "C:\\Lumo\\SweepkitLumo.exe",
                         SettingsLocations::Below(rkCurrentUser, "Software\\SweepkitLumoTests\\main")};
+    Program program{app, host, store};
 };
 
-TEST_F(MainTest, StartsWithFoldersSettingsAndAShownWindow) {
+TEST_F(MainTest, StartsWithFoldersAndAShownWindowThatOpensTheOthers) {
     WriteConfig();
-    AppSettings stored;
-    stored.EnableFileLogging = true;
-    stored.ScheduleType = "daily";
-    RegHandle h = 0;
-    ASSERT_EQ(registry.CreateKey(RootHandle(rkCurrentUser), "Software\\SweepkitLumoTests\\main\\HKCU\\Software",
-                                 keyAllAccess, h),
-              0);
-    registry.CloseKey(h);
-    store.SaveSystemSettings(stored);
-
-    Program program(*app, host, store);
     ASSERT_TRUE(program.Main());
-    EXPECT_EQ(app->folders.WindowsDir, "C:\\Windows");
-    EXPECT_TRUE(app->settings.EnableFileLogging);
-    EXPECT_EQ(app->LastScheduledRun, DateTime::FromParts(2024, 2, 28, 8, 0, 0));
+    EXPECT_EQ(app.folders.WindowsDir, "C:\\Windows");
+    EXPECT_EQ(app.ConfigFilePath, dir.Path("PrivacyConfig.dat")) << "a folder the user may write keeps the files";
     MainWindow* w = program.Window();
     ASSERT_NE(w, nullptr);
     EXPECT_TRUE(w->Visible());
     ASSERT_GT(w->lvwPItem.ItemCount(), 5);
     EXPECT_EQ(w->lvwPItem.Item(1).Key(), "1-Windows-Recent Documents History");
-    EXPECT_EQ(w->lvwPItem.Item(1).Icon(), "win");
     EXPECT_EQ(w->Store(), &store);
     // Runs from the window hand Customize items to the special parser.
-    SeekContext ctx = app->MakeSeekContext();
+    SeekContext ctx = app.MakeSeekContext();
     ASSERT_NE(ctx.parser, nullptr);
     PrivacyItem probe;
     EXPECT_NE(ctx.parser->CallParser("parserecyclebin", ParserArguments{&probe, false, {}}, ctx), nullptr);
-    EXPECT_TRUE(w->Menu().menuFileLogging.Checked()) << "the holder shows the loaded settings";
-    EXPECT_TRUE(w->Menu().menuSTScheduleDaily.Checked());
     EXPECT_TRUE(host.TrayIconShown());
-    EXPECT_TRUE(host.Boxes().empty());
-    EXPECT_FALSE(host.Ended());
 
     host.OnModal = [&](Form& form) {
         // About again from the menu while the first one's modal loop runs: that one comes forward.
@@ -101,74 +76,38 @@ TEST_F(MainTest, StartsWithFoldersSettingsAndAShownWindow) {
     EXPECT_EQ(shown, (std::vector<std::string>{"frmPrivacyLumo modeless ", "frmAbout modal frmPrivacyLumo",
                                                "frmItemsSettings modeless frmPrivacyLumo",
                                                "frmRunOptions modeless frmPrivacyLumo"}));
-    for (const std::string& f : host.HandlerFailures())
-        ADD_FAILURE() << f;
+    EXPECT_TRUE(host.Boxes().empty() && host.HandlerFailures().empty());
 }
 
 TEST_F(MainTest, MissingConfigurationShowsOneBoxAndLeavesNoWindow) {
-    Program program(*app, host, store);
     EXPECT_FALSE(program.Main());
     EXPECT_EQ(program.Window(), nullptr);
     ASSERT_EQ(host.Boxes().size(), 1u);
-    const auto& box = host.Boxes()[0];
-    EXPECT_EQ(box.text.rfind("Error 53: ", 0), 0u) << box.text;
-    EXPECT_NE(box.text.find("PrivacyConfig.dat"), std::string::npos) << box.text;
-    EXPECT_EQ(box.caption, "Sweepkit Lumo");
-    EXPECT_EQ(box.buttons, MsgButtons::OkOnly);
-    EXPECT_TRUE(host.Ended());
-    EXPECT_EQ(host.ExitCode(), 1);
-    EXPECT_FALSE(host.TrayIconShown());
-    EXPECT_EQ(host.FormsShown().size(), 0u);
+    EXPECT_EQ(host.Boxes()[0].text.rfind("Error 53: ", 0), 0u) << host.Boxes()[0].text;
+    EXPECT_NE(host.Boxes()[0].text.find("PrivacyConfig.dat"), std::string::npos);
+    EXPECT_EQ(host.Boxes()[0].caption, "Sweepkit Lumo");
+    EXPECT_EQ(std::tuple(host.Ended(), host.ExitCode(), host.TrayIconShown(), host.FormsShown().size()),
+              std::tuple(true, 1, false, size_t{0}));
 }
 
-TEST_F(MainTest, Winapp2EntriesChosenEarlierAreRowsAtStartAndItemsSettingsAddsMore) {
+// Only the entries the user chose (by any letter case) that are present become rows; a broken one
+// is named in the text log.
+TEST_F(MainTest, Winapp2EntriesChosenEarlierAreRowsAtStart) {
     WriteConfig();
-    shell.temporary = dir.Path("temp");
-    std::ofstream(dir.Path("winapp2.ini"), std::ios::binary)
-        << "; hand-written entries\r\n"
-           "[Always One]\r\nLangSecRef=3024\r\nFileKey1=%Temp%|*.tmp\r\n"
-           "[Chosen Two]\r\nLangSecRef=3021\r\nFileKey1=%Temp%|*.log\r\n"
-           "[Absent Three]\r\nDetectFile=%Temp%\\NoSuchProgram\\app.exe\r\n"
-           "FileKey1=%Temp%|*.x\r\n"
-           "[Broken]\r\nFileKey1\r\n";
-    std::ofstream(dir.Path("winapp2 selection.txt"), std::ios::binary) << "chosen two\r\n";
-    Program program(*app, host, store);
+    dir.Write("winapp2.ini",
+              "[Always One]\r\nFileKey1=%Temp%|*.tmp\r\n[Chosen Two]\r\nFileKey1=%Temp%|*.log\r\n[Absent Three]\r\n"
+              "DetectFile=%Temp%\\NoSuchProgram\\app.exe\r\nFileKey1=%Temp%|*.x\r\n[Broken]\r\nFileKey1\r\n");
+    dir.Write("winapp2 selection.txt", "chosen two\r\nabsent three\r\n");
     ASSERT_TRUE(program.Main());
-    MainWindow& w = *program.Window();
-    auto rows = [&w] {
-        std::vector<std::string> texts;
-        for (ListItem& row : w.lvwPItem)
-            if (row.Icon() == "app")
-                texts.push_back(row.Text());
-        return texts;
-    };
-    const std::vector<std::string> shipped = rows();
-    EXPECT_EQ(std::count(shipped.begin(), shipped.end(), "Chosen Two"), 1)
-        << "chosen by another letter case; read " << app->Winapp2File() << ", choice in " << app->Winapp2SelectionFile()
-        << ", " << app->winapp2.Count(Winapp2Outcome::State::Present) << " present";
-    EXPECT_EQ(std::count(shipped.begin(), shipped.end(), "Always One"), 0) << "nothing is chosen until the user does";
-    EXPECT_EQ(std::count(shipped.begin(), shipped.end(), "Absent Three"), 0);
-    bool brokenReported = false;
-    for (int32_t i = 0; i < w.lstLog.ListCount(); ++i)
-        brokenReported = brokenReported || w.lstLog.List(i).find("Broken") != std::string::npos;
-    EXPECT_TRUE(brokenReported) << "the skipped entry is named in the text log";
-
-    w.cmdItemsSettings.Click();
-    ItemsSettingsWindow* items = program.ItemsSettings();
-    ASSERT_NE(items, nullptr);
-    EXPECT_EQ(items->Winapp2Groups(), (std::vector<std::string>{"Applications", "Utilities"}));
-    items->tvwTree.UserClickNode(*items->tvwTree.Roots().back()->Children().back());
-    ASSERT_EQ(items->w2LvwEntries.ItemCount(), 1);
-    items->w2LvwEntries.UserCheckItem(items->w2LvwEntries.Item(1), true);
-    items->cmdOk.Click();
-    ASSERT_TRUE(host.HandlerFailures().empty());
-    std::vector<std::string> after = rows();
-    EXPECT_EQ(after.size(), shipped.size() + 1);
-    EXPECT_EQ(std::count(after.begin(), after.end(), "Always One"), 1);
-    std::ifstream choice(dir.Path("winapp2 selection.txt"), std::ios::binary);
-    std::string text((std::istreambuf_iterator<char>(choice)), std::istreambuf_iterator<char>());
-    EXPECT_NE(text.find("Always One\r\n"), std::string::npos) << text;
-    EXPECT_NE(text.find("Chosen Two\r\n"), std::string::npos) << text;
+    std::vector<std::string> rows, log;
+    for (ListItem& row : program.Window()->lvwPItem)
+        if (row.Icon() == "app")
+            rows.push_back(row.Text());
+    for (const std::string name : {"Always One", "Chosen Two", "Absent Three"})
+        EXPECT_EQ(std::count(rows.begin(), rows.end(), name), name == "Chosen Two") << name;
+    for (int32_t i = 0; i < program.Window()->lstLog.ListCount(); ++i)
+        log.push_back(program.Window()->lstLog.List(i));
+    EXPECT_TRUE(std::any_of(log.begin(), log.end(), [](auto& l) { return l.find("Broken") != std::string::npos; }));
 }
 
 }  // namespace

@@ -150,6 +150,13 @@ TYPED_TEST(FileSystemTest, FileHeldOpenIsDeniedButCanBeOverwrittenInPlace) {
 }
 #endif
 
+// A name longer than any the system allows cannot be there: never reported as denied or in use.
+TYPED_TEST(FileSystemTest, ANameTooLongForTheSystemIsNotReportedDenied) {
+    const std::string path = this->dir.Path(std::string(300, 'n'));
+    for (FileResult result : {this->files.RemoveFile(path), this->files.RemoveFolder(path)})
+        EXPECT_TRUE(result == FileResult::NotFound || result == FileResult::OtherFailure) << static_cast<int>(result);
+}
+
 TYPED_TEST(FileSystemTest, RemoveFolderTakesOnlyEmptyFolders) {
     std::string empty = this->dir.Folder("empty");
     std::string full = this->dir.Folder("full");
@@ -359,6 +366,34 @@ TYPED_TEST(FileSystemTest, ReadFileGivesTheBytesUnchanged) {
     std::string path = this->dir.Write("r.bin", bytes);
     EXPECT_EQ(this->files.ReadFile(path), bytes);
     EXPECT_EQ(this->files.ReadFile(this->dir.Path("absent")), std::nullopt);
+}
+
+// The shared whole-file save lets the temporary go (its writer destroyed, as a Windows handle must
+// be) before the temporary takes the target's place.
+TEST(FileSystemSave, WriteReplacingLetsGoOfTheTemporaryBeforeTheReplace) {
+    struct Tracked : PortableFileSystem {
+        struct Writer : FileWriter {
+            Writer(std::unique_ptr<FileWriter> w, int& count) : inner(std::move(w)), open(++count) {}
+            ~Writer() override { --open; }
+            bool Write(const char* data, size_t n) override { return inner->Write(data, n); }
+            bool Close() override { return inner->Close(); }
+            std::unique_ptr<FileWriter> inner;
+            int& open;
+        };
+        std::unique_ptr<FileWriter> OpenForWrite(std::string_view path, WriteMode mode) override {
+            auto w = PortableFileSystem::OpenForWrite(path, mode);
+            return w ? std::make_unique<Writer>(std::move(w), open) : nullptr;
+        }
+        bool ReplaceAtomically(std::string_view replacement, std::string_view target) override {
+            openAtReplace = open;
+            return PortableFileSystem::ReplaceAtomically(replacement, target);
+        }
+        int open = 0, openAtReplace = -1;
+    } files;
+    ScratchFolder dir;
+    EXPECT_TRUE(files.FileSystem::WriteReplacing(dir.Path("c.tmp"), dir.Path("c.dat"), "new"));
+    EXPECT_EQ(files.openAtReplace, 0);
+    EXPECT_EQ(dir.Read("c.dat"), "new");
 }
 
 TEST(PathText, JoinAndFileName) {

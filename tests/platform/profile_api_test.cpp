@@ -120,6 +120,8 @@ TYPED_TEST(ProfileApiTest, WritesRewriteTheFileInTheSystemsForm) {
         {"top=1\n[ s ]\na=1\n[s\nb=2\n[s]x\nc=3\n", "s", "a", "", "top=1\r\n[s]\r\na=\r\n[s\r\nb=2\r\n[s]\r\nc=3\r\n"},
         // A key written twice in one section: only its first entry is reached.
         {"[s]\nk=1\nk=2\n", "s", "K", "", "[s]\r\nk=\r\nk=2\r\n"},
+        // A section with no entries stays when another one is written.
+        {"[e]\n[s]\na=1\n", "s", "a", "", "[e]\r\n[s]\r\na=\r\n"},
         // Nothing changes: the file is left exactly as it was.
         {"[s]\na=1\nb=2", "s", "b", "2", "[s]\na=1\nb=2"},
     };
