@@ -18,12 +18,9 @@ namespace {
 
 using namespace guitest;
 
-class ControlPeers : public ::testing::Test {
+class ControlPeers : public ::testing::Test, public GuiProgram {
 protected:
     void SetUp() override {
-        host.OnHandlerFailed = [this](const std::string& where, const std::string& message) {
-            failures.push_back(where + ": " + message);
-        };
         form = std::make_unique<Form>(host, "frmPeerTest");
         form->SetClientSize(6000, 4000);
         form->Show();
@@ -47,9 +44,7 @@ protected:
             SendMessageW(edit, WM_CHAR, c, 0);
     }
 
-    Win32Host host;
     std::unique_ptr<Form> form;
-    std::vector<std::string> failures;
 };
 
 // An echo of the user's own change would put the text back with SetWindowText, which moves the
