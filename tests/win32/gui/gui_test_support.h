@@ -100,45 +100,34 @@ inline void PumpFor(Win32Host& host, int ms) {
 // A tick is never entered again while it runs (a modal loop it opens dispatches the timer).
 class Ticker {
 public:
-    Ticker(int ms, std::function<bool()> tick) : id_(SetTimer(nullptr, 0, ms, &Ticker::OnTimer)) {
-        Ticks()[id_] = {std::move(tick), this};
+    Ticker(int ms, std::function<bool()> tick) : tick_(std::move(tick)), id_(SetTimer(nullptr, 0, ms, OnTimer)) {
+        Live()[id_] = this;
     }
     ~Ticker() {
-        if (auto it = Ticks().find(id_); it != Ticks().end() && it->second.owner == this)
-            Stop(id_);  // not yet stopped by its tick (a later timer may have its id now)
+        KillTimer(nullptr, id_);
+        Live().erase(id_);
     }
     Ticker(const Ticker&) = delete;
     Ticker& operator=(const Ticker&) = delete;
 
 private:
-    struct Entry {
-        std::function<bool()> tick;
-        const Ticker* owner;
-        bool running = false;
-    };
-    static std::map<UINT_PTR, Entry>& Ticks() {
-        static std::map<UINT_PTR, Entry> ticks;
-        return ticks;
-    }
-    static void Stop(UINT_PTR id) {
-        KillTimer(nullptr, id);
-        Ticks().erase(id);
+    static std::map<UINT_PTR, Ticker*>& Live() {
+        static std::map<UINT_PTR, Ticker*> live;
+        return live;
     }
     // The system's calling convention, which a lambda does not have in the 32-bit build.
     static void CALLBACK OnTimer(HWND, UINT, UINT_PTR id, DWORD) {
-        auto it = Ticks().find(id);
-        if (it == Ticks().end() || it->second.running)
+        auto it = Live().find(id);
+        if (it == Live().end() || it->second->busy_ || it->second->done_)
             return;
-        it->second.running = true;
-        std::function<bool()> tick = it->second.tick;
-        bool again = tick();
-        if (auto still = Ticks().find(id); still != Ticks().end()) {
-            still->second.running = false;
-            if (!again)
-                Stop(id);
-        }
+        Ticker& t = *it->second;
+        t.busy_ = true;
+        t.done_ = !t.tick_();
+        t.busy_ = false;
     }
+    std::function<bool()> tick_;
     UINT_PTR id_;
+    bool busy_ = false, done_ = false;
 };
 
 inline std::wstring ClassOf(HWND hwnd) {
