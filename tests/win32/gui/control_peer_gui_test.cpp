@@ -27,10 +27,6 @@ protected:
         ASSERT_NE(Win32Host::WindowOf(*form), nullptr) << "no window: is there a display?";
         PumpFor(host, 20);
     }
-    void TearDown() override {
-        form.reset();
-        EXPECT_TRUE(failures.empty()) << failures.front();
-    }
     static HWND Of(const Control& c) { return Win32Host::WindowOf(c); }
     static LONG_PTR StyleOf(HWND hwnd) { return GetWindowLongPtrW(hwnd, GWL_STYLE); }
     // The edit window the user types in: the control's own, or a combo box's edit part.

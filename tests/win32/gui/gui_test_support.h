@@ -12,6 +12,8 @@
 #include <thread>
 #include <vector>
 
+#include <gtest/gtest.h>
+
 #include "platform/portable/memory_registry.h"
 #include "platform/portable/portable_shell.h"
 #include "platform/win32/win32_clock.h"
@@ -31,7 +33,7 @@ namespace lumo::guitest {
 // the two Software keys, the real file system, profile API and clock, a shell that opens nothing,
 // the Win32 host and a scratch folder as the program's folder. Every message box is noted and
 // answered with the next of `answers` (none: the real box on screen), or once they are used up
-// with its default answer; a handler that fails is noted.
+// with its default answer; a handler that fails is noted, and fails the test.
 struct GuiProgram {
     GuiProgram() {
         for (int32_t root : {rkLocalMachine, rkCurrentUser}) {
@@ -59,6 +61,9 @@ struct GuiProgram {
             failures.push_back(where + ": " + message);
         };
     }
+    ~GuiProgram() { EXPECT_EQ(failures, std::vector<std::string>{}) << "handlers that failed"; }
+    GuiProgram(const GuiProgram&) = delete;
+    GuiProgram& operator=(const GuiProgram&) = delete;
     std::string ConfigPath() const { return dir.Path("PrivacyConfig.dat"); }
     void WriteConfig(const std::vector<std::string>& lines) {
         lumo::testing::WriteBytes(ConfigPath(), lumo::testing::Enciphered(lines));

@@ -23,7 +23,6 @@ protected:
         WriteConfig({"[Config]", "Software:Windows", "Type:Root", "Selected:1",
                      "Temp Files<>1<>0<>Folder><" + dir.Path("tree/temp")});
     }
-    ~MainWindowGui() override { program.reset(); }
 
     MainWindow& Start() {
         program = std::make_unique<Program>(*app, host, store);

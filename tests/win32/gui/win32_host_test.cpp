@@ -102,10 +102,6 @@ protected:
         RecordProperty("dpi", dpi);
         PumpFor(host, 50);
     }
-    void TearDown() override {
-        window.reset();
-        EXPECT_TRUE(failures.empty()) << failures.front();
-    }
     int Px(int32_t twips) const { return win32::TwipsToPixels(twips, dpi); }
     HWND Of(const Control& c) const { return Win32Host::WindowOf(c); }
 

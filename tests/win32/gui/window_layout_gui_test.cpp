@@ -181,10 +181,6 @@ protected:
         main->Show();
         PumpFor(host, 50);
     }
-    ~WindowLayout() override {
-        main.reset();
-        EXPECT_TRUE(failures.empty()) << failures.front();
-    }
 
     std::unique_ptr<MainWindow> main;
     std::shared_ptr<std::unique_ptr<ItemsSettingsWindow>> items;
