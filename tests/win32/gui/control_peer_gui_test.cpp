@@ -18,21 +18,14 @@ namespace {
 
 using namespace guitest;
 
-class ControlPeers : public ::testing::Test {
+class ControlPeers : public ::testing::Test, public GuiProgram {
 protected:
     void SetUp() override {
-        host.OnHandlerFailed = [this](const std::string& where, const std::string& message) {
-            failures.push_back(where + ": " + message);
-        };
         form = std::make_unique<Form>(host, "frmPeerTest");
         form->SetClientSize(6000, 4000);
         form->Show();
         ASSERT_NE(Win32Host::WindowOf(*form), nullptr) << "no window: is there a display?";
         PumpFor(host, 20);
-    }
-    void TearDown() override {
-        form.reset();
-        EXPECT_TRUE(failures.empty()) << failures.front();
     }
     static HWND Of(const Control& c) { return Win32Host::WindowOf(c); }
     static LONG_PTR StyleOf(HWND hwnd) { return GetWindowLongPtrW(hwnd, GWL_STYLE); }
@@ -47,9 +40,7 @@ protected:
             SendMessageW(edit, WM_CHAR, c, 0);
     }
 
-    Win32Host host;
     std::unique_ptr<Form> form;
-    std::vector<std::string> failures;
 };
 
 // An echo of the user's own change would put the text back with SetWindowText, which moves the

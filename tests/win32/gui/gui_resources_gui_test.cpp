@@ -6,21 +6,12 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
-#include <filesystem>
-#include <fstream>
 #include <string>
 #include <vector>
 
 #include "gui_test_support.h"
 
 #include "app/main.h"
-#include "platform/portable/memory_registry.h"
-#include "platform/portable/portable_shell.h"
-#include "platform/win32/win32_clock.h"
-#include "platform/win32/win32_file_system.h"
-#include "platform/win32/win32_profile_api.h"
-#include "registry/reg_value.h"
-#include "settings/settings_store.h"
 #include "ui/items_settings_test_config.h"
 #include "ui/items_settings_window.h"
 #include "ui/main_window.h"
@@ -146,167 +137,119 @@ struct Seen {
     }
 };
 
-Seen g_seen;
-
-// The About box and the message box run modal loops of their own; these close them from a
-// timer of the thread, which those loops dispatch.
-bool g_aboutSeen = false;
-bool g_boxSeen = false;
-
-void CALLBACK CloseAbout(HWND, UINT, UINT_PTR, DWORD) {
-    HWND about = FindWindowW(L"frmAbout", nullptr);
-    if (!about || !IsWindowVisible(about))
-        return;
-    if (!g_aboutSeen)
-        g_seen.NoteForm(about);
-    g_aboutSeen = true;
-    PostMessageW(FindWindowExW(about, nullptr, L"Button", L"OK"), BM_CLICK, 0, 0);
-}
-
-BOOL CALLBACK FindBox(HWND hwnd, LPARAM found) {
-    if (IsWindowVisible(hwnd) && ClassOf(hwnd) == L"#32770") {
-        *reinterpret_cast<HWND*>(found) = hwnd;
-        return FALSE;
-    }
-    return TRUE;
-}
-
-void CALLBACK CloseMessageBox(HWND, UINT, UINT_PTR, DWORD) {
-    HWND box = nullptr;
-    EnumThreadWindows(GetCurrentThreadId(), FindBox, reinterpret_cast<LPARAM>(&box));
-    if (!box)
-        return;
-    if (!g_boxSeen)
-        g_seen.Note(box);
-    g_boxSeen = true;
-    PostMessageW(box, WM_COMMAND, IDOK, 0);
-}
-
-class GuiResourcesGui : public ::testing::Test {
-protected:
+// The program started as it starts, each of its windows opened by its button and closed by the
+// user, a message box shown and answered, and the program ended by closing its window; what
+// its windows showed goes to `seen`. Each round has services and a host of its own, as each
+// start of the program has.
+void Round(Seen& seen) {
     static constexpr const char* kProbeText = "Leak probe";
+    GuiProgram env;
+    // Every record Items Settings shows, and one of a plug-in.
+    using namespace lumo::testing;
+    env.WriteConfig(BuiltInRecords() + PluginLines("Tool", true));
+    Win32Host& host = env.host;
+    Program program(*env.app, host, env.store);
+    ASSERT_TRUE(program.Main());
+    MainWindow& main = *program.Window();
+    HWND mainWindow = Win32Host::WindowOf(main);
+    ASSERT_NE(mainWindow, nullptr);
+    seen.NoteForm(mainWindow);
 
-    GuiResourcesGui() {
-        root = std::filesystem::temp_directory_path() /
-               ("lumo-resources-gui-" + std::to_string(GetCurrentProcessId()) + "-" + std::to_string(GetTickCount()));
-        std::filesystem::create_directories(root);
-        // Every record Items Settings shows, and one of a plug-in.
-        using namespace lumo::testing;
-        WriteBytes((root / "PrivacyConfig.dat").string(), Enciphered(BuiltInRecords() + PluginLines("Tool", true)));
-    }
-    ~GuiResourcesGui() override {
-        std::error_code ec;
-        std::filesystem::remove_all(root, ec);
-    }
+    PostClick(main.cmdItemsSettings);
+    ASSERT_TRUE(PumpUntil(host, [&] { return FindWindowW(L"frmItemsSettings", nullptr) != nullptr; }));
+    ItemsSettingsWindow* items = program.ItemsSettings();
+    ASSERT_NE(items, nullptr);
+    seen.NoteForm(Win32Host::WindowOf(*items));
+    PostClick(items->cmdCancel);
+    ASSERT_TRUE(PumpUntil(host, [&] { return FindWindowW(L"frmItemsSettings", nullptr) == nullptr; }));
 
-    // The program started as it starts, each of its windows opened by its button and closed by
-    // the user, a message box shown and answered, and the program ended by closing its window.
-    // Each round has a host of its own, as each start of the program has.
-    void Round() {
-        g_seen = Seen();
-        MemoryRegistry registry;
-        Win32FileSystem files;
-        Win32ProfileApi profiles;
-        PortableShell shell;
-        Win32Clock clock;
-        Win32Host host;
-        Platform p;
-        p.registry = &registry;
-        p.files = &files;
-        p.profiles = &profiles;
-        p.shell = &shell;
-        p.clock = &clock;
-        Application app(p, clock.Now());
-        app.ProgramFolder = root.string();
-        SettingsStore store{registry, "C:\\Lumo\\SweepkitLumo.exe",
-                            SettingsLocations::Below(rkCurrentUser, "Software\\SweepkitLumoTests\\resources")};
-        host.OnMessageBox = [this](const MessageBoxRequest& request) -> std::optional<MsgAnswer> {
-            if (request.text == kProbeText)
-                return std::nullopt;  // the real box
-            unexpected.push_back(request.text);
-            return DefaultAnswer(request);
-        };
-        Program program(app, host, store);
-        ASSERT_TRUE(program.Main());
-        MainWindow& main = *program.Window();
-        HWND mainWindow = Win32Host::WindowOf(main);
-        ASSERT_NE(mainWindow, nullptr);
-        g_seen.NoteForm(mainWindow);
+    PostClick(main.cmdRunOptions);
+    HWND runOptions = nullptr;
+    ASSERT_TRUE(PumpUntil(host, [&] { return (runOptions = FindWindowW(L"frmRunOptions", nullptr)) != nullptr; }));
+    seen.NoteForm(runOptions);
+    PostMessageW(FindWindowExW(runOptions, nullptr, L"Button", L"Cancel"), BM_CLICK, 0, 0);
+    ASSERT_TRUE(PumpUntil(host, [&] { return FindWindowW(L"frmRunOptions", nullptr) == nullptr; }));
 
-        PostMessageW(Win32Host::WindowOf(main.cmdItemsSettings), BM_CLICK, 0, 0);
-        ASSERT_TRUE(PumpUntil(host, [&] { return FindWindowW(L"frmItemsSettings", nullptr) != nullptr; }));
-        ItemsSettingsWindow* items = program.ItemsSettings();
-        ASSERT_NE(items, nullptr);
-        g_seen.NoteForm(Win32Host::WindowOf(*items));
-        PostMessageW(Win32Host::WindowOf(items->cmdCancel), BM_CLICK, 0, 0);
-        ASSERT_TRUE(PumpUntil(host, [&] { return FindWindowW(L"frmItemsSettings", nullptr) == nullptr; }));
-
-        PostMessageW(Win32Host::WindowOf(main.cmdRunOptions), BM_CLICK, 0, 0);
-        HWND runOptions = nullptr;
-        ASSERT_TRUE(PumpUntil(host, [&] { return (runOptions = FindWindowW(L"frmRunOptions", nullptr)) != nullptr; }));
-        g_seen.NoteForm(runOptions);
-        PostMessageW(FindWindowExW(runOptions, nullptr, L"Button", L"Cancel"), BM_CLICK, 0, 0);
-        ASSERT_TRUE(PumpUntil(host, [&] { return FindWindowW(L"frmRunOptions", nullptr) == nullptr; }));
-
-        g_aboutSeen = false;
-        UINT_PTR timer = SetTimer(nullptr, 0, 50, CloseAbout);
-        PostMessageW(Win32Host::WindowOf(main.cmdAbout), BM_CLICK, 0, 0);
-        bool aboutClosed = PumpUntil(host, [&] { return g_aboutSeen && !FindWindowW(L"frmAbout", nullptr); });
-        KillTimer(nullptr, timer);
-        ASSERT_TRUE(aboutClosed);
-
-        g_boxSeen = false;
-        timer = SetTimer(nullptr, 0, 50, CloseMessageBox);
-        MsgAnswer answer = host.MsgBox(kProbeText, MsgButtons::OkOnly, MsgIcon::Information, MsgDefault::Button1,
-                                       "Sweepkit Lumo", &main);
-        KillTimer(nullptr, timer);
-        EXPECT_TRUE(g_boxSeen) << "the message box was not shown";
-        EXPECT_EQ(answer, MsgAnswer::Ok);
-
-        PostMessageW(mainWindow, WM_CLOSE, 0, 0);
-        ASSERT_TRUE(PumpUntil(host, [&] { return !IsWindow(mainWindow); }));
-        // The program's loop would end on the quit it posted; the next round starts a new one.
-        MSG quit;
-        while (PeekMessageW(&quit, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE)) {
-        }
-    }
-    // Ends with the program's round: the host, its fonts and every window are gone here.
-    void CheckRound(const char* which) {
-        // The program's windows have no menu bar today: menus are checked where there are any.
-        EXPECT_FALSE(g_seen.windows.empty() || g_seen.fonts.empty() || g_seen.icons.empty())
-            << which << ": windows " << g_seen.windows.size() << ", fonts " << g_seen.fonts.size() << ", menus "
-            << g_seen.menus.size() << ", icons " << g_seen.icons.size();
-        EXPECT_EQ(g_seen.Left(), std::vector<std::string>{}) << which;
+    // About and the message box run modal loops of their own; a timer of the thread, which those
+    // loops dispatch, closes them.
+    bool aboutSeen = false;
+    {
+        Ticker close(50, [&] {
+            HWND about = FindWindowW(L"frmAbout", nullptr);
+            if (!about || !IsWindowVisible(about))
+                return true;
+            if (!aboutSeen)
+                seen.NoteForm(about);
+            aboutSeen = true;
+            PostMessageW(FindWindowExW(about, nullptr, L"Button", L"OK"), BM_CLICK, 0, 0);
+            return true;
+        });
+        PostClick(main.cmdAbout);
+        ASSERT_TRUE(PumpUntil(host, [&] { return aboutSeen && !FindWindowW(L"frmAbout", nullptr); }));
     }
 
-    std::filesystem::path root;
-    std::vector<std::string> unexpected;
-};
+    bool boxSeen = false;
+    env.answers = {std::nullopt};  // the real box
+    MsgAnswer answer;
+    {
+        Ticker close(50, [&] {
+            if (HWND box = ShownBox()) {
+                if (!boxSeen)
+                    seen.Note(box);
+                boxSeen = true;
+                PostMessageW(box, WM_COMMAND, IDOK, 0);
+            }
+            return true;
+        });
+        answer = host.MsgBox(kProbeText, MsgButtons::OkOnly, MsgIcon::Information, MsgDefault::Button1, "Sweepkit Lumo",
+                             &main);
+    }
+    EXPECT_TRUE(boxSeen) << "the message box was not shown";
+    EXPECT_EQ(answer, MsgAnswer::Ok);
+    EXPECT_EQ(env.boxes, std::vector<std::string>{kProbeText}) << "no other box";
 
-TEST_F(GuiResourcesGui, OpeningAndClosingEveryWindowTenTimesLeavesNothingBehind) {
+    PostMessageW(mainWindow, WM_CLOSE, 0, 0);
+    ASSERT_TRUE(PumpUntil(host, [&] { return !IsWindow(mainWindow); }));
+    // The program's loop would end on the quit it posted; the next round starts a new one.
+    MSG quit;
+    while (PeekMessageW(&quit, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE)) {
+    }
+}
+
+// Checked once the round is over: the host, its fonts and every window are gone here.
+void CheckRound(const Seen& seen, const std::string& which) {
+    // The program's windows have no menu bar today: menus are checked where there are any.
+    EXPECT_FALSE(seen.windows.empty() || seen.fonts.empty() || seen.icons.empty())
+        << which << ": windows " << seen.windows.size() << ", fonts " << seen.fonts.size() << ", menus "
+        << seen.menus.size() << ", icons " << seen.icons.size();
+    EXPECT_EQ(seen.Left(), std::vector<std::string>{}) << which;
+}
+
+TEST(GuiResourcesGui, OpeningAndClosingEveryWindowTenTimesLeavesNothingBehind) {
     const bool counted = GuiResourcesCount();
     if (!counted)
         std::printf(
             "GetGuiResources gives no counts here (GDI %lu, USER %lu): the windows and the handles "
             "seen are compared\n",
             GetGuiResources(GetCurrentProcess(), GR_GDIOBJECTS), GetGuiResources(GetCurrentProcess(), GR_USEROBJECTS));
-    ASSERT_NO_FATAL_FAILURE(Round());  // what the system keeps once made (classes, themes, caches)
-    CheckRound("first round");
+    Seen seen;
+    ASSERT_NO_FATAL_FAILURE(Round(seen));  // what the system keeps once made (classes, themes, caches)
+    CheckRound(seen, "first round");
     const Counts start = CountNow();
     EXPECT_EQ(ProgramWindows(), 0) << "the first round left windows";
     std::vector<Counts> after;
     for (int i = 0; i < 10; ++i) {
-        ASSERT_NO_FATAL_FAILURE(Round()) << "round " << i + 1;
-        CheckRound(("round " + std::to_string(i + 1)).c_str());
+        seen = Seen();
+        ASSERT_NO_FATAL_FAILURE(Round(seen)) << "round " << i + 1;
+        CheckRound(seen, "round " + std::to_string(i + 1));
         after.push_back(CountNow());
     }
     for (size_t i = 0; i < after.size(); ++i) {
-        Counts expected = start, seen = after[i];
+        Counts expected = start, now = after[i];
         if (!counted)
-            expected.gdi = seen.gdi = expected.user = seen.user = 0;
-        EXPECT_EQ(seen, expected) << "after round " << i + 1 << ", from " << start;
+            expected.gdi = now.gdi = expected.user = now.user = 0;
+        EXPECT_EQ(now, expected) << "after round " << i + 1 << ", from " << start;
     }
-    EXPECT_EQ(unexpected, std::vector<std::string>{});
 }
 
 }  // namespace

@@ -4,7 +4,6 @@
 // message boxes answered without blocking; modal forms; the tray icon's messages; a screenshot.
 #include <gtest/gtest.h>
 
-#include <fstream>
 #include <set>
 
 #include "config/config_error.h"
@@ -92,20 +91,9 @@ struct TestWindow : Form {
     ImageList& imlPrivacy;
 };
 
-class Win32Gui : public ::testing::Test {
+class Win32Gui : public ::testing::Test, public GuiProgram {
 protected:
     void SetUp() override {
-        host.OnHandlerFailed = [this](const std::string& where, const std::string& message) {
-            failures.push_back(where + ": " + message);
-        };
-        host.OnMessageBox = [this](const MessageBoxRequest& r) -> std::optional<MsgAnswer> {
-            boxes.push_back(r.text);
-            if (answers.empty())
-                return std::nullopt;
-            MsgAnswer a = answers.front();
-            answers.erase(answers.begin());
-            return a;
-        };
         window = std::make_unique<TestWindow>(host);
         window->Show();
         hwnd = Win32Host::WindowOf(*window);
@@ -114,20 +102,12 @@ protected:
         RecordProperty("dpi", dpi);
         PumpFor(host, 50);
     }
-    void TearDown() override {
-        window.reset();
-        EXPECT_TRUE(failures.empty()) << failures.front();
-    }
     int Px(int32_t twips) const { return win32::TwipsToPixels(twips, dpi); }
     HWND Of(const Control& c) const { return Win32Host::WindowOf(c); }
 
-    Win32Host host;
     std::unique_ptr<TestWindow> window;
     HWND hwnd = nullptr;
     int dpi = 96;
-    std::vector<std::string> failures;
-    std::vector<std::string> boxes;
-    std::vector<MsgAnswer> answers;
 };
 
 TEST_F(Win32Gui, ControlsExistWithTheirClassesCaptionsAndPixelPlaces) {
@@ -167,11 +147,8 @@ TEST_F(Win32Gui, ControlsExistWithTheirClassesCaptionsAndPixelPlaces) {
     EXPECT_EQ(PlaceOf(Of(w.chkLog)).left, Px(6240 + 120)) << "inside its frame";
 
     // The bold button really has a bold font.
-    LOGFONTW bold{}, normal{};
-    GetObjectW(reinterpret_cast<HFONT>(SendMessageW(Of(w.cmdShow), WM_GETFONT, 0, 0)), sizeof bold, &bold);
-    GetObjectW(reinterpret_cast<HFONT>(SendMessageW(Of(w.cmdClear), WM_GETFONT, 0, 0)), sizeof normal, &normal);
-    EXPECT_EQ(bold.lfWeight, FW_BOLD);
-    EXPECT_EQ(normal.lfWeight, FW_NORMAL);
+    EXPECT_EQ(FontOf(Of(w.cmdShow)).lfWeight, FW_BOLD);
+    EXPECT_EQ(FontOf(Of(w.cmdClear)).lfWeight, FW_NORMAL);
 }
 
 TEST_F(Win32Gui, AListBoxScrollsSidewaysToItsLongestLine) {
@@ -321,15 +298,7 @@ TEST_F(Win32Gui, ListViewShowsRowsSubItemsAndTheirIcons) {
     ie.EnsureVisible();
     ASSERT_EQ(SendMessageW(list, LVM_GETITEMCOUNT, 0, 0), 3);
 
-    auto cell = [&](int row, int column) {
-        wchar_t text[256] = {};
-        LVITEMW item{};
-        item.iSubItem = column;
-        item.pszText = text;
-        item.cchTextMax = 256;
-        SendMessageW(list, LVM_GETITEMTEXTW, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(&item));
-        return win32::Narrow(text);
-    };
+    auto cell = [&](int row, int column) { return CellOf(list, row, column); };
     auto image = [&](int row) {
         LVITEMW item{};
         item.mask = LVIF_IMAGE;
@@ -420,59 +389,38 @@ TEST_F(Win32Gui, TimerTicksOnlyWhileEnabled) {
         host, [&] { return ticks > stopped; }, 5000));
 }
 
-TEST_F(Win32Gui, MessageBoxesAreAnsweredThroughTheHostWithoutBlocking) {
-    answers = {MsgAnswer::No};
+// A box answered through the host does not block; the real one, closed by a timer as the user
+// would press its default push button, carries its text and default button (the flags reach
+// Windows) and gives back the answer.
+TEST_F(Win32Gui, MessageBoxesAreAnsweredThroughTheHostOrOnScreenWithTheirDefaultButton) {
+    answers = {MsgAnswer::No, std::nullopt};
     EXPECT_EQ(host.MsgBox("Are you sure to clear all selected privacy items?", MsgButtons::YesNo, MsgIcon::Question,
                           MsgDefault::Button2, "Sweepkit Lumo", window.get()),
               MsgAnswer::No);
     EXPECT_EQ(boxes, (std::vector<std::string>{"Are you sure to clear all selected privacy items?"}));
-}
 
-// The real box, closed by the test from a timer: its text, its default button (the flags reach
-// Windows) and the answer coming back.
-HWND g_box = nullptr;
-std::wstring g_boxText;
-int g_boxDefault = 0;
-
-BOOL CALLBACK FindBox(HWND hwnd, LPARAM) {
-    wchar_t cls[16] = {};
-    GetClassNameW(hwnd, cls, 16);
-    if (std::wstring(cls) == L"#32770" && IsWindowVisible(hwnd)) {
-        g_box = hwnd;
-        return FALSE;
-    }
-    return TRUE;
-}
-
-void CALLBACK CloseBox(HWND, UINT, UINT_PTR id, DWORD) {
-    g_box = nullptr;
-    EnumThreadWindows(GetCurrentThreadId(), FindBox, 0);
-    if (!g_box)
-        return;
-    KillTimer(nullptr, id);
-    wchar_t text[256] = {};
-    GetDlgItemTextW(g_box, 0xFFFF, text, 256);
-    g_boxText = text;
-    // The default push button, pressed as the user would.
-    for (int id : {IDOK, IDCANCEL, IDABORT, IDRETRY, IDIGNORE, IDYES, IDNO}) {
-        HWND button = GetDlgItem(g_box, id);
-        if (button && (GetWindowLongPtrW(button, GWL_STYLE) & 0x0F) == BS_DEFPUSHBUTTON) {
-            g_boxDefault = id;
-            PostMessageW(button, BM_CLICK, 0, 0);
-            return;
+    std::string text;
+    int pressed = 0;
+    Ticker close(100, [&] {
+        HWND box = ShownBox();
+        if (!box)
+            return true;
+        text = TextOf(GetDlgItem(box, 0xFFFF));
+        for (int id : {IDOK, IDCANCEL, IDABORT, IDRETRY, IDIGNORE, IDYES, IDNO}) {
+            HWND button = GetDlgItem(box, id);
+            if (button && (GetWindowLongPtrW(button, GWL_STYLE) & 0x0F) == BS_DEFPUSHBUTTON) {
+                pressed = id;
+                PostMessageW(button, BM_CLICK, 0, 0);
+                return false;
+            }
         }
-    }
-    PostMessageW(g_box, WM_CLOSE, 0, 0);
-}
-
-TEST_F(Win32Gui, ARealMessageBoxCarriesTheTextAndDefaultButton) {
-    host.OnMessageBox = nullptr;
-    UINT_PTR timer = SetTimer(nullptr, 0, 100, CloseBox);
+        PostMessageW(box, WM_CLOSE, 0, 0);
+        return false;
+    });
     MsgAnswer answer = host.MsgBox("Please stop current processing, then exit the program.", MsgButtons::YesNo,
                                    MsgIcon::Exclamation, MsgDefault::Button2, "Sweepkit Lumo", window.get());
-    KillTimer(nullptr, timer);
-    EXPECT_EQ(win32::Narrow(g_boxText), "Please stop current processing, then exit the program.");
-    EXPECT_EQ(g_boxDefault, IDNO);
+    EXPECT_EQ(text, "Please stop current processing, then exit the program.");
+    EXPECT_EQ(pressed, IDNO);
     EXPECT_EQ(answer, MsgAnswer::No);
 }
 
@@ -523,10 +471,6 @@ TEST_F(Win32Gui, CloseBoxGoesThroughQueryUnload) {
 
 TEST_F(Win32Gui, UserResizingReachesTheModelAndTheFormCanKeepItsSize) {
     int resizes = 0;
-    window->OnResize = [&] {
-        ++resizes;
-        window->SetSize(window->Width(), window->Height());
-    };
     RECT before{};
     GetWindowRect(hwnd, &before);
     int32_t width = window->Width();
@@ -658,19 +602,6 @@ TEST_F(Win32Gui, AScreenshotOfTheWindowShowsItsContents) {
         colours.insert(px[i] & 0xFFFFFF);
     EXPECT_GT(colours.size(), 8u) << "the capture holds the drawn window, not one flat colour";
 
-    // Written as a BMP beside the test, for a person to look at.
-    BITMAPFILEHEADER file{};
-    file.bfType = 0x4D42;
-    file.bfOffBits = sizeof file + sizeof info.bmiHeader;
-    file.bfSize = file.bfOffBits + static_cast<DWORD>(width * height * 4);
-    char temp[MAX_PATH] = {};
-    GetTempPathA(MAX_PATH, temp);
-    std::string path = std::string(temp) + "lumo_gui_test_window.bmp";
-    std::ofstream out(path, std::ios::binary);
-    out.write(reinterpret_cast<const char*>(&file), sizeof file);
-    out.write(reinterpret_cast<const char*>(&info.bmiHeader), sizeof info.bmiHeader);
-    out.write(static_cast<const char*>(bits), static_cast<std::streamsize>(width) * height * 4);
-    EXPECT_TRUE(out.good());
     SelectObject(memory, old);
     DeleteObject(picture);
     DeleteDC(memory);

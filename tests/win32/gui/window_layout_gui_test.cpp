@@ -8,14 +8,6 @@
 #include <filesystem>
 
 #include "config/shipped_config.h"
-#include "support/enciphered_lines.h"
-#include "platform/portable/memory_registry.h"
-#include "platform/portable/portable_clock.h"
-#include "platform/portable/portable_shell.h"
-#include "platform/win32/win32_file_system.h"
-#include "registry/reg_key.h"
-#include "settings/application.h"
-#include "settings/settings_store.h"
 #include "ui/about_window.h"
 #include "ui/items_settings_window.h"
 #include "ui/main_window.h"
@@ -39,14 +31,6 @@ bool Holds(const RECT& outer, const RECT& inner) {
 
 bool Meet(const RECT& a, const RECT& b) {
     return a.left < b.right && b.left < a.right && a.top < b.bottom && b.top < a.bottom;
-}
-
-// A window's place in `parent`'s client area.
-RECT PlaceIn(HWND window, HWND parent) {
-    RECT r{};
-    GetWindowRect(window, &r);
-    MapWindowPoints(nullptr, parent, reinterpret_cast<POINT*>(&r), 2);
-    return r;
 }
 
 // Where a control of this class and style draws its caption, as the system's controls draw it
@@ -166,8 +150,8 @@ std::vector<std::string> LayoutProblems(const Form& form) {
         if (!hwnd || !c->Shown())
             continue;
         std::string name = c->Index() >= 0 ? c->Name() + "(" + std::to_string(c->Index()) + ")" : c->Name();
-        RECT room = c->Container() ? PlaceIn(Win32Host::WindowOf(*c->Container()), window) : client;
-        pieces.push_back({name, hwnd, PlaceIn(hwnd, window), room, c->Container()});
+        RECT room = c->Container() ? PlaceOf(Win32Host::WindowOf(*c->Container()), window) : client;
+        pieces.push_back({name, hwnd, PlaceOf(hwnd, window), room, c->Container()});
     }
     return Problems(pieces);
 }
@@ -182,70 +166,25 @@ std::vector<std::string> BoxProblems(HWND box) {
         bool emptyIcon = _wcsicmp(ClassOf(k).c_str(), L"Static") == 0 &&
                          (GetWindowLongW(k, GWL_STYLE) & SS_TYPEMASK) == SS_ICON && !SendMessageW(k, STM_GETICON, 0, 0);
         if (IsWindowVisible(k) && !emptyIcon)
-            pieces.push_back({win32::Narrow(ClassOf(k)) + " \"" + TextOf(k) + "\"", k, PlaceIn(k, box), client, box});
+            pieces.push_back({win32::Narrow(ClassOf(k)) + " \"" + TextOf(k) + "\"", k, PlaceOf(k, box), client, box});
     }
     return Problems(pieces);
 }
 
-// Message boxes: a timer of the thread checks each box it finds and presses its default button.
-std::vector<std::string> g_boxProblems;
-int g_boxesSeen = 0;
-
-BOOL CALLBACK CheckBoxWindow(HWND hwnd, LPARAM) {
-    if (ClassOf(hwnd) != L"#32770" || !IsWindowVisible(hwnd))
-        return TRUE;
-    ++g_boxesSeen;
-    for (const std::string& p : BoxProblems(hwnd))
-        g_boxProblems.push_back(TextOf(hwnd) + " box: " + p);
-    LRESULT def = SendMessageW(hwnd, DM_GETDEFID, 0, 0);
-    PostMessageW(hwnd, WM_COMMAND, HIWORD(def) == DC_HASDEFID ? LOWORD(def) : IDCANCEL, 0);
-    return FALSE;
-}
-
-void CALLBACK CheckBoxes(HWND, UINT, UINT_PTR, DWORD) { EnumThreadWindows(GetCurrentThreadId(), CheckBoxWindow, 0); }
-
-class WindowLayout : public ::testing::Test {
+class WindowLayout : public ::testing::Test, public GuiProgram {
 protected:
     WindowLayout() {
-        for (int32_t root : {rkLocalMachine, rkCurrentUser}) {
-            RegHandle h = 0;
-            registry.CreateKey(RootHandle(root), "Software", keyAllAccess, h);
-            registry.CloseKey(h);
-        }
-        std::filesystem::copy_file(lumo::testing::ShippedConfigPath(), dir.FsPath() / "PrivacyConfig.dat");
-        Platform p;
-        p.registry = &registry;
-        p.files = &files;
-        p.shell = &shell;
-        p.clock = &clock;
-        app = std::make_unique<Application>(p, clock.Now());
-        app->ProgramFolder = dir.FsPath().string();
-        host.OnHandlerFailed = [this](const std::string& where, const std::string& message) {
-            failures.push_back(where + ": " + message);
-        };
+        std::filesystem::copy_file(lumo::testing::ShippedConfigPath(), ConfigPath());
         main = std::make_unique<MainWindow>(host, *app);
         items = ConnectItemsSettings(*main);
         runOptions = ConnectRunOptions(*main, store);
         main->Show();
         PumpFor(host, 50);
     }
-    ~WindowLayout() override {
-        main.reset();
-        EXPECT_TRUE(failures.empty()) << failures.front();
-    }
 
-    lumo::testing::ScratchFolder dir;
-    MemoryRegistry registry;
-    Win32FileSystem files;
-    PortableShell shell;
-    PortableClock clock{DateTime::FromParts(2024, 5, 17, 9, 30, 0)};
-    std::unique_ptr<Application> app;
-    SettingsStore store{registry, "C:\\Lumo\\SweepkitLumo.exe"};
-    Win32Host host;
     std::unique_ptr<MainWindow> main;
     std::shared_ptr<std::unique_ptr<ItemsSettingsWindow>> items;
     std::shared_ptr<std::unique_ptr<RunOptionsWindow>> runOptions;
-    std::vector<std::string> failures;
 };
 
 TEST_F(WindowLayout, MainWindowAboutAndRunOptions) {
@@ -279,9 +218,20 @@ TEST_F(WindowLayout, ItemsSettingsOnEveryCategory) {
 }
 
 TEST_F(WindowLayout, TheProgramsMessageBoxes) {
-    g_boxProblems.clear();
-    g_boxesSeen = 0;
-    UINT_PTR timer = SetTimer(nullptr, 0, 50, CheckBoxes);
+    // The real boxes: a timer checks each one it finds and presses its default button.
+    host.OnMessageBox = nullptr;
+    std::vector<std::string> problems;
+    int seen = 0;
+    Ticker check(50, [&] {
+        if (HWND box = ShownBox()) {
+            ++seen;
+            for (const std::string& p : BoxProblems(box))
+                problems.push_back(TextOf(box) + " box: " + p);
+            LRESULT def = SendMessageW(box, DM_GETDEFID, 0, 0);
+            PostMessageW(box, WM_COMMAND, HIWORD(def) == DC_HASDEFID ? LOWORD(def) : IDCANCEL, 0);
+        }
+        return true;
+    });
     // The question before a clear (its default No keeps the traces), the settings that cannot be
     // saved, and the farewell.
     main->cmdClear.Click();
@@ -291,13 +241,12 @@ TEST_F(WindowLayout, TheProgramsMessageBoxes) {
     (*runOptions)->cmdOk.Click();
     (*runOptions)->cmdCancel.Click();
     main->cmdExit.Click();
-    KillTimer(nullptr, timer);
     // Exit ended the program: its quit message would end the message loops of later tests.
     MSG quit;
     while (PeekMessageW(&quit, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE)) {
     }
-    EXPECT_EQ(g_boxesSeen, 3);
-    EXPECT_EQ(g_boxProblems, std::vector<std::string>{});
+    EXPECT_EQ(seen, 3);
+    EXPECT_EQ(problems, std::vector<std::string>{});
 }
 
 }  // namespace
