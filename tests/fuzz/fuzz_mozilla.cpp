@@ -97,7 +97,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         Write(profile / "Cache" / "c1", "cached");
 
     PortableFileSystem real;
-    testing::InjectingFileSystem files(real);
+    lumo::testing::InjectingFileSystem files(real);
     files.reverseListings = false;
     // Deletion refused, as in a folder that cannot be changed: the files are overwritten instead.
     if (shape & 32)
@@ -111,7 +111,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     SpecialParser parser;
     PrivacyItem item;
     for (bool clear : {false, true}) {
-        testing::RecordingLog log;
+        lumo::testing::RecordingLog log;
         SeekContext ctx;
         ctx.files = &files;
         ctx.log = &log;

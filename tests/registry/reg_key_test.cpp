@@ -308,7 +308,7 @@ TEST_F(RegKeyTest, SetRegValueFailuresRaiseAndWriteNothing) {
         SCOPED_TRACE(what);
         reg.DenyRights("k", 0);
         arrange();
-        EXPECT_EQ(Raised([&] { k.SetRegValue("v", type, data); }), raised);
+        EXPECT_EQ(Raised([&, &t = type, &d = data] { k.SetRegValue("v", t, d); }), raised);
         EXPECT_FALSE(reg.ValueExists("k", "v"));
         EXPECT_EQ(reg.OpenHandles(), 0);
     }
@@ -341,7 +341,7 @@ TEST_F(RegKeyTest, SetRegKeyCreatesOneSubkeyAndReportsTheLastCode) {
         SCOPED_TRACE(what);
         reg.DenyRights("p", 0);
         arrange();
-        EXPECT_EQ(Raised([&] { p.SetRegKey("other", kRoot, parent); }), "100 RegKey " + description);
+        EXPECT_EQ(Raised([&, &where = parent] { p.SetRegKey("other", kRoot, where); }), "100 RegKey " + description);
         EXPECT_FALSE(reg.KeyExists("p\\other"));
         EXPECT_EQ(reg.OpenHandles(), 0);
     }

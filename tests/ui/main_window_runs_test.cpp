@@ -90,12 +90,12 @@ TEST_F(MainWindowRunTest, ProgressShowsAFewDozenTimesASecondStopIsTakenAndTheEnd
         SCOPED_TRACE(displayCost);
         std::vector<std::chrono::steady_clock::time_point> passes, displays;
         std::vector<std::string> counters;
-        host.OnDoEvents = [&](int) {
+        host.OnDoEvents = [&, cost = displayCost](int) {
             passes.push_back(progressNow);
             if (counters.empty() || Panel(2) != counters.back()) {
                 displays.push_back(progressNow);
                 counters.push_back(Panel(2));
-                progressNow += Ms(displayCost);
+                progressNow += Ms(cost);
             }
         };
         w.cmdShow.Click();
