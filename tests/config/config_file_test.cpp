@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <functional>
 #include <optional>
 #include <set>
 #include <string>
@@ -51,6 +52,19 @@ const Lines kTwoRecords =
       "[Config]|Software:Tool|Type:plugins|Selected:0|Odd<>1<>0<>Weird<>extra field><a<>b><C:\\held|"
       "Missing<>1<>0<>Folder><%HKEY_CURRENT_USER<>Software\\Nope<>V%\\x|"
       "Present<>1<>0<>Folder><%HKEY_CURRENT_USER<>Software\\Shell<>Cache%\\x|Empty<>1<>0<>Folder><|");
+
+// The call raises the configuration error `number`, naming `file` and saying `says` (when given).
+void ExpectConfigError(const std::function<void()>& call, int32_t number, const std::string& file,
+                       const std::string& says) {
+    try {
+        call();
+        ADD_FAILURE() << "no error raised";
+    } catch (const ConfigError& e) {
+        EXPECT_EQ(e.Number, number);
+        EXPECT_NE(e.Description.find(file), std::string::npos) << e.Description;
+        EXPECT_NE(e.Description.find(says), std::string::npos) << e.Description;
+    }
+}
 
 TEST(LoadConfig, ReadsRecordsFieldsAndItemsAndKeepsTheirLines) {
     ScratchFolder dir;
@@ -114,16 +128,8 @@ TEST(LoadConfig, AFailureNamesItsNumberTheFileAndTheLine) {
             WriteBytes(file, *c.bytes);
         PrivacyConfigs set;
         set.Add(std::make_unique<PrivacyConfig>()).Software = "kept";
-        try {
-            set.LoadConfig(file);
-            ADD_FAILURE() << "loaded";
-        } catch (const ConfigError& e) {
-            EXPECT_EQ(e.Number, c.number);
-            EXPECT_NE(e.Description.find(file), std::string::npos) << e.Description;
-            if (c.line) {
-                EXPECT_NE(e.Description.find("line " + std::to_string(c.line)), std::string::npos) << e.Description;
-            }
-        }
+        ExpectConfigError([&] { set.LoadConfig(file); }, c.number, file,
+                          c.line ? "line " + std::to_string(c.line) : std::string());
         ASSERT_EQ(set.Count(), c.recordsLeft);
         if (!c.bytes) {
             EXPECT_EQ(set.item(1).Software, "kept");
@@ -210,14 +216,7 @@ TEST(SaveConfig, AFailedSaveNamesTheFileAndLeavesNothingBehind) {
             return paths;
         };
         const std::set<std::string> before = tree();
-        try {
-            set.SaveConfig(file);
-            ADD_FAILURE() << "saved";
-        } catch (const ConfigError& e) {
-            EXPECT_EQ(e.Number, c.number);
-            EXPECT_NE(e.Description.find(file), std::string::npos) << e.Description;
-            EXPECT_NE(e.Description.find(c.says), std::string::npos) << e.Description;
-        }
+        ExpectConfigError([&] { set.SaveConfig(file); }, c.number, file, c.says);
         EXPECT_EQ(tree(), before);
     }
 }
