@@ -23,47 +23,27 @@ namespace {
 
 using namespace guitest;
 
-struct Counts {
-    DWORD gdi = 0;
-    DWORD user = 0;
-    int windows = 0;  // the thread's windows and all their children
-    bool operator==(const Counts&) const = default;
-};
-
-std::ostream& operator<<(std::ostream& out, const Counts& c) {
-    return out << "{gdi " << c.gdi << ", user " << c.user << ", windows " << c.windows << "}";
-}
-
-BOOL CALLBACK CountChild(HWND, LPARAM count) {
-    ++*reinterpret_cast<int*>(count);
-    return TRUE;
-}
-
-BOOL CALLBACK CountWindowAndChildren(HWND hwnd, LPARAM count) {
-    ++*reinterpret_cast<int*>(count);
-    EnumChildWindows(hwnd, CountChild, count);
-    return TRUE;
-}
+using Counts = std::array<long, 3>;  // GDI objects, USER objects, the thread's windows with their children
 
 // The program's own windows (their classes carry the forms' names) and message boxes.
-BOOL CALLBACK CountProgramWindow(HWND hwnd, LPARAM count) {
-    std::wstring name = ClassOf(hwnd);
-    if (name.rfind(L"frm", 0) == 0 || name == L"#32770")
-        ++*reinterpret_cast<int*>(count);
-    return TRUE;
-}
-
 int ProgramWindows() {
     int count = 0;
-    EnumThreadWindows(GetCurrentThreadId(), CountProgramWindow, reinterpret_cast<LPARAM>(&count));
+    ForThreadWindows([&](HWND hwnd) {
+        std::wstring name = ClassOf(hwnd);
+        count += name.rfind(L"frm", 0) == 0 || name == L"#32770";
+        return true;
+    });
     return count;
 }
 
 Counts CountNow() {
-    Counts c;
-    c.gdi = GetGuiResources(GetCurrentProcess(), GR_GDIOBJECTS);
-    c.user = GetGuiResources(GetCurrentProcess(), GR_USEROBJECTS);
-    EnumThreadWindows(GetCurrentThreadId(), CountWindowAndChildren, reinterpret_cast<LPARAM>(&c.windows));
+    Counts c{static_cast<long>(GetGuiResources(GetCurrentProcess(), GR_GDIOBJECTS)),
+             static_cast<long>(GetGuiResources(GetCurrentProcess(), GR_USEROBJECTS)), 0};
+    ForThreadWindows([&](HWND hwnd) {
+        ++c[2];
+        ForChildWindows(hwnd, [&](HWND) { return ++c[2] > 0; });
+        return true;
+    });
     return c;
 }
 
@@ -75,7 +55,7 @@ bool GuiResourcesCount() {
         CreateFontW(-12, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, DEFAULT_CHARSET, 0, 0, 0, 0, L"Arial"));
     win32::UniqueMenu menu(CreatePopupMenu());
     Counts during = CountNow();
-    return during.gdi > before.gdi && during.user > before.user;
+    return during[0] > before[0] && during[1] > before[1];
 }
 
 // The windows, fonts, menus and icons the program's windows showed in one round.
@@ -105,13 +85,10 @@ struct Seen {
         for (WPARAM kind : {ICON_BIG, ICON_SMALL})
             if (auto icon = reinterpret_cast<HICON>(SendMessageW(form, WM_GETICON, kind, 0)))
                 icons.push_back(icon);
-        EnumChildWindows(form, NoteChild, reinterpret_cast<LPARAM>(this));
-    }
-    // The callback of EnumChildWindows: the system's calling convention, which a lambda does not
-    // have in the 32-bit build.
-    static BOOL CALLBACK NoteChild(HWND child, LPARAM self) {
-        reinterpret_cast<Seen*>(self)->Note(child);
-        return TRUE;
+        ForChildWindows(form, [this](HWND child) {
+            Note(child);
+            return true;
+        });
     }
     // What is still there; empty when everything went.
     std::vector<std::string> Left() const {
@@ -151,7 +128,7 @@ void Round(Seen& seen) {
     Program program(*env.app, host, env.store);
     ASSERT_TRUE(program.Main());
     MainWindow& main = *program.Window();
-    HWND mainWindow = Win32Host::WindowOf(main);
+    HWND mainWindow = Of(main);
     ASSERT_NE(mainWindow, nullptr);
     seen.NoteForm(mainWindow);
 
@@ -159,7 +136,7 @@ void Round(Seen& seen) {
     ASSERT_TRUE(PumpUntil(host, [&] { return FindWindowW(L"frmItemsSettings", nullptr) != nullptr; }));
     ItemsSettingsWindow* items = program.ItemsSettings();
     ASSERT_NE(items, nullptr);
-    seen.NoteForm(Win32Host::WindowOf(*items));
+    seen.NoteForm(Of(*items));
     PostClick(items->cmdCancel);
     ASSERT_TRUE(PumpUntil(host, [&] { return FindWindowW(L"frmItemsSettings", nullptr) == nullptr; }));
 
@@ -211,9 +188,7 @@ void Round(Seen& seen) {
     PostMessageW(mainWindow, WM_CLOSE, 0, 0);
     ASSERT_TRUE(PumpUntil(host, [&] { return !IsWindow(mainWindow); }));
     // The program's loop would end on the quit it posted; the next round starts a new one.
-    MSG quit;
-    while (PeekMessageW(&quit, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE)) {
-    }
+    DropQuit();
 }
 
 // Checked once the round is over: the host, its fonts and every window are gone here.
@@ -247,8 +222,8 @@ TEST(GuiResourcesGui, OpeningAndClosingEveryWindowTenTimesLeavesNothingBehind) {
     for (size_t i = 0; i < after.size(); ++i) {
         Counts expected = start, now = after[i];
         if (!counted)
-            expected.gdi = now.gdi = expected.user = now.user = 0;
-        EXPECT_EQ(now, expected) << "after round " << i + 1 << ", from " << start;
+            expected[0] = now[0] = expected[1] = now[1] = 0;
+        EXPECT_EQ(now, expected) << "after round " << i + 1 << ", from " << ::testing::PrintToString(start);
     }
 }
 

@@ -3,6 +3,7 @@
 // class, text, font and place in its form's client area.
 #pragma once
 
+#include <array>
 #include <chrono>
 #include <functional>
 #include <map>
@@ -27,6 +28,10 @@
 
 #include <commctrl.h>
 
+// The system's structures are filled by naming the fields that matter; the rest are zero, which
+// this compiler's warning about designated initializers does not know.
+#pragma GCC diagnostic ignored "-Wmissing-field-initializers"
+
 namespace lumo::guitest {
 
 // The program's services as the windows under test get them: an in-memory registry that holds
@@ -41,12 +46,7 @@ struct GuiProgram {
             registry.CreateKey(RootHandle(root), "Software", keyAllAccess, h);
             registry.CloseKey(h);
         }
-        Platform p;
-        p.registry = &registry;
-        p.files = &files;
-        p.profiles = &profiles;
-        p.shell = &shell;
-        p.clock = &clock;
+        Platform p{.registry = &registry, .files = &files, .profiles = &profiles, .shell = &shell, .clock = &clock};
         app = std::make_unique<Application>(p, clock.Now());
         app->ProgramFolder = dir.Path();
         host.OnMessageBox = [this](const MessageBoxRequest& r) -> std::optional<MsgAnswer> {
@@ -84,7 +84,7 @@ struct GuiProgram {
 };
 
 // Runs the message loop until `done` holds or `ms` milliseconds passed; returns done().
-inline bool PumpUntil(Win32Host& host, const std::function<bool()>& done, int ms = 3000) {
+inline bool PumpUntil(Win32Host& host, int ms, const std::function<bool()>& done) {
     auto until = std::chrono::steady_clock::now() + std::chrono::milliseconds(ms);
     while (!done()) {
         if (std::chrono::steady_clock::now() > until)
@@ -94,10 +94,9 @@ inline bool PumpUntil(Win32Host& host, const std::function<bool()>& done, int ms
     }
     return true;
 }
-
+inline bool PumpUntil(Win32Host& host, const std::function<bool()>& done) { return PumpUntil(host, 3000, done); }
 inline void PumpFor(Win32Host& host, int ms) {
-    PumpUntil(
-        host, [] { return false; }, ms);
+    PumpUntil(host, ms, [] { return false; });
 }
 
 // Calls `tick` every `ms` milliseconds from a timer of the thread, which the modal loops of
@@ -135,6 +134,24 @@ private:
     bool busy_ = false, done_ = false;
 };
 
+inline HWND Of(const Control& control) { return Win32Host::WindowOf(control); }
+inline HWND Of(const Form& form) { return Win32Host::WindowOf(form); }
+inline LRESULT Send(HWND hwnd, UINT message, WPARAM w = 0, LPARAM l = 0) { return SendMessageW(hwnd, message, w, l); }
+inline LRESULT Send(const Control& c, UINT message, WPARAM w = 0, LPARAM l = 0) { return Send(Of(c), message, w, l); }
+inline RECT ClientOf(HWND hwnd) {
+    RECT r{};
+    GetClientRect(hwnd, &r);
+    return r;
+}
+inline RECT ScreenRectOf(HWND hwnd) {
+    RECT r{};
+    GetWindowRect(hwnd, &r);
+    return r;
+}
+// A rectangle's width and height; its left, top, width and height.
+inline std::array<long, 2> SizeOf(const RECT& r) { return {r.right - r.left, r.bottom - r.top}; }
+inline std::array<long, 4> BoxOf(const RECT& r) { return {r.left, r.top, r.right - r.left, r.bottom - r.top}; }
+
 inline std::wstring ClassOf(HWND hwnd) {
     wchar_t name[128] = {};
     GetClassNameW(hwnd, name, 128);
@@ -146,6 +163,7 @@ inline std::string TextOf(HWND hwnd) {
     GetWindowTextW(hwnd, text, 512);
     return win32::Narrow(text);
 }
+inline std::string TextOf(const Control& control) { return TextOf(Of(control)); }
 
 inline LOGFONTW FontOf(HWND hwnd) {
     LOGFONTW font{};
@@ -155,8 +173,7 @@ inline LOGFONTW FontOf(HWND hwnd) {
 
 // A window's place in the client area of `in` (by default its parent), in pixels.
 inline RECT PlaceOf(HWND child, HWND in = nullptr) {
-    RECT r{};
-    GetWindowRect(child, &r);
+    RECT r = ScreenRectOf(child);
     MapWindowPoints(nullptr, in ? in : GetParent(child), reinterpret_cast<POINT*>(&r), 2);
     return r;
 }
@@ -164,29 +181,56 @@ inline RECT PlaceOf(HWND child, HWND in = nullptr) {
 // The text of a list view's cell.
 inline std::string CellOf(HWND list, int row, int column) {
     wchar_t text[256] = {};
-    LVITEMW item{};
-    item.iSubItem = column;
-    item.pszText = text;
-    item.cchTextMax = 256;
+    LVITEMW item{.iSubItem = column, .pszText = text, .cchTextMax = 256};
     SendMessageW(list, LVM_GETITEMTEXTW, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(&item));
     return win32::Narrow(text);
 }
 
-inline BOOL CALLBACK NoteShownBox(HWND hwnd, LPARAM out) {
-    if (!IsWindowVisible(hwnd) || ClassOf(hwnd) != L"#32770")
-        return TRUE;
-    *reinterpret_cast<HWND*>(out) = hwnd;
-    return FALSE;
+// Calls `each` for the thread's top-level windows, or for every window inside `parent`, until it
+// answers false. The callback has the system's calling convention, which a lambda does not have
+// in the 32-bit build.
+inline BOOL CALLBACK CallEach(HWND hwnd, LPARAM each) {
+    return (*reinterpret_cast<std::function<bool(HWND)>*>(each))(hwnd);
+}
+inline void ForThreadWindows(std::function<bool(HWND)> each) {
+    EnumThreadWindows(GetCurrentThreadId(), CallEach, reinterpret_cast<LPARAM>(&each));
+}
+inline void ForChildWindows(HWND parent, std::function<bool(HWND)> each) {
+    EnumChildWindows(parent, CallEach, reinterpret_cast<LPARAM>(&each));
 }
 
 // The shown message box of the thread (class "#32770"), or null.
 inline HWND ShownBox() {
     HWND found = nullptr;
-    EnumThreadWindows(GetCurrentThreadId(), NoteShownBox, reinterpret_cast<LPARAM>(&found));
+    ForThreadWindows([&](HWND hwnd) {
+        if (IsWindowVisible(hwnd) && ClassOf(hwnd) == L"#32770")
+            found = hwnd;
+        return !found;
+    });
     return found;
 }
 
 // Clicks a button or check box the way the mouse does: the click waits in the queue.
-inline void PostClick(const Control& control) { PostMessageW(Win32Host::WindowOf(control), BM_CLICK, 0, 0); }
+inline void PostClick(const Control& control) { PostMessageW(Of(control), BM_CLICK, 0, 0); }
+
+// A key pressed and let go in a window, waiting in the queue as the keyboard's would.
+inline void PostKey(HWND hwnd, WPARAM key) {
+    PostMessageW(hwnd, WM_KEYDOWN, key, 0);
+    PostMessageW(hwnd, WM_KEYUP, key, 0);
+}
+
+// The text of a status bar's panel.
+inline std::string PanelText(HWND bar, int panel) {
+    wchar_t text[256] = {};
+    SendMessageW(bar, SB_GETTEXTW, static_cast<WPARAM>(panel), reinterpret_cast<LPARAM>(text));
+    return win32::Narrow(text);
+}
+
+// Takes away the quit message a program that ended posted, which would end later message loops.
+inline void DropQuit() {
+    MSG quit;
+    while (PeekMessageW(&quit, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE)) {
+    }
+}
 
 }  // namespace lumo::guitest

@@ -1,12 +1,16 @@
 // The main window on screen, started as the program starts it: its caption, its list and status
 // bar, a click on Show that fills the list view's status column and the status bar, the schedule
 // timer ticking through the real timer, About showing the program's version, and the tray icon
-// under a modal window.
+// under a modal window. frmAbout on its own: the version from the program's own version resource,
+// the icons the program carries, the separator line drawn.
 #include <gtest/gtest.h>
 
 #include "gui_test_support.h"
 
 #include "app/main.h"
+#include "base/text.h"
+#include "ui/about_window.h"
+#include "ui/program_icons.h"
 #include "ui/main_window.h"
 #include "ui/menu_holder.h"
 
@@ -35,16 +39,16 @@ protected:
 
 TEST_F(MainWindowGui, ShowFillsTheStatusColumnAndTheStatusBar) {
     MainWindow& w = Start();
-    HWND window = Win32Host::WindowOf(w);
+    HWND window = Of(w);
     ASSERT_NE(window, nullptr);
     EXPECT_TRUE(IsWindowVisible(window));
     EXPECT_EQ(TextOf(window), "Sweepkit Lumo");
     EXPECT_EQ(ClassOf(window), L"frmPrivacyLumo");
-    HWND list = Win32Host::WindowOf(w.lvwPItem);
-    EXPECT_EQ(SendMessageW(list, LVM_GETITEMCOUNT, 0, 0), 1);
+    HWND list = Of(w.lvwPItem);
+    EXPECT_EQ(Send(list, LVM_GETITEMCOUNT), 1);
     EXPECT_EQ(GetWindowLongPtrW(list, GWL_STYLE) & LVS_TYPEMASK, LVS_REPORT);
-    HWND status = Win32Host::WindowOf(w.sbrStatus);
-    EXPECT_EQ(SendMessageW(status, SB_GETPARTS, 0, 0), 4);
+    HWND status = Of(w.sbrStatus);
+    EXPECT_EQ(Send(status, SB_GETPARTS), 4);
 
     PostClick(w.cmdShow);
     ASSERT_TRUE(PumpUntil(host, [&] { return !boxes.empty(); }));
@@ -52,14 +56,8 @@ TEST_F(MainWindowGui, ShowFillsTheStatusColumnAndTheStatusBar) {
     EXPECT_EQ(boxes[0], "Privacy Items:2\tDisk Space:3.00 K");
     PumpUntil(host, [&] { return w.l_bProcessEnd; });
     EXPECT_EQ(CellOf(list, 0, 1), "2 items");
-    std::string panels;
-    for (int i = 0; i < 3; ++i) {
-        wchar_t part[128] = {};
-        SendMessageW(status, SB_GETTEXTW, i, reinterpret_cast<LPARAM>(part));
-        panels += win32::Narrow(part) + "|";
-    }
-    EXPECT_EQ(panels, "ALL|2|3.00 K|");
-    EXPECT_EQ(TextOf(Win32Host::WindowOf(w.cmdShow)), "Show");
+    EXPECT_EQ(PanelText(status, 0) + "|" + PanelText(status, 1) + "|" + PanelText(status, 2), "ALL|2|3.00 K");
+    EXPECT_EQ(TextOf(w.cmdShow), "Show");
     EXPECT_TRUE(dir.Exists("tree/temp/a.tmp")) << "a scan clears nothing";
 }
 
@@ -70,26 +68,18 @@ TEST_F(MainWindowGui, ScheduleTimerTicksAndStartsAClearRun) {
     MainWindow& w = Start();
     EXPECT_EQ(w.tmrSchedule.Interval(), MainWindow::kTickMilliseconds);
     w.tmrSchedule.SetInterval(50);
-    ASSERT_TRUE(PumpUntil(
-        host, [&] { return !boxes.empty(); }, 5000))
-        << "no tick reached the window";
+    ASSERT_TRUE(PumpUntil(host, 5000, [&] { return !boxes.empty(); })) << "no tick reached the window";
     EXPECT_EQ(boxes[0].rfind("Privacy Items:2", 0), 0u) << boxes[0];
     EXPECT_FALSE(dir.Exists("tree/temp/a.tmp"));
     w.tmrSchedule.SetEnabled(false);
-}
-
-BOOL CALLBACK NoteVersionText(HWND child, LPARAM version) {
-    if (std::string text = TextOf(child); text.rfind("Version ", 0) == 0)
-        *reinterpret_cast<std::string*>(version) = text;
-    return TRUE;
 }
 
 // The tray icon clicked while a modal window is up. A pop-up menu there (class "#32768") is
 // noted and closed, so that the test goes on even when one opens.
 TEST_F(MainWindowGui, TheTrayIconUnderAModalWindowOpensNoMenuAndBringsThatWindowForward) {
     MainWindow& w = Start();
-    HWND main = Win32Host::WindowOf(w);
-    HWND holder = Win32Host::WindowOf(w.Menu());
+    HWND main = Of(w);
+    HWND holder = Of(w.Menu());
     ASSERT_NE(holder, nullptr);
     bool menuOpened = false, aboutCameForward = false;
     std::string version;
@@ -112,7 +102,10 @@ TEST_F(MainWindowGui, TheTrayIconUnderAModalWindowOpensNoMenuAndBringsThatWindow
         SendMessageW(holder, win32::kTrayMessage, 1, WM_RBUTTONUP);
         SendMessageW(holder, win32::kTrayMessage, 1, WM_LBUTTONDBLCLK);
         aboutCameForward = GetForegroundWindow() == about;
-        EnumChildWindows(about, NoteVersionText, reinterpret_cast<LPARAM>(&version));  // inside frames too
+        ForChildWindows(about, [&](HWND child) {  // inside frames too
+            version = TextOf(child).rfind("Version ", 0) == 0 ? TextOf(child) : version;
+            return true;
+        });
         PostMessageW(FindWindowExW(about, nullptr, L"Button", L"OK"), BM_CLICK, 0, 0);
         return false;
     });
@@ -136,6 +129,81 @@ TEST_F(MainWindowGui, TheTrayIconUnderAModalWindowOpensNoMenuAndBringsThatWindow
     w.l_bProcessEnd = true;
     EXPECT_EQ(shown, 2);
     EXPECT_FALSE(menuOpened) << "a menu opened under a message box";
+}
+
+TEST(AboutWindowGui, ReadsTheVersionFromTheProgramsOwnResource) {
+    wchar_t path[MAX_PATH] = {};
+    GetModuleFileNameW(nullptr, path, MAX_PATH);
+    std::optional<VersionNumbers> version = ReadVersionResource(path);
+    ASSERT_TRUE(version.has_value()) << "the test program carries the program's resources";
+    EXPECT_EQ(*version, (VersionNumbers{3, 2, 19}));
+    EXPECT_FALSE(ReadVersionResource(L"C:\\windows\\no-such-file.exe").has_value());
+}
+
+TEST(AboutWindowGui, TheProgramCarriesItsIconAndTheNineListIcons) {
+    HINSTANCE self = GetModuleHandleW(nullptr);
+    std::vector<std::string> names = {kProgramIcon};
+    for (const char* key :
+         {"win", "winshow", "windelete", "mie", "mieshow", "miedelete", "app", "appshow", "appdelete"})
+        names.push_back(ListIconResource(key));
+    for (const std::string& name : names)
+        for (int size : {16, 32, 48}) {
+            HANDLE icon = LoadImageW(self, win32::Widen(name).c_str(), IMAGE_ICON, size, size, LR_DEFAULTCOLOR);
+            EXPECT_NE(icon, nullptr) << name << " at " << size;
+            if (icon)
+                DestroyIcon(static_cast<HICON>(icon));
+        }
+    // The manifest asks for the common controls 6, which come from the side-by-side store (Wine's
+    // copy answers DllGetVersion with 5 all the same, so the place is what tells).
+    HMODULE controls = GetModuleHandleW(L"comctl32.dll");
+    ASSERT_NE(controls, nullptr);
+    wchar_t loaded[MAX_PATH] = {};
+    GetModuleFileNameW(controls, loaded, MAX_PATH);
+    std::string path = LowerCase(win32::Narrow(loaded));
+    EXPECT_NE(path.find("common-controls_6595b64144ccf1df_6.0."), std::string::npos) << path;
+}
+
+// The pixels of a shown control, border included, that differ from the dialog's face colour.
+int PaintedPixels(HWND control) {
+    auto [width, height] = SizeOf(ScreenRectOf(control));
+    HDC window = GetWindowDC(control);
+    COLORREF face = GetSysColor(COLOR_BTNFACE);
+    int painted = 0;
+    for (int y = 0; y < height; ++y)
+        for (int x = 0; x < width; ++x)
+            painted += GetPixel(window, x, y) != face;
+    ReleaseDC(control, window);
+    return painted;
+}
+
+TEST(AboutWindowGui, TheSeparatorLineIsDrawnAcrossTheWindow) {
+    Win32Host host;
+    AboutWindow about(host);
+    about.Show();
+    PumpFor(host, 100);
+    HWND line = Of(about.Frame2);
+    ASSERT_NE(line, nullptr);
+    EXPECT_GE(PaintedPixels(line), SizeOf(ScreenRectOf(line))[0]) << "at least one pixel a column along its length";
+}
+
+// Shown modally from the main window in main_window_gui_test; here what it shows.
+TEST(AboutWindowGui, ShowsTheVersionAndIconAndOkClosesIt) {
+    Win32Host host;
+    AboutWindow about(host);
+    about.OnLoad = [&] { about.Form_Load(); };
+    about.Show();
+    HWND window = Of(about);
+    ASSERT_NE(window, nullptr);
+    EXPECT_EQ(TextOf(about.lblVersion), "Version 3.2.19");
+    EXPECT_EQ(TextOf(window), "About Sweepkit Lumo");
+    EXPECT_NE(Send(about.Image1, STM_GETICON), 0);
+    EXPECT_EQ(GetWindowLongPtrW(window, GWL_STYLE) & (WS_MINIMIZEBOX | WS_MAXIMIZEBOX | WS_THICKFRAME), 0);
+    LOGFONTW font = FontOf(Of(about.Label1));
+    EXPECT_EQ(std::wstring(font.lfFaceName), L"Courier New");
+    EXPECT_EQ(font.lfWeight, FW_BOLD);
+    Send(about.cmdOk, BM_CLICK);
+    EXPECT_FALSE(about.Loaded());
+    EXPECT_FALSE(IsWindow(window));
 }
 
 }  // namespace
