@@ -31,30 +31,25 @@ namespace {
 
 using namespace guitest;
 
+// Places a control (twips, in its container) and gives it a caption; returns it.
+template <class C>
+C& Put(C& c, int32_t left, int32_t top, int32_t width, int32_t height, const char* caption = nullptr) {
+    c.Move(left, top, width, height);
+    if constexpr (requires { c.SetCaption(""); }) {
+        if (caption)
+            c.SetCaption(caption);
+    }
+    return c;
+}
+
 // A form laid out like the program's main window, built in the test.
 struct TestWindow : Form {
     explicit TestWindow(UiHost& host) : Form(host, "frmGuiTest") {
         SetCaption("Sweepkit Lumo");
         SetClientSize(9000, 6960);
-        lvwPItem.Move(0, 120, 6135, 4575);
-        lstLog.Move(0, 4800, 6135, 1815);
-        sbrStatus.Move(0, 6690, 9000, 270);
-        cmdShow.Move(6240, 120, 1185, 495);
-        cmdShow.SetCaption("Show");
         cmdShow.SetFontBold(true);
-        cmdClear.Move(6240, 720, 1185, 495);
-        cmdClear.SetCaption("Clear");
         cmdClear.SetTabIndex(0);  // before Show, whatever their creation order
-        fraOptions.Move(6240, 1320, 2640, 2400);
-        fraOptions.SetCaption("Options");
-        chkLog.Move(120, 240, 2400, 375);
-        chkLog.SetCaption("Enable file logging");
-        txtTitle.Move(120, 720, 2400, 315);
-        cmbDays.Move(120, 1200, 1200, 315);
         cmbDays.SetStyle(ComboStyle::DropdownList);
-        tvwTree.Move(6240, 3840, 2640, 1800);
-        lblNote.Move(6240, 5760, 2640, 285);
-        lblNote.SetCaption("Note");
         for (const char* key :
              {"win", "winshow", "windelete", "mie", "mieshow", "miedelete", "app", "appshow", "appdelete"})
             imlPrivacy.Add(key, ListIconResource(key));
@@ -66,17 +61,17 @@ struct TestWindow : Form {
         lvwPItem.AddColumn("Status");
     }
     // Made in this order, which the keyboard's order and the stacking follow.
-    ListView& lvwPItem = Add<ListView>("lvwPItem");
-    ListBox& lstLog = Add<ListBox>("lstLog");
-    StatusBar& sbrStatus = Add<StatusBar>("sbrStatus");
-    Button& cmdShow = Add<Button>("cmdShow");
-    Button& cmdClear = Add<Button>("cmdClear");
-    Frame& fraOptions = Add<Frame>("fraOptions");
-    CheckBox& chkLog = Add<CheckBox>("chkLog", &fraOptions);
-    TextBox& txtTitle = Add<TextBox>("txtTitle", &fraOptions);
-    ComboBox& cmbDays = Add<ComboBox>("cmbDays", &fraOptions);
-    TreeView& tvwTree = Add<TreeView>("tvwTree");
-    Label& lblNote = Add<Label>("lblNote");
+    ListView& lvwPItem = Put(Add<ListView>("lvwPItem"), 0, 120, 6135, 4575);
+    ListBox& lstLog = Put(Add<ListBox>("lstLog"), 0, 4800, 6135, 1815);
+    StatusBar& sbrStatus = Put(Add<StatusBar>("sbrStatus"), 0, 6690, 9000, 270);
+    Button& cmdShow = Put(Add<Button>("cmdShow"), 6240, 120, 1185, 495, "Show");
+    Button& cmdClear = Put(Add<Button>("cmdClear"), 6240, 720, 1185, 495, "Clear");
+    Frame& fraOptions = Put(Add<Frame>("fraOptions"), 6240, 1320, 2640, 2400, "Options");
+    CheckBox& chkLog = Put(Add<CheckBox>("chkLog", &fraOptions), 120, 240, 2400, 375, "Enable file logging");
+    TextBox& txtTitle = Put(Add<TextBox>("txtTitle", &fraOptions), 120, 720, 2400, 315);
+    ComboBox& cmbDays = Put(Add<ComboBox>("cmbDays", &fraOptions), 120, 1200, 1200, 315);
+    TreeView& tvwTree = Put(Add<TreeView>("tvwTree"), 6240, 3840, 2640, 1800);
+    Label& lblNote = Put(Add<Label>("lblNote"), 6240, 5760, 2640, 285, "Note");
     Timer& tmrSchedule = Add<Timer>("tmrSchedule");
     ImageList& imlPrivacy = Add<ImageList>("imlPrivacy");
 };
@@ -116,14 +111,11 @@ TEST_F(Win32Gui, ControlsExistWithTheirClassesCaptionsAndPixelPlaces) {
         SCOPED_TRACE(c.control->Name());
         HWND child = Of(*c.control);
         ASSERT_NE(child, nullptr);
-        EXPECT_EQ(GetParent(child), hwnd);
-        EXPECT_EQ(ClassOf(child), std::wstring(c.windowClass));
-        if (*c.text) {
-            EXPECT_EQ(TextOf(child), c.text);
-        }
+        EXPECT_EQ(std::tuple(GetParent(child), ClassOf(child), IsWindowVisible(child)),
+                  std::tuple(hwnd, c.windowClass, TRUE));
+        EXPECT_EQ(*c.text ? TextOf(child) : "", c.text);
         TwipsRect t = c.control->FormBounds();
         EXPECT_EQ(BoxOf(PlaceOf(child)), (std::array{Px(t.left), Px(t.top), Px(t.width), Px(t.height)}));
-        EXPECT_TRUE(IsWindowVisible(child));
     }
     EXPECT_EQ(PlaceOf(Of(w.chkLog)).left, Px(6240 + 120)) << "inside its frame";
     // The bold button really has a bold font.
@@ -149,10 +141,9 @@ TEST_F(Win32Gui, TypingReachesTheModelWithoutBeingWrittenBackAndCodeStillShows) 
     TextBox& text = w.txtTitle;
     int changes = 0;
     text.OnChange = [&] { ++changes; };
-    auto& combo = w.Add<ComboBox>("cmbName");
-    combo.Move(120, 600, 2400, 315);
+    auto& combo = Put(w.Add<ComboBox>("cmbName"), 120, 600, 2400, 315);
     auto& simple = w.Add<ComboBox>("cmbSimple");
-    simple.SetStyle(ComboStyle::Simple);
+    simple.SetStyle(ComboStyle::Simple);  // before its place, as a form's load sets it
     simple.Move(120, 1080, 2400, 1200);
     for (ComboBox* c : {&combo, &simple}) {
         c->AddItem("Monday");
@@ -190,12 +181,9 @@ TEST_F(Win32Gui, TypingReachesTheModelWithoutBeingWrittenBackAndCodeStillShows) 
 }
 
 TEST_F(Win32Gui, EachKindGetsItsOwnWindowOrNone) {
-    auto& image = w.Add<Image>("imgLogo");
-    image.Move(120, 120, 480, 480);
-    auto& shape = w.Add<Shape>("shpBox");
-    shape.Move(720, 120, 1200, 600);
-    auto& line = w.Add<Frame>("fraLine");  // made without a caption and low: a separator line
-    line.Move(120, 840, 4000, 30);
+    auto& image = Put(w.Add<Image>("imgLogo"), 120, 120, 480, 480);
+    auto& shape = Put(w.Add<Shape>("shpBox"), 720, 120, 1200, 600);
+    auto& line = Put(w.Add<Frame>("fraLine"), 120, 840, 4000, 30);  // without a caption and low: a separator line
     auto& list = w.Add<ComboBox>("cmbList");
     list.SetStyle(ComboStyle::DropdownList);
     list.Move(2640, 120, 1200, 315);
@@ -224,8 +212,7 @@ TEST_F(Win32Gui, EachKindGetsItsOwnWindowOrNone) {
 
 // A combo box cannot change its kind in place: its peer destroys the window and makes another.
 TEST_F(Win32Gui, AComboBoxOfAnotherKindIsANewWindowAndTheOldOneIsGone) {
-    auto& combo = w.Add<ComboBox>("cmbKind");
-    combo.Move(120, 600, 2400, 315);
+    auto& combo = Put(w.Add<ComboBox>("cmbKind"), 120, 600, 2400, 315);
     combo.AddItem("Daily");
     combo.AddItem("Weekly");
     combo.SetListIndex(1);
@@ -234,15 +221,14 @@ TEST_F(Win32Gui, AComboBoxOfAnotherKindIsANewWindowAndTheOldOneIsGone) {
     HWND after = Of(combo);
     EXPECT_FALSE(IsWindow(before)) << "the window of the old kind is gone";
     ASSERT_TRUE(IsWindow(after));
-    EXPECT_EQ(StyleOf(after) & 3, CBS_DROPDOWNLIST);
-    EXPECT_EQ(Send(after, CB_GETCOUNT), 2);
-    EXPECT_EQ(Send(after, CB_GETCURSEL), 1);
+    EXPECT_EQ(std::tuple(StyleOf(after) & 3, Send(after, CB_GETCOUNT), Send(after, CB_GETCURSEL)),
+              std::tuple(CBS_DROPDOWNLIST, 2, 1))
+        << "kind, entries, the one chosen";
     EXPECT_EQ(GetDlgItem(hwnd, GetDlgCtrlID(after)), after) << "one window answers to the id";
 }
 
 TEST_F(Win32Gui, AnImageLetsGoOfAnIconOnlyOnceItShowsTheNext) {
-    auto& image = w.Add<Image>("imgState");
-    image.Move(120, 120, 480, 480);
+    auto& image = Put(w.Add<Image>("imgState"), 120, 120, 480, 480);
     auto shown = [&] { return reinterpret_cast<HICON>(Send(image, STM_GETICON)); };
     auto alive = [](HICON icon) {
         ICONINFO info{};
@@ -298,16 +284,14 @@ TEST_F(Win32Gui, ModelChangesReachTheWindows) {
     EXPECT_EQ(SizeOf(ScreenRectOf(hwnd))[0], Px(w.Width())) << "the measured frame makes the outer size";
 
     // A control made while the form is on screen (the check boxes a dialog adds at load).
-    auto& late = w.Add<CheckBox>("plugChkSettings", &w.fraOptions, 1);
-    late.Move(120, 1680, 2400, 375);
-    late.SetCaption("Late");
+    auto& late = Put(w.Add<CheckBox>("plugChkSettings", &w.fraOptions, 1), 120, 1680, 2400, 375, "Late");
     late.SetValue(CheckValue::Checked);
     HWND lateWindow = Of(late);
     ASSERT_NE(lateWindow, nullptr);
-    EXPECT_EQ(TextOf(lateWindow), "Late");
-    EXPECT_EQ(PlaceOf(lateWindow).top, Px(1320 + 1680));
-    EXPECT_EQ(Send(lateWindow, BM_GETCHECK), BST_CHECKED);
-    EXPECT_TRUE(IsWindowVisible(lateWindow));
+    EXPECT_EQ(std::tuple(TextOf(lateWindow), PlaceOf(lateWindow).top, Send(lateWindow, BM_GETCHECK),
+                         IsWindowVisible(lateWindow)),
+              std::tuple("Late", Px(1320 + 1680), BST_CHECKED, TRUE))
+        << "caption, place, value, shown";
 }
 
 TEST_F(Win32Gui, UserClicksReachTheHandlersButDisabledControlsDoNot) {
@@ -392,13 +376,9 @@ TEST_F(Win32Gui, ListViewShowsRowsSubItemsAndTheirIcons) {
         Send(list, LVM_GETITEMW, 0, reinterpret_cast<LPARAM>(&item));
         return item.iImage;
     };
-    EXPECT_EQ(CellOf(list, 0, 0), "Windows Recycle Bin");
-    EXPECT_EQ(CellOf(list, 1, 0), "Internet Explorer Cookies");
-    EXPECT_EQ(CellOf(list, 1, 1), "12 item(s)");
-    EXPECT_EQ(CellOf(list, 2, 1), "");
-    EXPECT_EQ(image(0), 0) << "win";
-    EXPECT_EQ(image(1), 4) << "mieshow";
-    EXPECT_EQ(image(2), 6) << "app";
+    EXPECT_EQ((std::array{CellOf(list, 0, 0), CellOf(list, 1, 0), CellOf(list, 1, 1), CellOf(list, 2, 1)}),
+              (std::array<std::string, 4>{"Windows Recycle Bin", "Internet Explorer Cookies", "12 item(s)", ""}));
+    EXPECT_EQ((std::array{image(0), image(1), image(2)}), (std::array{0, 4, 6})) << "win, mieshow, app";
 
     wchar_t header[64] = {};
     LVCOLUMNW col{.mask = LVCF_TEXT | LVCF_WIDTH, .pszText = header, .cchTextMax = 64};
@@ -493,9 +473,8 @@ TEST_F(Win32Gui, MessageBoxesAreAnsweredThroughTheHostOrOnScreenWithTheirDefault
     });
     MsgAnswer answer = host.MsgBox("Please stop current processing, then exit the program.", MsgButtons::YesNo,
                                    MsgIcon::Exclamation, MsgDefault::Button2, "Sweepkit Lumo", window.get());
-    EXPECT_EQ(text, "Please stop current processing, then exit the program.");
-    EXPECT_EQ(pressed, IDNO);
-    EXPECT_EQ(answer, MsgAnswer::No);
+    EXPECT_EQ(std::tuple(text, pressed, answer),
+              std::tuple("Please stop current processing, then exit the program.", IDNO, MsgAnswer::No));
 }
 
 TEST_F(Win32Gui, AModalFormDisablesItsOwnerUntilItCloses) {
@@ -517,11 +496,9 @@ TEST_F(Win32Gui, AModalFormDisablesItsOwnerUntilItCloses) {
     ASSERT_NE(Of(ok), nullptr);
     PostKey(Of(ok), VK_RETURN);  // Enter in the dialog: the default button, through the keyboard navigation
     dialog.Show(ShowMode::Modal, window.get());
-    EXPECT_EQ(runs, 1);
-    EXPECT_FALSE(ownerEnabledMeanwhile);
-    EXPECT_TRUE(IsWindowEnabled(hwnd));
-    EXPECT_FALSE(dialog.Loaded());
-    EXPECT_EQ(Of(dialog), nullptr);
+    EXPECT_EQ(std::tuple(runs, ownerEnabledMeanwhile, IsWindowEnabled(hwnd) != FALSE, dialog.Loaded(), Of(dialog)),
+              std::tuple(1, false, true, false, nullptr))
+        << "runs, owner enabled meanwhile and after, loaded, window";
     EXPECT_EQ(FindWindowW(L"frmGuiDialog", nullptr), nullptr) << "the window is gone";
 }
 
@@ -532,12 +509,10 @@ TEST_F(Win32Gui, CloseBoxGoesThroughQueryUnload) {
         cancel = busy;
     };
     Send(hwnd, WM_CLOSE);
-    EXPECT_TRUE(IsWindow(hwnd));
-    EXPECT_TRUE(w.Loaded());
+    EXPECT_EQ(std::pair(IsWindow(hwnd) != FALSE, w.Loaded()), std::pair(true, true)) << "cancelled: still there";
     busy = false;
     Send(hwnd, WM_CLOSE);
-    EXPECT_FALSE(IsWindow(hwnd));
-    EXPECT_FALSE(w.Loaded());
+    EXPECT_EQ(std::pair(IsWindow(hwnd) != FALSE, w.Loaded()), std::pair(false, false)) << "closed";
 }
 
 TEST_F(Win32Gui, UserResizingReachesTheModelAndTheFormCanKeepItsSize) {
