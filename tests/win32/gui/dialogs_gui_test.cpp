@@ -33,6 +33,8 @@ using lumo::testing::Lines;
 using lumo::testing::PluginLines;
 using lumo::testing::operator+;
 
+bool Shown(const Control& control) { return IsWindowVisible(Of(control)) != FALSE; }
+
 std::string SelectedNodeText(HWND tree) {
     wchar_t text[128] = {};
     TVITEMW tv{.mask = TVIF_TEXT, .hItem = TreeView_GetSelection(tree), .pszText = text, .cchTextMax = 128};
@@ -92,19 +94,16 @@ TEST_F(DialogsGui, ItemsSettingsOpensFromTheMainWindowAndACheckBoxClickedBeforeO
     ItemsSettingsWindow& w = Open(m.cmdItemsSettings, itemsSlot, "Clear Items Settings");
     HWND dialog = Of(w);
     HWND tree = Of(w.tvwTree);
-    EXPECT_EQ(ClassOf(tree), WC_TREEVIEWW);
-    EXPECT_EQ(Send(tree, TVM_GETCOUNT), 6);
-    EXPECT_EQ(SelectedNodeText(tree), "Windows");
-    EXPECT_EQ(TextOf(w.lblSettings), "Windows");
+    EXPECT_EQ(std::tuple(ClassOf(tree), Send(tree, TVM_GETCOUNT), SelectedNodeText(tree), TextOf(w.lblSettings)),
+              std::tuple(WC_TREEVIEWW, 6, "Windows", "Windows"))
+        << "class, nodes, the one selected, the heading";
     for (CheckBox* box : w.winsChkSettings) {
-        SCOPED_TRACE(box->Caption());
-        ASSERT_NE(Of(*box), nullptr);
-        EXPECT_EQ(TextOf(*box), box->Caption());
-        EXPECT_TRUE(IsWindowVisible(Of(*box)));
-        EXPECT_EQ(Send(*box, BM_GETCHECK), BST_CHECKED);
+        ASSERT_NE(Of(*box), nullptr) << box->Caption();
+        EXPECT_EQ(std::tuple(TextOf(*box), Shown(*box), Send(*box, BM_GETCHECK)),
+                  std::tuple(box->Caption(), true, BST_CHECKED));
     }
     for (CheckBox* box : w.inetChkSettings)
-        EXPECT_FALSE(IsWindowVisible(Of(*box))) << "the other frames hide their boxes";
+        EXPECT_FALSE(Shown(*box)) << "the other frames hide their boxes";
     EXPECT_EQ(TextOf(*w.plugChkSettings[0]), "Tool");
 
     // The user moves down the tree to "Internet Explorer": its frame replaces the Windows frame.
@@ -112,15 +111,13 @@ TEST_F(DialogsGui, ItemsSettingsOpensFromTheMainWindowAndACheckBoxClickedBeforeO
     PostKey(tree, VK_DOWN);
     ASSERT_TRUE(PumpUntil(host, [&] { return w.inetFraSettings.Visible(); }));
     EXPECT_EQ(TextOf(w.lblSettings), "Internet Explorer");
-    EXPECT_TRUE(IsWindowVisible(Of(w.inetFraSettings)));
-    EXPECT_FALSE(IsWindowVisible(Of(w.winsFraSettings)));
     CheckBox& cookies = *w.inetChkSettings[5];
-    EXPECT_TRUE(IsWindowVisible(Of(cookies)));
-    EXPECT_FALSE(IsWindowVisible(Of(*w.winsChkSettings[0])));
-
+    EXPECT_EQ((std::array{Shown(w.inetFraSettings), Shown(cookies), Shown(w.winsFraSettings),
+                          Shown(*w.winsChkSettings[0])}),
+              (std::array{true, true, false, false}))
+        << "the Internet Explorer frame and box, the Windows ones";
     Click(cookies);
-    EXPECT_EQ(Send(cookies, BM_GETCHECK), BST_UNCHECKED);
-    EXPECT_FALSE(cookies.Checked());
+    EXPECT_EQ(std::pair(Send(cookies, BM_GETCHECK), cookies.Checked()), std::pair(LRESULT{BST_UNCHECKED}, false));
     Ok(w, w.cmdOk);
     EXPECT_FALSE(IsWindow(dialog));
     Lines file = lumo::testing::PlainLines(ConfigPath());
@@ -143,17 +140,15 @@ TEST_F(DialogsGui, RunOptionsOpensFromTheMainWindowWithItsControlsAndOkSavesWhat
                                                                {&w.Label8, "Window Title:"},
                                                                {&w.geneCmdApplyToIE, "Apply to IE"}};
     for (const auto& [control, text] : captions) {
-        SCOPED_TRACE(text);
-        ASSERT_NE(Of(*control), nullptr);
-        EXPECT_EQ(TextOf(*control), text);
-        EXPECT_TRUE(IsWindowVisible(Of(*control)));
+        ASSERT_NE(Of(*control), nullptr) << text;
+        EXPECT_EQ(std::pair(TextOf(*control), Shown(*control)), std::pair(std::string(text), true));
     }
     HWND interval = Of(w.advaCmbScheduleInterval);
-    EXPECT_EQ(Send(interval, CB_GETCOUNT), 6);
-    EXPECT_EQ(Send(interval, CB_GETCURSEL), 5) << "the default interval shows as 8 Hours";
-    EXPECT_EQ(Send(w.advaCmbScheduleClock, CB_GETCOUNT), 24);
-    EXPECT_EQ(Send(w.advaCmbScheduleClock, CB_GETCURSEL), 12);
-    EXPECT_EQ(Send(w.advaCmbKeepLogDays, CB_GETCURSEL), 1);
+    const Control& clock = w.advaCmbScheduleClock;
+    EXPECT_EQ((std::array{Send(interval, CB_GETCOUNT), Send(interval, CB_GETCURSEL), Send(clock, CB_GETCOUNT),
+                          Send(clock, CB_GETCURSEL), Send(w.advaCmbKeepLogDays, CB_GETCURSEL)}),
+              (std::array<LRESULT, 5>{6, 5, 24, 12, 1}))
+        << "the intervals, the default shown as 8 Hours; the hours, noon chosen; the log days chosen";
 
     // The user checks the interval box, picks "1 Hour" and types a start page.
     Click(w.advaChkScheduleInterval);
@@ -166,10 +161,9 @@ TEST_F(DialogsGui, RunOptionsOpensFromTheMainWindowWithItsControlsAndOkSavesWhat
     std::remove(ConfigPath().c_str());
 
     Ok(w, w.cmdOk);
-    EXPECT_EQ(app->settings.ScheduleType, "interval");
-    EXPECT_EQ(app->settings.ScheduleInterval, 60);
-    EXPECT_EQ(app->settings.KeepLogDays, 2);
-    EXPECT_EQ(app->settings.StartPage, "http://home.example/");
+    const auto& set = app->settings;
+    EXPECT_EQ(std::tuple(set.ScheduleType, set.ScheduleInterval, set.KeepLogDays, set.StartPage),
+              std::tuple("interval", 60, 2, "http://home.example/"));
     std::optional<RegValue> stored = RegKey(registry).GetRegValue("Schedule Interval", store.Locations().settingsRoot,
                                                                   store.Locations().SettingsKey());
     ASSERT_TRUE(stored);
@@ -253,7 +247,8 @@ bool Holds(const RECT& outer, const RECT& inner) {
 }
 
 bool Meet(const RECT& a, const RECT& b) {
-    return a.left < b.right && b.left < a.right && a.top < b.bottom && b.top < a.bottom;
+    RECT both{};
+    return IntersectRect(&both, &a, &b);
 }
 
 // Where a control of this class and style draws its caption, as the system's controls draw it

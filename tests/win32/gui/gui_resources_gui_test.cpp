@@ -67,14 +67,14 @@ struct Seen {
 
     void Note(HWND hwnd) {
         windows.push_back(hwnd);
-        auto font = reinterpret_cast<HGDIOBJ>(SendMessageW(hwnd, WM_GETFONT, 0, 0));
+        auto font = reinterpret_cast<HGDIOBJ>(Send(hwnd, WM_GETFONT));
         bool stock = false;
         for (int i = OEM_FIXED_FONT; i <= DEFAULT_GUI_FONT; ++i)
             stock = stock || font == GetStockObject(i);
         if (font && !stock && GetObjectType(font) == OBJ_FONT)
             fonts.push_back(font);
         if (ClassOf(hwnd) == L"Static")
-            if (auto icon = reinterpret_cast<HICON>(SendMessageW(hwnd, STM_GETICON, 0, 0)))
+            if (auto icon = reinterpret_cast<HICON>(Send(hwnd, STM_GETICON)))
                 icons.push_back(icon);
     }
     // A form's window with its menu bar, its icons and every control inside it.
@@ -83,7 +83,7 @@ struct Seen {
         if (HMENU bar = GetMenu(form))
             menus.push_back(bar);
         for (WPARAM kind : {ICON_BIG, ICON_SMALL})
-            if (auto icon = reinterpret_cast<HICON>(SendMessageW(form, WM_GETICON, kind, 0)))
+            if (auto icon = reinterpret_cast<HICON>(Send(form, WM_GETICON, kind)))
                 icons.push_back(icon);
         ForChildWindows(form, [this](HWND child) {
             Note(child);
@@ -102,14 +102,9 @@ struct Seen {
         for (HMENU h : menus)
             if (IsMenu(h))
                 left.push_back("menu");
-        for (HICON h : icons) {
-            ICONINFO info{};
-            if (GetIconInfo(h, &info)) {
+        for (HICON h : icons)
+            if (IconAlive(h))
                 left.push_back("icon");
-                DeleteObject(info.hbmColor);  // the copies GetIconInfo made
-                DeleteObject(info.hbmMask);
-            }
-        }
         return left;
     }
 };
@@ -132,20 +127,17 @@ void Round(Seen& seen) {
     ASSERT_NE(mainWindow, nullptr);
     seen.NoteForm(mainWindow);
 
-    PostClick(main.cmdItemsSettings);
-    ASSERT_TRUE(PumpUntil(host, [&] { return FindWindowW(L"frmItemsSettings", nullptr) != nullptr; }));
-    ItemsSettingsWindow* items = program.ItemsSettings();
-    ASSERT_NE(items, nullptr);
-    seen.NoteForm(Of(*items));
-    PostClick(items->cmdCancel);
-    ASSERT_TRUE(PumpUntil(host, [&] { return FindWindowW(L"frmItemsSettings", nullptr) == nullptr; }));
-
-    PostClick(main.cmdRunOptions);
-    HWND runOptions = nullptr;
-    ASSERT_TRUE(PumpUntil(host, [&] { return (runOptions = FindWindowW(L"frmRunOptions", nullptr)) != nullptr; }));
-    seen.NoteForm(runOptions);
-    PostMessageW(FindWindowExW(runOptions, nullptr, L"Button", L"Cancel"), BM_CLICK, 0, 0);
-    ASSERT_TRUE(PumpUntil(host, [&] { return FindWindowW(L"frmRunOptions", nullptr) == nullptr; }));
+    // Items Settings and Run Options, each opened by its button and closed by its Cancel button.
+    for (auto [button, name] :
+         {std::pair{&main.cmdItemsSettings, L"frmItemsSettings"}, {&main.cmdRunOptions, L"frmRunOptions"}}) {
+        PostClick(*button);
+        HWND form = nullptr;
+        ASSERT_TRUE(PumpUntil(host, [&, name = name] { return (form = FindWindowW(name, nullptr)) != nullptr; }));
+        seen.NoteForm(form);
+        PostMessageW(FindWindowExW(form, nullptr, L"Button", L"Cancel"), BM_CLICK, 0, 0);
+        ASSERT_TRUE(PumpUntil(host, [name = name] { return FindWindowW(name, nullptr) == nullptr; }));
+    }
+    ASSERT_NE(program.ItemsSettings(), nullptr) << "the program keeps its Items Settings";
 
     // About and the message box run modal loops of their own; a timer of the thread, which those
     // loops dispatch, closes them.

@@ -178,6 +178,16 @@ inline RECT PlaceOf(HWND child, HWND in = nullptr) {
     return r;
 }
 
+// Whether an icon handle still names an icon (the bitmaps the question makes are let go again).
+inline bool IconAlive(HICON icon) {
+    ICONINFO info{};
+    if (!GetIconInfo(icon, &info))
+        return false;
+    DeleteObject(info.hbmColor);
+    DeleteObject(info.hbmMask);
+    return true;
+}
+
 // The text of a list view's cell.
 inline std::string CellOf(HWND list, int row, int column) {
     wchar_t text[256] = {};

@@ -230,28 +230,20 @@ TEST_F(Win32Gui, AComboBoxOfAnotherKindIsANewWindowAndTheOldOneIsGone) {
 TEST_F(Win32Gui, AnImageLetsGoOfAnIconOnlyOnceItShowsTheNext) {
     auto& image = Put(w.Add<Image>("imgState"), 120, 120, 480, 480);
     auto shown = [&] { return reinterpret_cast<HICON>(Send(image, STM_GETICON)); };
-    auto alive = [](HICON icon) {
-        ICONINFO info{};
-        if (!GetIconInfo(icon, &info))
-            return false;
-        DeleteObject(info.hbmColor);
-        DeleteObject(info.hbmMask);
-        return true;
-    };
     EXPECT_EQ(shown(), nullptr) << "no picture, no icon";
     image.SetPicture(ListIconResource("win"));
     HICON first = shown();
     ASSERT_NE(first, nullptr);
-    EXPECT_TRUE(alive(first));
+    EXPECT_TRUE(IconAlive(first));
     image.SetPicture(ListIconResource("mie"));
     HICON second = shown();
     ASSERT_NE(second, nullptr);
     EXPECT_NE(second, first);
-    EXPECT_TRUE(alive(second)) << "the icon on screen is still there";
-    EXPECT_FALSE(alive(first)) << "the one replaced is destroyed";
+    EXPECT_TRUE(IconAlive(second)) << "the icon on screen is still there";
+    EXPECT_FALSE(IconAlive(first)) << "the one replaced is destroyed";
     image.SetPicture("");
     EXPECT_EQ(shown(), nullptr);
-    EXPECT_FALSE(alive(second));
+    EXPECT_FALSE(IconAlive(second));
 }
 
 TEST_F(Win32Gui, AListBoxScrollsSidewaysToItsLongestLine) {
