@@ -308,16 +308,14 @@ std::string CaptionProblem(HWND hwnd) {
         DrawTextW(dc, text.c_str(), static_cast<int>(text.size()), &need,
                   DT_CALCRECT | DT_EXPANDTABS | (wrap ? DT_WORDBREAK : DT_SINGLELINE));
         if (need.right > area.right - area.left || need.bottom > area.bottom - area.top)
-            problem = "\"" + win32::Narrow(text) + "\" needs " + std::to_string(need.right) + "x" +
-                      std::to_string(need.bottom) + " px, has " + std::to_string(area.right - area.left) + "x" +
-                      std::to_string(area.bottom - area.top);
+            problem = "\"" + win32::Narrow(text) + "\" needs " + ::testing::PrintToString(SizeOf(need)) + " px, has " +
+                      ::testing::PrintToString(SizeOf(area));
     } else if (_wcsicmp(ClassOf(hwnd).c_str(), L"ComboBox") == 0) {
-        COMBOBOXINFO info{};
-        info.cbSize = sizeof info;
+        COMBOBOXINFO info{.cbSize = sizeof(COMBOBOXINFO)};
         GetComboBoxInfo(hwnd, &info);
-        for (LRESULT i = 0, n = SendMessageW(hwnd, CB_GETCOUNT, 0, 0); i < n; ++i) {
-            std::wstring entry(static_cast<size_t>(SendMessageW(hwnd, CB_GETLBTEXTLEN, i, 0)) + 1, L'\0');
-            SendMessageW(hwnd, CB_GETLBTEXT, i, reinterpret_cast<LPARAM>(entry.data()));
+        for (LRESULT i = 0, n = Send(hwnd, CB_GETCOUNT); i < n; ++i) {
+            std::wstring entry(static_cast<size_t>(Send(hwnd, CB_GETLBTEXTLEN, i)) + 1, L'\0');
+            Send(hwnd, CB_GETLBTEXT, i, reinterpret_cast<LPARAM>(entry.data()));
             SIZE size{};
             GetTextExtentPoint32W(dc, entry.c_str(), static_cast<int>(wcslen(entry.c_str())), &size);
             if (size.cx > info.rcItem.right - info.rcItem.left)
