@@ -199,7 +199,7 @@ TEST(AboutWindowGui, TheSeparatorLineIsDrawnAcrossTheWindow) {
     EXPECT_GE(PaintedPixels(line), SizeOf(ScreenRectOf(line))[0]) << "at least one pixel a column along its length";
 }
 
-// Shown modally from the main window in main_window_gui_test; here what it shows.
+// Shown modally from the main window in the tray icon test above; here what it shows.
 TEST(AboutWindowGui, ShowsTheVersionAndIconAndOkClosesIt) {
     Win32Host host;
     AboutWindow about(host);
