@@ -209,12 +209,10 @@ TEST_F(DialogsGui, Winapp2EntriesAreTickedInTheirGroupsListAndAWarningIsAskedFir
     SetRowCheck(host, list, 0, true);  // answered No
     ASSERT_EQ(boxes.size(), 1u);
     EXPECT_THAT(boxes[0], ::testing::HasSubstr("Resets your layouts."));
-    EXPECT_EQ(RowCheck(list, 0), 1) << "No clears the box again";
-    EXPECT_FALSE(w.Winapp2Chosen("Risky Entry"));
+    EXPECT_EQ(std::pair(RowCheck(list, 0), w.Winapp2Chosen("Risky Entry")), std::pair(1, false))
+        << "No clears it again";
     SetRowCheck(host, list, 0, true);  // answered Yes
-    EXPECT_EQ(boxes.size(), 2u);
-    EXPECT_EQ(RowCheck(list, 0), 2);
-    EXPECT_TRUE(w.Winapp2Chosen("Risky Entry"));
+    EXPECT_EQ(std::tuple(boxes.size(), RowCheck(list, 0), w.Winapp2Chosen("Risky Entry")), std::tuple(2u, 2, true));
 
     // Up: the "Applications" group of 1,500 entries, in one list that scrolls.
     auto t0 = std::chrono::steady_clock::now();

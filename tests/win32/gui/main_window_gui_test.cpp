@@ -54,9 +54,8 @@ TEST_F(MainWindowGui, ShowFillsTheStatusColumnAndTheStatusBar) {
     MainWindow& w = Start();
     HWND window = Of(w);
     ASSERT_NE(window, nullptr);
-    EXPECT_TRUE(IsWindowVisible(window));
-    EXPECT_EQ(TextOf(window), "Sweepkit Lumo");
-    EXPECT_EQ(ClassOf(window), L"frmPrivacyLumo");
+    EXPECT_EQ(std::tuple(IsWindowVisible(window), TextOf(window), ClassOf(window)),
+              std::tuple(TRUE, "Sweepkit Lumo", L"frmPrivacyLumo"));
     HWND list = Of(w.lvwPItem);
     EXPECT_EQ(Send(list, LVM_GETITEMCOUNT), 1);
     EXPECT_EQ(GetWindowLongPtrW(list, GWL_STYLE) & LVS_TYPEMASK, LVS_REPORT);
@@ -207,16 +206,15 @@ TEST(AboutWindowGui, ShowsTheVersionAndIconAndOkClosesIt) {
     about.Show();
     HWND window = Of(about);
     ASSERT_NE(window, nullptr);
-    EXPECT_EQ(TextOf(about.lblVersion), "Version 3.2.19");
-    EXPECT_EQ(TextOf(window), "About Sweepkit Lumo");
-    EXPECT_NE(Send(about.Image1, STM_GETICON), 0);
+    EXPECT_EQ(std::tuple(TextOf(about.lblVersion), TextOf(window), Send(about.Image1, STM_GETICON) != 0),
+              std::tuple("Version 3.2.19", "About Sweepkit Lumo", true))
+        << "version, caption, icon";
     EXPECT_EQ(GetWindowLongPtrW(window, GWL_STYLE) & (WS_MINIMIZEBOX | WS_MAXIMIZEBOX | WS_THICKFRAME), 0);
     LOGFONTW font = FontOf(Of(about.Label1));
-    EXPECT_EQ(std::wstring(font.lfFaceName), L"Courier New");
-    EXPECT_EQ(font.lfWeight, FW_BOLD);
+    EXPECT_EQ(std::pair(std::wstring(font.lfFaceName), font.lfWeight),
+              std::pair(std::wstring(L"Courier New"), LONG{FW_BOLD}));
     Send(about.cmdOk, BM_CLICK);
-    EXPECT_FALSE(about.Loaded());
-    EXPECT_FALSE(IsWindow(window));
+    EXPECT_EQ(std::pair(about.Loaded(), IsWindow(window)), std::pair(false, FALSE)) << "OK closes it";
 }
 
 using Counts = std::array<long, 3>;  // GDI objects, USER objects, the thread's windows with their children

@@ -293,12 +293,11 @@ TEST_F(Win32Gui, UserClicksReachTheHandlersButDisabledControlsDoNot) {
     Send(w.cmdShow, BM_CLICK);
     EXPECT_EQ(shows, 1);
     Send(w.chkLog, BM_CLICK);
-    EXPECT_EQ(checks, 1);
-    EXPECT_EQ(w.chkLog.Value(), CheckValue::Checked);
-    EXPECT_EQ(Send(w.chkLog, BM_GETCHECK), BST_CHECKED);
+    EXPECT_EQ(std::tuple(checks, w.chkLog.Value(), Send(w.chkLog, BM_GETCHECK)),
+              std::tuple(1, CheckValue::Checked, BST_CHECKED));
     w.chkLog.SetValue(CheckValue::Grayed);
-    EXPECT_EQ(Send(w.chkLog, BM_GETCHECK), BST_INDETERMINATE);
-    EXPECT_EQ(checks, 1) << "set from code: no click";
+    EXPECT_EQ(std::pair(Send(w.chkLog, BM_GETCHECK), checks), std::pair(LRESULT{BST_INDETERMINATE}, 1))
+        << "set from code: shown, no click";
     w.cmdShow.SetEnabled(false);
     Send(w.cmdShow, BM_CLICK);
     EXPECT_EQ(shows, 1);
