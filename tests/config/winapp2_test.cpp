@@ -46,19 +46,14 @@ protected:
     Winapp2Places places;
 
     explicit Winapp2Machine(testing::RegistryKind kind = testing::RegistryKind::Memory) : reg(kind) {
-        SpecialFolders f;
-        f.AppDataDir = dir.Folder("Users/me/AppData/Local");
-        f.UserProfileDir = dir.Folder("Users/me");
-        f.WindowsDir = dir.Folder("Windows");
-        f.SystemDir = dir.Folder("Windows/System32");
-        f.TemporaryDir = dir.Folder("Temp");
-        f.ProgramFilesDir = dir.Folder("Program Files");
-        shell.specialFolders[csidlAppData] = dir.Folder("Users/me/AppData/Roaming");
-        shell.specialFolders[csidlProgramFilesX86] = dir.Folder("Program Files (x86)");
-        shell.specialFolders[csidlCommonAppData] = dir.Folder("ProgramData");
-        shell.specialFolders[csidlPersonal] = dir.Folder("Users/me/Documents");
-        shell.specialFolders[csidlCommonDocuments] = dir.Folder("Users/Public/Documents");
-        shell.specialFolders[csidlProgramFilesCommon] = dir.Folder("Program Files/Common Files");
+        SpecialFolders f{dir.Folder("Windows"),  dir.Folder("Windows/System32"),       dir.Folder("Temp"),
+                         dir.Folder("Users/me"), dir.Folder("Users/me/AppData/Local"), dir.Folder("Program Files")};
+        shell.specialFolders = {{csidlAppData, dir.Folder("Users/me/AppData/Roaming")},
+                                {csidlProgramFilesX86, dir.Folder("Program Files (x86)")},
+                                {csidlCommonAppData, dir.Folder("ProgramData")},
+                                {csidlPersonal, dir.Folder("Users/me/Documents")},
+                                {csidlCommonDocuments, dir.Folder("Users/Public/Documents")},
+                                {csidlProgramFilesCommon, dir.Folder("Program Files/Common Files")}};
         shell.environment["SystemDrive"] = "C:";
         system.userName = "me";
         system.version = 0x23F0000A;  // 10.0, build 9200
@@ -72,11 +67,7 @@ protected:
 };
 
 TEST_F(Winapp2Machine, VariablesStandForThisMachinesFolders) {
-    struct Case {
-        const char* text;
-        std::vector<std::string> resolved;
-    };
-    const Case cases[] = {
+    const std::pair<const char*, std::vector<std::string>> cases[] = {
         {"%LocalAppData%\\x", {dir.Path("Users/me/AppData/Local") + "\\x"}},
         {"%appdata%", {dir.Path("Users/me/AppData/Roaming")}},
         {"%LocalLowAppData%", {dir.Path("Users/me/AppData") + kPathSeparator + "LocalLow"}},
@@ -91,10 +82,10 @@ TEST_F(Winapp2Machine, VariablesStandForThisMachinesFolders) {
         {"%Temp%", {dir.Path("Temp")}},
         {"x\\%UserName%\\100%", {"x\\me\\100%"}},
     };
-    for (const Case& c : cases) {
-        Resolved r = ResolveWinapp2Variables(c.text, places);
-        EXPECT_EQ(r.texts, c.resolved) << c.text;
-        EXPECT_EQ(r.unknown, "") << c.text;
+    for (const auto& [text, resolved] : cases) {
+        Resolved r = ResolveWinapp2Variables(text, places);
+        EXPECT_EQ(r.texts, resolved) << text;
+        EXPECT_EQ(r.unknown, "") << text;
     }
     EXPECT_EQ(ResolveWinapp2Variables("%Desktop%\\x", places).unknown, "%Desktop%");
     places.variables["PUBLIC"].clear();  // a folder this machine does not have
