@@ -1,7 +1,5 @@
 #include <gtest/gtest.h>
 
-#include <optional>
-#include <tuple>
 #include <utility>
 
 #include "config/privacy_configs.h"
@@ -85,32 +83,6 @@ TEST(PrivacyConfigs, WalksRecordsInOrderWithThePluginsAndCustomsGroupsWhereTheFi
     }
 }
 
-TEST(PrivacyConfigs, CountsAreMinusOneWithoutCollectionsAndSumOnlyCountsOfZeroOrMore) {
-    SeekContext ctx;
-    PrivacyConfigs set;
-    Walk walk(set);
-    EXPECT_EQ(set.GetPrivacyValue(ctx, true), nullptr);
-    EXPECT_EQ(set.ValueCount(), -1);
-    PrivacyConfig& a = AddRecord(set, "A", stRoot, 3);
-    AddRecord(set, "B");
-    AddRecord(set, "C");
-    EXPECT_EQ(set.GetPrivacyValue(ctx, false), nullptr) << "never scanned: nothing held";
-    EXPECT_EQ(set.GetPrivacyValueBySoftwareType(ctx, stPlugins, true), nullptr);
-    EXPECT_EQ(walk.Take(), (Log{"end -1", "A.item1 -1", "A.item2 -1", "A.item3 -1", "record A -1", "B.item1 -1",
-                                "record B -1", "C.item1 -1", "record C -1", "end -1", "group 2 -1"}));
-    set.item(3).Items.item(1).GetPrivacyValue(ctx, true);
-    EXPECT_EQ(set.ValueCount(), 0) << "records reporting -1, -1 and 0";
-    a.Items.item(2).GetPrivacyValue(ctx, true);
-    a.Items.item(3).GetPrivacyValue(ctx, true);
-    for (const char* key : {"1", "2", "3"})
-        a.Items.item(2).Values()->AddIniFileItem("f", key, "v");
-    EXPECT_EQ(set.ValueCount(), 3) << "records reporting 3, -1 and 0";
-    set.EmptyPrivacyValueBySoftwareType(stPlugins);
-    EXPECT_EQ(set.ValueCount(), 3);
-    set.EmptyPrivacyValue();
-    EXPECT_EQ(set.ValueCount(), -1);
-}
-
 // The user clicks Stop while the first item, or the first Plugins record, is reported: records of a
 // group are not checked for the stop between them (each record checks itself); Customs is skipped.
 TEST(PrivacyConfigs, AStopEndsTheWalkButTheFinishEventsStillCome) {
@@ -130,26 +102,6 @@ TEST(PrivacyConfigs, AStopEndsTheWalkButTheFinishEventsStillCome) {
                                            : Log{"A.item1 0", "A.item2 0", "record A 0", "B.item1 0", "record B 0",
                                                  "group 2 0", "end 0"}));
     }
-}
-
-// Names and titles are found by exact text, the first of equals; a clone copies the lines but no traces.
-TEST(PrivacyConfig, FindsByExactNameAndClonesTheLinesButNoTraces) {
-    PrivacyConfigs set;
-    AddRecord(set, "W", stPlugins);
-    PrivacyConfig& pc = AddRecord(set, "W", stRoot, 2);
-    pc.Items.item(2).Title = "item1";
-    EXPECT_TRUE(set.FindPrivacyConfig("W") == &set.item(1) && !set.FindPrivacyConfig("w"));
-    EXPECT_TRUE(pc.FindPrivacyItem("item1") == &pc.Items.item(1) && !pc.FindPrivacyItem("ITEM1"));
-    pc.FileLines = {"[Config]", "Software:W"};
-    pc.Description = pc.Version = "d";
-    SeekContext ctx;
-    pc.GetPrivacyValue(ctx, true);
-    auto clone = pc.Clone();
-    EXPECT_EQ(std::tie(clone->FileLines, clone->Software, clone->Description, clone->Version, clone->Selected),
-              std::tie(pc.FileLines, pc.Software, pc.Description, pc.Version, pc.Selected));
-    EXPECT_EQ(clone->ValueCount(), -1);
-    clone->Items.item(1).Selected = false;
-    EXPECT_TRUE(pc.Items.item(1).Selected);
 }
 
 }  // namespace
