@@ -28,7 +28,8 @@ using testing::ScratchFolder;
 using State = Winapp2Outcome::State;
 namespace fs = std::filesystem;
 
-// Under Windows the machine's own file system and registry (in a branch of its own).
+// Under Windows the machine's own file system and registry (in a branch of its own), elsewhere the
+// in-memory registry.
 #ifdef _WIN32
 using RealFileSystem = Win32FileSystem;
 constexpr auto kRegistry = testing::RegistryKind::Real;
@@ -38,7 +39,6 @@ constexpr auto kRegistry = testing::RegistryKind::Memory;
 #endif
 
 // A machine of scratch folders: every variable has a folder of its own name, Program Files two.
-// The registry is the in-memory one, but for one test on the real one under Windows.
 class Winapp2Machine : public ::testing::Test {
 protected:
     ScratchFolder dir;
