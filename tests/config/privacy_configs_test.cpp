@@ -83,6 +83,28 @@ TEST(PrivacyConfigs, WalksRecordsInOrderWithThePluginsAndCustomsGroupsWhereTheFi
     }
 }
 
+// A count is -1 while nothing was collected; the set sums only the counts of zero or more.
+TEST(PrivacyConfigs, CountsAreMinusOneWithoutCollectionsAndSumOnlyCountsOfZeroOrMore) {
+    SeekContext ctx;
+    PrivacyConfigs set;
+    PrivacyConfig& a = AddRecord(set, "A", stRoot, 3);
+    AddRecord(set, "B");
+    AddRecord(set, "C");
+    EXPECT_EQ(set.GetPrivacyValue(ctx, false), nullptr) << "never scanned: nothing held";
+    EXPECT_EQ(set.ValueCount(), -1);
+    set.item(3).Items.item(1).GetPrivacyValue(ctx, true);
+    EXPECT_EQ(set.ValueCount(), 0) << "records reporting -1, -1 and 0";
+    a.Items.item(2).GetPrivacyValue(ctx, true);
+    a.Items.item(3).GetPrivacyValue(ctx, true);
+    for (const char* key : {"1", "2", "3"})
+        a.Items.item(2).Values()->AddIniFileItem("f", key, "v");
+    EXPECT_EQ(set.ValueCount(), 3) << "records reporting 3, -1 and 0";
+    set.EmptyPrivacyValueBySoftwareType(stPlugins);
+    EXPECT_EQ(set.ValueCount(), 3);
+    set.EmptyPrivacyValue();
+    EXPECT_EQ(set.ValueCount(), -1);
+}
+
 // The user clicks Stop while the first item, or the first Plugins record, is reported: records of a
 // group are not checked for the stop between them (each record checks itself); Customs is skipped.
 TEST(PrivacyConfigs, AStopEndsTheWalkButTheFinishEventsStillCome) {
