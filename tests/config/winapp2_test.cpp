@@ -3,12 +3,12 @@
 // why, dangerous paths, and the user's selection.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 
 #include "base/text.h"
 #include "config/config_error.h"
 #include "config/privacy_configs.h"
-#include "support/enciphered_lines.h"
 #include "config/winapp2_records.h"
 #include "config/winapp2_selection.h"
 #include "platform/portable/portable_file_system.h"
@@ -28,14 +28,17 @@ using testing::ScratchFolder;
 using State = Winapp2Outcome::State;
 namespace fs = std::filesystem;
 
+// Under Windows the machine's own file system and registry (in a branch of its own), elsewhere the
+// in-memory registry.
 #ifdef _WIN32
 using RealFileSystem = Win32FileSystem;
+constexpr auto kRegistry = testing::RegistryKind::Real;
 #else
 using RealFileSystem = PortableFileSystem;
+constexpr auto kRegistry = testing::RegistryKind::Memory;
 #endif
 
 // A machine of scratch folders: every variable has a folder of its own name, Program Files two.
-// The registry is the in-memory one, but for one test on the real one under Windows.
 class Winapp2Machine : public ::testing::Test {
 protected:
     ScratchFolder dir;
@@ -45,20 +48,15 @@ protected:
     PortableSystemInfo system;
     Winapp2Places places;
 
-    explicit Winapp2Machine(testing::RegistryKind kind = testing::RegistryKind::Memory) : reg(kind) {
-        SpecialFolders f;
-        f.AppDataDir = dir.Folder("Users/me/AppData/Local");
-        f.UserProfileDir = dir.Folder("Users/me");
-        f.WindowsDir = dir.Folder("Windows");
-        f.SystemDir = dir.Folder("Windows/System32");
-        f.TemporaryDir = dir.Folder("Temp");
-        f.ProgramFilesDir = dir.Folder("Program Files");
-        shell.specialFolders[csidlAppData] = dir.Folder("Users/me/AppData/Roaming");
-        shell.specialFolders[csidlProgramFilesX86] = dir.Folder("Program Files (x86)");
-        shell.specialFolders[csidlCommonAppData] = dir.Folder("ProgramData");
-        shell.specialFolders[csidlPersonal] = dir.Folder("Users/me/Documents");
-        shell.specialFolders[csidlCommonDocuments] = dir.Folder("Users/Public/Documents");
-        shell.specialFolders[csidlProgramFilesCommon] = dir.Folder("Program Files/Common Files");
+    Winapp2Machine() : reg(kRegistry) {
+        SpecialFolders f{dir.Folder("Windows"),  dir.Folder("Windows/System32"),       dir.Folder("Temp"),
+                         dir.Folder("Users/me"), dir.Folder("Users/me/AppData/Local"), dir.Folder("Program Files")};
+        shell.specialFolders = {{csidlAppData, dir.Folder("Users/me/AppData/Roaming")},
+                                {csidlProgramFilesX86, dir.Folder("Program Files (x86)")},
+                                {csidlCommonAppData, dir.Folder("ProgramData")},
+                                {csidlPersonal, dir.Folder("Users/me/Documents")},
+                                {csidlCommonDocuments, dir.Folder("Users/Public/Documents")},
+                                {csidlProgramFilesCommon, dir.Folder("Program Files/Common Files")}};
         shell.environment["SystemDrive"] = "C:";
         system.userName = "me";
         system.version = 0x23F0000A;  // 10.0, build 9200
@@ -72,11 +70,7 @@ protected:
 };
 
 TEST_F(Winapp2Machine, VariablesStandForThisMachinesFolders) {
-    struct Case {
-        const char* text;
-        std::vector<std::string> resolved;
-    };
-    const Case cases[] = {
+    const std::pair<const char*, std::vector<std::string>> cases[] = {
         {"%LocalAppData%\\x", {dir.Path("Users/me/AppData/Local") + "\\x"}},
         {"%appdata%", {dir.Path("Users/me/AppData/Roaming")}},
         {"%LocalLowAppData%", {dir.Path("Users/me/AppData") + kPathSeparator + "LocalLow"}},
@@ -91,53 +85,14 @@ TEST_F(Winapp2Machine, VariablesStandForThisMachinesFolders) {
         {"%Temp%", {dir.Path("Temp")}},
         {"x\\%UserName%\\100%", {"x\\me\\100%"}},
     };
-    for (const Case& c : cases) {
-        Resolved r = ResolveWinapp2Variables(c.text, places);
-        EXPECT_EQ(r.texts, c.resolved) << c.text;
-        EXPECT_EQ(r.unknown, "") << c.text;
+    for (const auto& [text, resolved] : cases) {
+        Resolved r = ResolveWinapp2Variables(text, places);
+        EXPECT_EQ(r.texts, resolved) << text;
+        EXPECT_EQ(r.unknown, "") << text;
     }
     EXPECT_EQ(ResolveWinapp2Variables("%Desktop%\\x", places).unknown, "%Desktop%");
     places.variables["PUBLIC"].clear();  // a folder this machine does not have
     EXPECT_TRUE(ResolveWinapp2Variables("%Public%\\x", places).texts.empty());
-}
-
-TEST_F(Winapp2Machine, AnyOneDetectionMakesAnEntryPresentWithinItsWindowsVersions) {
-    reg.CreateKey("Installed");
-    dir.Write("Users/me/AppData/Local/Vendor/App/app.exe", "x");
-    dir.Folder("Users/me/AppData/Local/Google/Chrome");
-    struct Case {
-        const char* name;
-        std::string keys;
-        State state;
-    };
-    const Case cases[] = {
-        {"no detection", "", State::Present},
-        {"a key", "Detect=" + Key("Installed"), State::Present},
-        {"a long root name", "Detect=HKEY_CURRENT_USER\\" + reg.Path("installed"), State::Present},
-        {"a missing key", "Detect=" + Key("Missing"), State::Absent},
-        {"a file", "DetectFile=%LocalAppData%\\Vendor\\App\\app.exe", State::Present},
-        {"a folder", "DetectFile=%LocalAppData%\\Vendor", State::Present},
-        {"a wildcard segment", "DetectFile=%LocalAppData%\\V*\\*\\app.exe", State::Present},
-        {"a missing file", "DetectFile=%LocalAppData%\\Vendor\\App\\other.exe", State::Absent},
-        {"one of several", "Detect1=" + Key("Missing") + "\nDetectFile9=%LocalAppData%\\Vendor", State::Present},
-        {"from Windows 10 on", "DetectOS=10.0|", State::Present},
-        {"up to Windows 7", "DetectOS=|6.1", State::Absent},
-        {"the version limits a found file", "DetectOS=6.1|6.3\nDetectFile=%LocalAppData%\\Vendor", State::Absent},
-        {"Chrome's usual place", "SpecialDetect=DET_CHROME", State::Present},
-        {"Opera's usual place", "SpecialDetect=DET_OPERA", State::Absent},
-        {"Windows itself", "SpecialDetect=det_windows", State::Present},
-    };
-    std::string text;
-    for (const Case& c : cases)
-        text += std::string("[") + c.name + "]\n" + c.keys + "\nFileKey1=%Temp%|*.tmp\n";
-    Winapp2Read read = Read(text);
-    ASSERT_EQ(read.outcomes.size(), std::size(cases));
-    for (size_t i = 0; i < std::size(cases); ++i) {
-        EXPECT_EQ(read.outcomes[i].name, cases[i].name);
-        EXPECT_EQ(read.outcomes[i].state, cases[i].state) << cases[i].name << ": " << read.outcomes[i].why;
-    }
-    EXPECT_EQ(read.records.size(), static_cast<size_t>(read.Count(State::Present)));
-    EXPECT_EQ(reg.OpenHandles(), 0);
 }
 
 TEST_F(Winapp2Machine, ARecordHoldsAnItemPerFolderAndKeyWithTheEntrysExclusions) {
@@ -184,152 +139,125 @@ TEST_F(Winapp2Machine, ARecordHoldsAnItemPerFolderAndKeyWithTheEntrysExclusions)
                                         "REG|HKEY_CURRENT_USER\\Software\\App|Window"}));
 }
 
-TEST_F(Winapp2Machine, MalformedLinesAndEntriesAreSkippedWithTheirLineAndTheRestIsRead) {
-    Winapp2Read read = Read(
-        "Orphan=1\n"  // 1
-        "[Good]\nFileKey1=%Temp%|*.tmp\n"  // 2-3
-        "[No end\n"  // 4
-        "just words\n"  // 5
-        "[Bad root]\nRegKey1=HKXX\\Software\n"  // 6-7
-        "[Bad flag]\nFileKey1=%Temp%|*.tmp|DEEP\n"  // 8-9
-        "[Unknown variable]\nFileKey1=%Nowhere%\\x\n"  // 10-11
-        "[Bad version]\nDetectOS=ten|\nFileKey1=%Temp%\n"  // 12-14
-        "[Bad exclusion]\nFileKey1=%Temp%\nExcludeKey1=DIR|%Temp%\n"  // 15-17
-        "[Nothing to clean]\nDetect=HKCU\\Software\n"  // 18-19
-        "[GOOD]\nFileKey1=%Temp%|*.log\n"  // 20-21
-        "[Pattern with a folder]\nFileKey1=%Temp%|sub\\*.log\n");  // 22-23
-    struct Expected {
-        const char* name;
+// Each entry present, absent or skipped, with the line that says why: by its detections within its
+// Windows versions, by what is malformed in it, and by what would clean the system or a whole
+// profile. Entries that should be read get a key to clean. Lines that are no entry are skipped.
+TEST_F(Winapp2Machine, EachEntryIsPresentAbsentOrSkippedWithTheLineThatSaysWhy) {
+    reg.CreateKey("Installed");
+    dir.Write("Users/me/AppData/Local/Vendor/App/app.exe", "x");
+    dir.Folder("Users/me/AppData/Local/Google/Chrome");
+    struct Row {
+        std::string name, body;
         State state;
-        size_t line;
-        const char* why;
+        size_t line = 0;  // of the entry's own lines (0: its name), for skipped entries
+        const char* why = "";
     };
-    const Expected expected[] = {
-        {"Good", State::Present, 0, ""},
-        {"Bad root", State::Skipped, 7, "names no registry root"},
-        {"Bad flag", State::Skipped, 9, "RECURSE or REMOVESELF"},
-        {"Unknown variable", State::Skipped, 11, "unknown variable %Nowhere%"},
-        {"Bad version", State::Skipped, 13, "DetectOS"},
-        {"Bad exclusion", State::Skipped, 17, "FILE|, PATH| or REG|"},
-        {"Nothing to clean", State::Skipped, 18, "nothing to clean"},
-        {"GOOD", State::Skipped, 20, "line 2"},
-        {"Pattern with a folder", State::Skipped, 23, "patterns name files only"},
+    std::vector<Row> rows = {
+        {"no detection", "", State::Present},
+        {"Bad root", "RegKey1=HKXX\\Software", State::Skipped, 1, "names no registry root"},
+        {"a key", "Detect=" + Key("Installed"), State::Present},
+        {"a long root name", "Detect=HKEY_CURRENT_USER\\" + reg.Path("installed"), State::Present},
+        {"a missing key", "Detect=" + Key("Missing"), State::Absent},
+        {"a file", "DetectFile=%LocalAppData%\\Vendor\\App\\app.exe", State::Present},
+        {"a folder", "DetectFile=%LocalAppData%\\Vendor", State::Present},
+        {"a wildcard segment", "DetectFile=%LocalAppData%\\V*\\*\\app.exe", State::Present},
+        {"a missing file", "DetectFile=%LocalAppData%\\Vendor\\App\\other.exe", State::Absent},
+        {"one of several", "Detect1=" + Key("Missing") + "\nDetectFile9=%LocalAppData%\\Vendor", State::Present},
+        {"from Windows 10 on", "DetectOS=10.0|", State::Present},
+        {"up to Windows 7", "DetectOS=|6.1", State::Absent},
+        {"the version limits a found file", "DetectOS=6.1|6.3\nDetectFile=%LocalAppData%\\Vendor", State::Absent},
+        {"Chrome's usual place", "SpecialDetect=DET_CHROME", State::Present},
+        {"Opera's usual place", "SpecialDetect=DET_OPERA", State::Absent},
+        {"Windows itself", "SpecialDetect=det_windows", State::Present},
+        {"Bad flag", "FileKey1=%Temp%|*.tmp|DEEP", State::Skipped, 1, "RECURSE or REMOVESELF"},
+        {"Unknown variable", "FileKey1=%Nowhere%\\x", State::Skipped, 1, "unknown variable %Nowhere%"},
+        {"Bad version", "DetectOS=ten|\nFileKey1=%Temp%", State::Skipped, 1, "DetectOS"},
+        {"Bad exclusion", "FileKey1=%Temp%\nExcludeKey1=DIR|%Temp%", State::Skipped, 2, "FILE|, PATH| or REG|"},
+        {"Nothing to clean", "Detect=HKCU\\Software\n[No end\njust words", State::Skipped, 0, "nothing to clean"},
+        {"NO DETECTION", "FileKey1=%Temp%|*.log", State::Skipped, 0, "line 2"},
+        {"Pattern with a folder", "FileKey1=%Temp%|sub\\*.log", State::Skipped, 1, "patterns name files only"},
+        // Whatever the other keys say: the detection is not even tried.
+        {"refused first", "Detect=" + Key("Missing") + "\nFileKey1=%WinDir%|*.*", State::Skipped, 2, "dangerous: "},
     };
-    ASSERT_EQ(read.outcomes.size(), std::size(expected));
-    for (size_t i = 0; i < std::size(expected); ++i) {
-        const Winapp2Outcome& o = read.outcomes[i];
-        EXPECT_EQ(o.name, expected[i].name);
-        EXPECT_EQ(o.state, expected[i].state) << o.name;
-        EXPECT_EQ(o.line, expected[i].line) << o.name;
-        EXPECT_NE(o.why.find(expected[i].why), std::string::npos) << o.name << ": " << o.why;
+    // What would clean the system or a whole profile is refused ("!"), naming the key's line.
+    for (std::string key :
+         {"!FileKey1=C:\\|*.tmp", "!FileKey1=%SystemDrive%|*.*", "!FileKey1=%WinDir%\\|*.log",
+          "FileKey1=%WINDIR%\\Logs|*.log|RECURSE", "!FileKey1=%UserProfile%|*.*|RECURSE",
+          "!FileKey1=%UserProfile%\\..|*.*", "!FileKey1=%UserProfile%\\..\\me\\Cache|*.*",
+          "!FileKey1=%ProgramFiles%\\|*.log", "FileKey1=%AppData%|*.log", "!FileKey1=%AppData%|*.log|RECURSE",
+          "FileKey1=%Temp%|*.*|RECURSE", "!FileKey1=%Temp%|*.*|REMOVESELF", "!RegKey1=HKCU", "!RegKey1=HKCU\\Software",
+          "!RegKey1=HKLM\\SOFTWARE\\Microsoft\\", "!RegKey1=HKU\\S-1-5-21-1\\Software", "RegKey1=HKCU\\Software|Value",
+          "RegKey1=HKCU\\Software\\Vendor"})
+        rows.push_back({"danger " + key, key.substr(key[0] == '!'), key[0] == '!' ? State::Skipped : State::Present,
+                        key[0] == '!', key[0] == '!' ? "dangerous: " : ""});
+    std::string text = "Orphan=1\n";
+    std::vector<size_t> starts;  // the line of each entry's name
+    for (const Row& r : rows) {
+        starts.push_back(std::count(text.begin(), text.end(), '\n') + 1);
+        text += "[" + r.name + "]\n" + r.body + (*r.why ? "" : "\nFileKey100=%Temp%|*.tmp") + "\n";
     }
-    ASSERT_EQ(read.badLines.size(), 3u);
-    EXPECT_EQ(read.badLines[0].line, 1u);
-    EXPECT_EQ(read.badLines[1].line, 4u);
-    EXPECT_EQ(read.badLines[2].line, 5u);
+    Winapp2Read read = Read(text);
+    ASSERT_EQ(read.outcomes.size(), rows.size());
+    for (size_t i = 0; i < rows.size(); ++i) {
+        const Winapp2Outcome& o = read.outcomes[i];
+        EXPECT_EQ(o.name, rows[i].name);
+        EXPECT_EQ(o.state, rows[i].state) << o.name << ": " << o.why;
+        EXPECT_EQ(o.line, rows[i].line                ? starts[i] + rows[i].line
+                          : o.state == State::Skipped ? starts[i]
+                                                      : 0)
+            << o.name;
+        EXPECT_NE(o.why.find(rows[i].why), std::string::npos) << o.name << ": " << o.why;
+    }
+    const size_t withoutEnd = starts[20] + 2;  // the lines "[No end" and "just words"
+    EXPECT_EQ(read.badLines.size(), 3u);
+    EXPECT_TRUE(read.badLines[0].line == 1 && read.badLines[1].line == withoutEnd &&
+                read.badLines[2].line == withoutEnd + 1);
+    EXPECT_EQ(read.records.size(), static_cast<size_t>(read.Count(State::Present)));
+    EXPECT_EQ(reg.OpenHandles(), 0);
 
     read.file = "winapp2.ini";
-    std::vector<std::string> report = Winapp2ReportLines(read, 3);
-    ASSERT_EQ(report.size(), 5u);
-    EXPECT_EQ(report[0].rfind("winapp2.ini: 9 entries, 1 present on this computer, 8 skipped", 0), 0u) << report[0];
-    EXPECT_EQ(report[1],
-              "winapp2.ini line 7: the entry \"Bad root\" was skipped: \"RegKey1\" names no registry root "
-              "(HKCU, HKLM, HKU or HKCR).");
-    EXPECT_EQ(report[4], "... and 8 more; \"lumo winapp2\" lists them all.");
+    const std::vector<std::string> report = Winapp2ReportLines(read, 3);
+    const int32_t skipped = read.Count(State::Skipped), present = read.Count(State::Present);
+    EXPECT_EQ(report, (std::vector<std::string>{
+                          "winapp2.ini: " + std::to_string(rows.size()) + " entries, " + std::to_string(present) +
+                              " present on this computer, " + std::to_string(skipped) + " skipped (winapp2.ini).",
+                          "winapp2.ini line " + std::to_string(starts[1] + 1) +
+                              ": the entry \"Bad root\" was skipped: \"RegKey1\" names no registry root "
+                              "(HKCU, HKLM, HKU or HKCR).",
+                          report.at(2), report.at(3),
+                          "... and " + std::to_string(skipped + 3 - 3) + " more; \"lumo winapp2\" lists them all."}));
 }
 
-TEST_F(Winapp2Machine, EntriesThatWouldCleanTheSystemOrAWholeProfileAreRefused) {
-    struct Case {
-        const char* key;
-        bool dangerous;
-    };
-    const Case cases[] = {
-        {"FileKey1=C:\\|*.tmp", true},
-        {"FileKey1=%SystemDrive%|*.*", true},
-        {"FileKey1=%WinDir%\\|*.log", true},
-        {"FileKey1=%WINDIR%\\Logs|*.log|RECURSE", false},
-        {"FileKey1=%UserProfile%|*.*|RECURSE", true},
-        {"FileKey1=%UserProfile%\\..|*.*", true},
-        {"FileKey1=%UserProfile%\\..\\me\\Cache|*.*", true},
-        {"FileKey1=%ProgramFiles%\\|*.log", true},
-        {"FileKey1=%AppData%|*.log", false},
-        {"FileKey1=%AppData%|*.log|RECURSE", true},
-        {"FileKey1=%Temp%|*.*|RECURSE", false},
-        {"FileKey1=%Temp%|*.*|REMOVESELF", true},
-        {"RegKey1=HKCU", true},
-        {"RegKey1=HKCU\\Software", true},
-        {"RegKey1=HKLM\\SOFTWARE\\Microsoft\\", true},
-        {"RegKey1=HKU\\S-1-5-21-1\\Software", true},
-        {"RegKey1=HKCU\\Software|Value", false},
-        {"RegKey1=HKCU\\Software\\Vendor", false},
-    };
-    for (const Case& c : cases) {
-        Winapp2Read read = Read(std::string("[E]\n") + c.key + "\n");
-        ASSERT_EQ(read.outcomes.size(), 1u);
-        const Winapp2Outcome& o = read.outcomes[0];
-        bool refused = o.state == State::Skipped;
-        EXPECT_EQ(refused, c.dangerous) << c.key << ": " << o.why;
-        if (refused) {
-            EXPECT_EQ(o.why.rfind("dangerous: ", 0), 0u) << c.key << ": " << o.why;
-        }
-        EXPECT_EQ(read.records.empty(), c.dangerous) << c.key;
-    }
-    // Whatever the other keys say: the detection is not even tried.
-    Winapp2Read read = Read("[E]\nDetect=" + Key("Missing") + "\nFileKey1=%WinDir%|*.*\n");
-    EXPECT_EQ(read.outcomes[0].state, State::Skipped);
-}
-
-TEST_F(Winapp2Machine, TheSelectionIsKeptByNameAcrossReadsAndNeverEntersTheConfigurationFile) {
-    const std::string selection = dir.Path("user/" + std::string(kWinapp2SelectionFileName));
-    dir.Folder("user");
+// The user's choice lives in a file of its own (the configuration file never holds winapp2.ini
+// records: they have no lines to write).
+TEST_F(Winapp2Machine, TheSelectionIsKeptByNameAcrossReadsAndAFailedSaveKeepsTheOldOne) {
+    const std::string selection = dir.Folder("user") + kPathSeparator + std::string(kWinapp2SelectionFileName);
     PrivacyConfigs set;
-    auto load = [&](const std::string& text) {
+    // Reads the entries `names` with the saved choice and gives the names chosen; then chooses the
+    // records at the positions `choose` (from 1) and saves through `through`.
+    auto round = [&](std::vector<std::string> names, std::vector<int32_t> choose, FileSystem& through) {
         set.RemoveAll();
         Winapp2Selection chosen;
         EXPECT_TRUE(chosen.Load(files, selection));
-        for (auto& record : Read(text).records) {
-            record->Selected = chosen.Contains(record->Software);
-            set.Add(std::move(record));
+        std::vector<std::string> was;
+        for (auto& record : Read("[" + Join(names, "]\nFileKey1=%Temp%\n[") + "]\nFileKey1=%Temp%\n").records) {
+            if (chosen.Contains(record->Software))
+                was.push_back(record->Software);
+            PrivacyConfig& pc = set.Add(std::move(record));
+            pc.Selected = std::count(choose.begin(), choose.end(), set.Count());
         }
+        SaveWinapp2Selection(through, selection, set);
+        return was;
     };
-    auto selected = [&set] {
-        std::vector<std::string> names;
-        for (const PrivacyConfig& pc : set)
-            if (pc.Selected)
-                names.push_back(pc.Software);
-        return names;
-    };
-    load("[Alpha *]\nFileKey1=%Temp%\n[Beta *]\nFileKey1=%Temp%\n[Gamma *]\nFileKey1=%Temp%\n");
-    EXPECT_TRUE(selected().empty());
-    set.item(1).Selected = set.item(3).Selected = true;
-    SaveWinapp2Selection(files, selection, set);
-
+    EXPECT_TRUE(round({"Alpha *", "Beta *", "Gamma *"}, {1, 3}, files).empty());
     // A newer file: Gamma gone for now, Alpha renamed in case, a new entry.
-    load("[ALPHA *]\nFileKey1=%Temp%\n[Beta *]\nFileKey1=%Temp%\n[Delta *]\nFileKey1=%Temp%\n");
-    EXPECT_EQ(selected(), (std::vector<std::string>{"ALPHA *"}));
-    set.item(1).Selected = false;
-    set.item(2).Selected = true;
-    SaveWinapp2Selection(files, selection, set);
-    load("[Alpha *]\nFileKey1=%Temp%\n[Beta *]\nFileKey1=%Temp%\n[Gamma *]\nFileKey1=%Temp%\n");
-    EXPECT_EQ(selected(), (std::vector<std::string>{"Beta *", "Gamma *"})) << "Gamma's choice waited for it";
-
-    // Saving the configuration file with these records in the set writes none of them.
-    const std::string config = dir.Path("PrivacyConfig.dat");
-    testing::WriteBytes(config, testing::Enciphered({"[Config]", "Software:Windows", "Type:Root", "Selected:1",
-                                                     "Tmp<>1<>0<>Folder><C:\\Temp"}));
-    const std::string before = testing::ReadBytes(config);
-    PrivacyConfigs withFile;
-    withFile.LoadConfig(config);
-    for (const PrivacyConfig& pc : set)
-        withFile.Add(pc.Clone());
-    withFile.SaveConfig(config);
-    EXPECT_EQ(testing::ReadBytes(config), before);
-
-    // A selection that cannot be written says so and the old one stays.
-    testing::LockedFolderFiles locked(files, dir.Path("user"));
-    set.item(1).Selected = true;
+    EXPECT_EQ(round({"ALPHA *", "Beta *", "Delta *"}, {2}, files), (std::vector<std::string>{"ALPHA *"}));
+    EXPECT_EQ(round({"Alpha *", "Beta *", "Gamma *"}, {1}, files), (std::vector<std::string>{"Beta *", "Gamma *"}))
+        << "Gamma's choice waited for it";
+    // A selection that cannot be written says so and the old one stays, alone in its folder.
     const std::string old = testing::ReadBytes(selection);
-    EXPECT_THROW(SaveWinapp2Selection(locked, selection, set), ConfigError);
+    testing::LockedFolderFiles locked(files, dir.Path("user"));
+    EXPECT_THROW(round({"Alpha *", "Beta *"}, {2}, locked), ConfigError);
     EXPECT_EQ(testing::ReadBytes(selection), old);
     EXPECT_EQ(fs::directory_iterator(dir.FsPath("user"))->path().filename().string(), kWinapp2SelectionFileName);
 
@@ -339,23 +267,6 @@ TEST_F(Winapp2Machine, TheSelectionIsKeptByNameAcrossReadsAndNeverEntersTheConfi
     const std::string own = dir.Write("user/winapp2.ini", "[B]");
     EXPECT_EQ(Winapp2FileToRead(files, dir.Path("program"), dir.Path("user")), own);
 }
-
-#ifdef _WIN32
-class Winapp2RealRegistry : public Winapp2Machine {
-protected:
-    Winapp2RealRegistry() : Winapp2Machine(testing::RegistryKind::Real) {}
-};
-
-TEST_F(Winapp2RealRegistry, AKeyThatExistsDetectsItsEntryAndBecomesItsItem) {
-    reg.CreateKey("Installed");
-    Winapp2Read read = Read("[A]\nDetect=" + Key("Installed") + "\nRegKey1=" + Key("Installed") +
-                            "\n[B]\nDetect=" + Key("Missing") + "\nRegKey1=" + Key("Installed") + "\n");
-    ASSERT_EQ(read.records.size(), 1u);
-    EXPECT_EQ(read.outcomes[1].state, State::Absent);
-    EXPECT_EQ(Join(read.records[0]->Items.item(1).SeekSettings, ">"), "HKEY_CURRENT_USER>" + reg.Path("Installed"));
-    EXPECT_EQ(reg.OpenHandles(), 0);
-}
-#endif
 
 }  // namespace
 }  // namespace lumo
