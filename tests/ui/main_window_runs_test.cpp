@@ -24,11 +24,18 @@ protected:
             s.push_back(row.Icon() + "|" + row.SubItems(1));
         return s;
     }
-    // The Show button's caption, whether Clear is on, the schedule timer, the end-of-run flag.
+    // The Show button's caption, whether Clear is on, the schedule timer, the end-of-run flag; the
+    // menu's captions of Show, Clear and Clear Now, and which of them and of the busy items are on.
     std::string Buttons() const {
-        return window->cmdShow.Caption() + (window->cmdClear.Enabled() ? " 1" : " 0") +
-               (window->tmrSchedule.Running() ? " timer on" : " timer off") +
-               (window->l_bProcessEnd ? " idle" : " busy");
+        MenuHolder& m = window->Menu();
+        std::string s = window->cmdShow.Caption() + (window->cmdClear.Enabled() ? " 1" : " 0") +
+                        (window->tmrSchedule.Running() ? " timer on" : " timer off") +
+                        (window->l_bProcessEnd ? " idle " : " busy ") + m.menuShow.Caption() + "|" +
+                        m.menuClear.Caption() + "|" + m.menuSTClearNow.Caption() + "|";
+        for (MenuItem* i : {&m.menuShow, &m.menuClear, &m.menuSTClearNow, &m.menuFileLogging, &m.menuSTFileLogging,
+                            &m.menuReloadConfig, &m.menuPreference, &m.menuAddPlugins, &m.menuAddCustom})
+            s += i->Enabled() ? '1' : '0';
+        return s;
     }
     const std::string summary = "Privacy Items:3\tDisk Space:1,235.57 K";
 };
@@ -55,9 +62,9 @@ TEST_F(MainWindowRunTest, ShowFillsStatusesLogAndSummaryAndClearsNothing) {
     w.cmdShow.Click();
     w.lvwPItem.DetachPeer();
     // One message-loop pass per trace; the selection follows the row of the trace shown.
-    EXPECT_EQ(duringRun, (Lines{"Windows\\temp|1|Windows temp|Stop 0 timer off busy",
-                                "Windows\\temp|2|Windows temp|Stop 0 timer off busy",
-                                "Browser\\cache|3|Browser cache|Stop 0 timer off busy"}));
+    const std::string busy = "|Stop 0 timer off busy Stop|&Clear|Clear Now|100000000";
+    EXPECT_EQ(duringRun, (Lines{"Windows\\temp|1|Windows temp" + busy, "Windows\\temp|2|Windows temp" + busy,
+                                "Browser\\cache|3|Browser cache" + busy}));
     EXPECT_EQ(Statuses(), (Lines{"winshow|2 items", "winshow|0 items", "mieshow|1 items", "appshow|"}));
     // A Plugins record with no item sought writes -1 unchanged.
     EXPECT_EQ(Join(LogLines(), "|"),
@@ -70,7 +77,7 @@ TEST_F(MainWindowRunTest, ShowFillsStatusesLogAndSummaryAndClearsNothing) {
     EXPECT_EQ(LastBox().text + "|" + std::to_string(static_cast<int>(LastBox().icon)),
               summary + "|" + std::to_string(static_cast<int>(MsgIcon::Information)));
     EXPECT_TRUE(TreeHas("temp/a.tmp") && TreeHas("cache/c.dat"));
-    EXPECT_EQ(Buttons(), "Show 1 timer on idle");
+    EXPECT_EQ(Buttons(), "Show 1 timer on idle Show|&Clear|Clear Now|111111111");
     EXPECT_FALSE(app->StopRequested);
     EXPECT_EQ(w.lvwPItem.SelectedItem(), &w.lvwPItem.Item(1)) << "the run ends on the first row";
     EXPECT_EQ(scrolled, (std::vector<int32_t>{1})) << "scrolled into view";
@@ -164,37 +171,24 @@ TEST_F(MainWindowRunTest, ClearAsksFirstAndOffersTheLogOfALoggedRunOnlyWhenItAsk
     EXPECT_EQ(w.cmdClear.Caption() + (w.cmdShow.Enabled() ? " show on" : ""), "Clear show on");
 }
 
-TEST_F(MainWindowRunTest, StopInTheMiddleEndsTheRunWithWhatWasFoundAndTheMenuMirrorsTheRun) {
+// A click on Stop, of the button or of the menu, ends the run after the trace it came with.
+TEST_F(MainWindowRunTest, StopInTheMiddleEndsTheRunWithWhatWasFound) {
     MakeFile("cache/d.dat", 5);
     MainWindow& w = OpenStandard();
-    MenuHolder& m = w.Menu();
-    // Captions of Show, Clear and Clear Now, then which of them and of the busy items are on.
-    auto state = [&] {
-        std::string s = m.menuShow.Caption() + "|" + m.menuClear.Caption() + "|" + m.menuSTClearNow.Caption() + "|";
-        for (MenuItem* i : {&m.menuShow, &m.menuClear, &m.menuSTClearNow, &m.menuFileLogging, &m.menuSTFileLogging,
-                            &m.menuReloadConfig, &m.menuPreference, &m.menuAddPlugins, &m.menuAddCustom})
-            s += i->Enabled() ? '1' : '0';
-        return s;
-    };
     Lines seen;
-    host.OnDoEvents = [&](int) {
-        seen.push_back(state());
-        m.menuShow.Click();  // the menu's Stop is the button's
-    };
-    w.cmdShow.Click();
-    EXPECT_EQ(host.DoEventsPasses(), 1) << "the walk polls the request after each trace";
-    EXPECT_EQ(Panel(2), "1");
-    EXPECT_EQ(LastBox().text.rfind("Privacy Items:1\t", 0), 0u) << LastBox().text;
-    EXPECT_EQ(w.cmdShow.Caption(), "Show");
-    EXPECT_FALSE(app->StopRequested);
-    host.OnDoEvents = [&](int) {
-        seen.push_back(state());
-        w.cmdClear.Click();
-    };
-    w.ScheduleClear();
-    EXPECT_EQ(host.DoEventsPasses(), 2);
-    EXPECT_EQ(seen, (Lines{"Stop|&Clear|Clear Now|100000000", "Show|Stop|Stop|010000000"}));
-    EXPECT_EQ(state(), "Show|Clear|Clear Now|111111111");
+    for (bool clear : {false, true}) {
+        host.OnDoEvents = [&, clear](int) {
+            seen.push_back(Buttons());
+            clear ? w.cmdClear.Click() : w.Menu().menuShow.Click();  // the menu's Stop is the button's
+        };
+        clear ? w.ScheduleClear() : w.cmdShow.Click();
+        EXPECT_EQ(host.DoEventsPasses(), clear ? 2 : 1) << "the walk polls the request after each trace";
+        EXPECT_EQ(Panel(2), "1");
+        EXPECT_TRUE(StartsWith(LastBox().text, "Privacy Items:1\t")) << LastBox().text;
+        EXPECT_FALSE(app->StopRequested);
+    }
+    EXPECT_EQ(seen[1], "Show 1 timer off busy Show|Stop|Stop|010000000");
+    EXPECT_EQ(Buttons(), "Show 1 timer on idle Show|Clear|Clear Now|111111111");
 }
 
 // A Customs record has no row, so the list stays empty and nothing is selected; what a parser
