@@ -3,7 +3,6 @@
 #include <gtest/gtest.h>
 
 #include "main_window_fixture.h"
-#include "base/text.h"
 #include "settings/settings_store.h"
 #include "ui/items_settings_window.h"
 #include "ui/run_options_window.h"
@@ -51,20 +50,7 @@ class MainWindowClose : public MainWindowTest, public ::testing::WithParamInterf
 
 TEST_P(MainWindowClose, IsRefusedDuringARunAndAllowedAfterIt) {
     const bool byExit = GetParam();
-    const std::string farewell = "Thanks for using \"Sweepkit Lumo\".|",
-                      refusal = "Please stop current processing, then exit the program.|Sweepkit Lumo|" +
-                                std::to_string(static_cast<int>(MsgIcon::Exclamation)) +
-                                std::to_string(static_cast<int>(MsgButtons::OkOnly));
-    auto boxes = [&] {
-        std::string s;
-        for (const auto& b : host.Boxes())
-            s += b.text + "|" +
-                 (b.caption == "Sweepkit Lumo" && b.icon == MsgIcon::Exclamation
-                      ? b.caption + "|" + std::to_string(static_cast<int>(b.icon)) +
-                            std::to_string(static_cast<int>(b.buttons))
-                      : "");
-        return s;
-    };
+    const std::string farewell = "Thanks for using \"Sweepkit Lumo\".";
     MainWindow& w = OpenStandard();
     host.OnDoEvents = [&](int pass) {
         EXPECT_FALSE(pass == 1 && (byExit ? (w.cmdExit.Click(), false) : w.UserClose()));
@@ -72,14 +58,19 @@ TEST_P(MainWindowClose, IsRefusedDuringARunAndAllowedAfterIt) {
     w.cmdShow.Click();
     host.OnDoEvents = nullptr;
     EXPECT_TRUE(w.Loaded() && !host.Ended());
-    EXPECT_TRUE(StartsWith(boxes(), (byExit ? farewell : "") + refusal + "Privacy Items:")) << boxes();
+    ASSERT_GE(host.Boxes().size(), byExit ? 3u : 2u);
+    EXPECT_TRUE(!byExit || host.Boxes()[0].text == farewell);
+    const auto& refusal = host.Boxes()[byExit ? 1 : 0];
+    EXPECT_EQ(refusal.text + "|" + refusal.caption,
+              "Please stop current processing, then exit the program.|Sweepkit Lumo");
+    EXPECT_TRUE(refusal.icon == MsgIcon::Exclamation && refusal.buttons == MsgButtons::OkOnly);
     ASSERT_EQ(w.lvwPItem.Item(1).Icon(), "winshow");
     w.LoadPItem();
     EXPECT_EQ(Rows(w).front(), "1-Windows-temp|Windows temp|win") << "built afresh";
     host.ClearBoxes();
     EXPECT_TRUE(byExit ? (w.cmdExit.Click(), true) : w.UserClose());
-    EXPECT_EQ(boxes(), byExit ? farewell : "") << "the close box says no farewell";
-    EXPECT_TRUE(!w.Loaded() && host.Ended() && !host.TrayIconShown());
+    ASSERT_EQ(host.Boxes().size(), byExit ? 1u : 0u) << "the close box says no farewell";
+    EXPECT_TRUE((!byExit || host.Boxes()[0].text == farewell) && !w.Loaded() && host.Ended() && !host.TrayIconShown());
     EXPECT_FALSE(w.Menu().Loaded()) << "the menu holder goes with the window";
 }
 
@@ -146,13 +137,12 @@ TEST_F(MainWindowTest, OkAndApplyOfBothSettingsWindowsWaitForTheEndOfARun) {
     host.OnDoEvents = nullptr;
     EXPECT_EQ(usableDuringRun, std::vector<bool>(4, false));
     EXPECT_EQ(Panel(2), "1") << "the walk of the Tool record went to its end";
-    EXPECT_EQ(ReadBytes(app->ConfigFilePath), before);
-    EXPECT_TRUE(app->ConfigSet().item(6).Selected);
-    EXPECT_FALSE(items.lblRunGoing.Shown() || (*optionsSlot)->lblRunGoing.Shown());
+    EXPECT_TRUE(ReadBytes(app->ConfigFilePath) == before && app->ConfigSet().item(6).Selected);
     ASSERT_TRUE(items.cmdOk.Usable() && (*optionsSlot)->cmdOk.Usable());
+    EXPECT_FALSE(items.lblRunGoing.Shown() || (*optionsSlot)->lblRunGoing.Shown());
     items.cmdOk.Click();
-    EXPECT_FALSE(app->ConfigSet().item(6).Selected) << "the choice made during the run is saved after it";
-    EXPECT_FALSE(items.Loaded());
+    EXPECT_FALSE(app->ConfigSet().item(6).Selected || items.Loaded())
+        << "the choice made during the run is saved after it";
 }
 
 }  // namespace
