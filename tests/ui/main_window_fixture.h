@@ -28,14 +28,7 @@ namespace lumo::testing {
 
 class MainWindowTest : public ::testing::Test {
 protected:
-    MainWindowTest() : clock(DateTime::FromParts(2024, 5, 17, 9, 30, 0)) {
-        dir.Folder("prog");
-        for (int32_t root : {rkLocalMachine, rkCurrentUser}) {  // every registry has these two
-            RegHandle h = 0;
-            registry.CreateKey(RootHandle(root), "Software", keyAllAccess, h);
-            registry.CloseKey(h);
-        }
-    }
+    MainWindowTest() : clock(DateTime::FromParts(2024, 5, 17, 9, 30, 0)) { dir.Folder("prog"); }
 
     std::string Prog() const { return dir.Path("prog"); }
     std::string Tree(const std::string& sub) const { return dir.Path("tree/" + sub); }
