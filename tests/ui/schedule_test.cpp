@@ -62,9 +62,6 @@ protected:
         return out;
     }
     void SetBrowser(const std::string& page, const std::string& title) {
-        RegHandle h = 0;
-        ASSERT_EQ(registry.CreateKey(RootHandle(rkCurrentUser), browserKey, keyAllAccess, h), 0);
-        registry.CloseKey(h);
         RegKey(registry).SetRegValue("Start Page", rvtString, page, rkCurrentUser, browserKey);
         RegKey(registry).SetRegValue("Window Title", rvtString, title, rkCurrentUser, browserKey);
     }
