@@ -284,15 +284,18 @@ TEST_F(MainWindowRun, ClearAsksFirstAndOffersTheLogOfALoggedRunOnlyWhenItAsked) 
         c.ask ? w.cmdClear.Click() : w.ScheduleClear();
         ASSERT_EQ(host.Boxes().size(), c.boxes);
         EXPECT_TRUE(!c.ask || host.Boxes()[0].text == question);
-        EXPECT_NE(TreeHas("temp/a.tmp") || TreeHas("cache/c.dat"), !c.ask || c.question == MsgAnswer::Yes);
-        const bool offered = c.logging && c.ask && !c.blocked,
-                   summaryLast = !offered && (!c.ask || c.question == MsgAnswer::Yes);
+        const bool ran = !c.ask || c.question == MsgAnswer::Yes, offered = c.logging && c.ask && !c.blocked;
+        const bool summaryLast = ran && !offered;
+        EXPECT_NE(TreeHas("temp/a.tmp") || TreeHas("cache/c.dat"), ran);
         EXPECT_EQ(LastBox().text, offered       ? "Log file is " + LogFile() + ", view it?"
                                   : summaryLast ? summary
                                                 : question);
         EXPECT_EQ(LastBox().defaultButton, summaryLast ? MsgDefault::Button1 : MsgDefault::Button2);
         EXPECT_EQ(shell.started, Lines(c.notepads, "notepad.exe " + LogFile()));
         EXPECT_FALSE(w.ActivityLog().IsOpen());
+        EXPECT_EQ(ReadBytes(LogFile()).find(JoinPath(Tree("temp"), "a.tmp")) != std::string::npos,
+                  ran && c.logging && !c.blocked)
+            << "the run's traces are in its log";
         MakeStandardTree();
     }
     EXPECT_EQ(host.DoEventsPasses(), 3 + 3 * 5) << "No starts no run";
