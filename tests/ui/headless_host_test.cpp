@@ -9,23 +9,20 @@ namespace {
 using Answer = MsgAnswer;
 
 TEST(MessageBoxRules, DefaultAndCancelAnswersFollowTheButtons) {
-    struct Case {
-        MsgButtons buttons;
-        MsgDefault def;
-        Answer enter;
-        std::optional<Answer> escape;
-    };
-    for (const Case& c : {Case{MsgButtons::OkOnly, MsgDefault::Button3, Answer::Ok, Answer::Ok},
-                          Case{MsgButtons::OkCancel, MsgDefault::Button2, Answer::Cancel, Answer::Cancel},
-                          Case{MsgButtons::YesNo, MsgDefault::Button2, Answer::No, std::nullopt},
-                          Case{MsgButtons::YesNoCancel, MsgDefault::Button3, Answer::Cancel, Answer::Cancel},
-                          Case{MsgButtons::AbortRetryIgnore, MsgDefault::Button2, Answer::Retry, std::nullopt},
-                          Case{MsgButtons::RetryCancel, MsgDefault::Button1, Answer::Retry, Answer::Cancel}}) {
+    // The buttons, the default button, and the answers to Enter and to Escape.
+    const std::tuple<MsgButtons, MsgDefault, Answer, std::optional<Answer>> cases[] = {
+        {MsgButtons::OkOnly, MsgDefault::Button3, Answer::Ok, Answer::Ok},
+        {MsgButtons::OkCancel, MsgDefault::Button2, Answer::Cancel, Answer::Cancel},
+        {MsgButtons::YesNo, MsgDefault::Button2, Answer::No, std::nullopt},
+        {MsgButtons::YesNoCancel, MsgDefault::Button3, Answer::Cancel, Answer::Cancel},
+        {MsgButtons::AbortRetryIgnore, MsgDefault::Button2, Answer::Retry, std::nullopt},
+        {MsgButtons::RetryCancel, MsgDefault::Button1, Answer::Retry, Answer::Cancel}};
+    for (const auto& [buttons, def, enter, escape] : cases) {
         MessageBoxRequest r;
-        r.buttons = c.buttons;
-        r.defaultButton = c.def;
-        EXPECT_EQ(DefaultAnswer(r), c.enter) << static_cast<int>(c.buttons);
-        EXPECT_EQ(CancelAnswer(c.buttons), c.escape) << static_cast<int>(c.buttons);
+        r.buttons = buttons;
+        r.defaultButton = def;
+        EXPECT_EQ(DefaultAnswer(r), enter) << static_cast<int>(buttons);
+        EXPECT_EQ(CancelAnswer(buttons), escape) << static_cast<int>(buttons);
     }
 }
 

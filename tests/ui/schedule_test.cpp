@@ -18,13 +18,8 @@ using namespace lumo::testing;
 DateTime At(int h, int m, int s, int day = 17) { return DateTime::FromParts(2024, 5, day, h, m, s); }
 
 TEST(ScheduleDue, RunIsDueByTheRules) {
-    struct Case {
-        const char* type;
-        int16_t interval, hour;
-        DateTime last, now;
-        bool due;
-    };
-    const Case cases[] = {
+    // Type, interval, hour of day, last run, now, and whether a run is due.
+    const std::tuple<const char*, int16_t, int16_t, DateTime, DateTime, bool> cases[] = {
         {"daily", 15, 12, At(9, 0, 0, 16), At(12, 0, 0), true},  // the window opens on the hour
         {"daily", 15, 12, At(9, 0, 0, 16), At(11, 59, 59), false},  // not before
         {"daily", 15, 12, At(9, 0, 0, 16), At(12, 9, 59), true},  // its last second
@@ -39,8 +34,9 @@ TEST(ScheduleDue, RunIsDueByTheRules) {
         {"interval", 480, 12, At(10, 0, 0, 16), At(10, 0, 0), true},  // the first tick a day after start
         {"Interval", 0, 12, At(10, 0, 0, 16), At(10, 0, 0), false},
     };
-    for (const Case& c : cases)
-        EXPECT_EQ(Schedule::RunDue(c.type, c.interval, c.hour, c.last, c.now), c.due) << &c - cases;
+    for (const auto& [type, interval, hour, last, now, due] : cases)
+        EXPECT_EQ(Schedule::RunDue(type, interval, hour, last, now), due)
+            << type << " at " << now.Hour() << ":" << now.Minute() << ":" << now.Second();
 }
 
 class ScheduleTest : public MainWindowTest {
