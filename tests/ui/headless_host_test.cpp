@@ -1,4 +1,4 @@
-// The answers a message box gives to Enter and Escape, and forms' life through the host.
+// The answers a message box gives to Enter and Escape, and forms' life and size through the host.
 #include <gtest/gtest.h>
 
 #include "ui/headless/headless_host.h"
@@ -9,26 +9,25 @@ namespace {
 using Answer = MsgAnswer;
 
 TEST(MessageBoxRules, DefaultAndCancelAnswersFollowTheButtons) {
-    struct Case {
-        MsgButtons buttons;
-        MsgDefault def;
-        Answer enter;
-        std::optional<Answer> escape;
-    };
-    for (const Case& c : {Case{MsgButtons::OkOnly, MsgDefault::Button3, Answer::Ok, Answer::Ok},
-                          Case{MsgButtons::OkCancel, MsgDefault::Button2, Answer::Cancel, Answer::Cancel},
-                          Case{MsgButtons::YesNo, MsgDefault::Button2, Answer::No, std::nullopt},
-                          Case{MsgButtons::YesNoCancel, MsgDefault::Button3, Answer::Cancel, Answer::Cancel},
-                          Case{MsgButtons::AbortRetryIgnore, MsgDefault::Button2, Answer::Retry, std::nullopt},
-                          Case{MsgButtons::RetryCancel, MsgDefault::Button1, Answer::Retry, Answer::Cancel}}) {
+    // The buttons, the default button, and the answers to Enter and to Escape.
+    const std::tuple<MsgButtons, MsgDefault, Answer, std::optional<Answer>> cases[] = {
+        {MsgButtons::OkOnly, MsgDefault::Button3, Answer::Ok, Answer::Ok},
+        {MsgButtons::OkCancel, MsgDefault::Button2, Answer::Cancel, Answer::Cancel},
+        {MsgButtons::YesNo, MsgDefault::Button2, Answer::No, std::nullopt},
+        {MsgButtons::YesNoCancel, MsgDefault::Button3, Answer::Cancel, Answer::Cancel},
+        {MsgButtons::AbortRetryIgnore, MsgDefault::Button2, Answer::Retry, std::nullopt},
+        {MsgButtons::RetryCancel, MsgDefault::Button1, Answer::Retry, Answer::Cancel}};
+    for (const auto& [buttons, def, enter, escape] : cases) {
         MessageBoxRequest r;
-        r.buttons = c.buttons;
-        r.defaultButton = c.def;
-        EXPECT_EQ(DefaultAnswer(r), c.enter) << static_cast<int>(c.buttons);
-        EXPECT_EQ(CancelAnswer(c.buttons), c.escape) << static_cast<int>(c.buttons);
+        r.buttons = buttons;
+        r.defaultButton = def;
+        EXPECT_EQ(DefaultAnswer(r), enter) << static_cast<int>(buttons);
+        EXPECT_EQ(CancelAnswer(buttons), escape) << static_cast<int>(buttons);
     }
 }
 
+// Load runs once, QueryUnload and Unload can keep the form and learn who closes it, and showing
+// an unloaded form loads it afresh.
 TEST(FormLife, LoadRunsOnceAndQueryUnloadAndUnloadCanKeepTheFormAndLearnWhoClosesIt) {
     HeadlessHost host;
     Form form(host, "frmPrivacyLumo");
@@ -47,56 +46,34 @@ TEST(FormLife, LoadRunsOnceAndQueryUnloadAndUnloadCanKeepTheFormAndLearnWhoClose
     form.OnUnload = [&](bool& cancel) { cancel = refuseUnload; };
     form.Show();
     form.Show();
-    EXPECT_EQ(loads, 1);
-    EXPECT_FALSE(form.UserClose());
-    EXPECT_TRUE(form.Visible());
+    EXPECT_TRUE(loads == 1 && !form.UserClose() && form.Visible());
     busy = false;
     refuseUnload = true;
-    EXPECT_FALSE(form.Unload());
-    EXPECT_TRUE(form.Loaded());
+    EXPECT_FALSE(form.Unload() || !form.Loaded());
     refuseUnload = false;
-    EXPECT_TRUE(form.Unload());
-    EXPECT_FALSE(form.Loaded() || form.Visible());
+    EXPECT_TRUE(form.Unload() && !form.Loaded() && !form.Visible());
     EXPECT_TRUE(form.Unload()) << "an unloaded form unloads without asking";
     EXPECT_EQ(modes, (std::vector<UnloadMode>{UnloadMode::ControlMenu, UnloadMode::Code, UnloadMode::Code}));
     form.Show();
-    EXPECT_EQ(loads, 2) << "showing an unloaded form loads it afresh";
+    EXPECT_EQ(loads, 2);
 }
 
-TEST(FormLife, ModalFormsKeepTheirOwnerDisabledWhileTheyAreUp) {
-    HeadlessHost host;
-    Form main(host, "frmPrivacyLumo");
-    Form about(host, "frmAbout");
-    main.Show();
-    bool ownerEnabledMeanwhile = true;
-    host.OnModal = [&](Form& f) {
-        ownerEnabledMeanwhile = main.Enabled();
-        EXPECT_EQ(f.Owner(), &main);
-        EXPECT_TRUE(f.Modal());
-    };
-    about.Show(ShowMode::Modal, &main);
-    EXPECT_FALSE(ownerEnabledMeanwhile);
-    EXPECT_TRUE(main.Enabled());
-}
-
+// The outer size is the client size plus the frame, left alone while minimised or maximised, and
+// never gives a negative client size.
 TEST(FormLife, OuterSizeIsClientSizePlusTheFrameAndIsLeftAloneWhenMinimised) {
     HeadlessHost host;
     Form form(host, "frmPrivacyLumo");
     form.SetClientSize(7575, 6960);
-    EXPECT_EQ(form.Width(), 7695);
-    EXPECT_EQ(form.Height(), 7365);
+    EXPECT_EQ(std::pair(form.Width(), form.Height()), std::pair(7695, 7365));
     form.SetFrameSize(150, 600);  // as a backend measures it
     form.SetSize(7695, 7365);
-    EXPECT_EQ(form.ClientWidth(), 7545);
-    EXPECT_EQ(form.ClientHeight(), 6765);
-    for (WindowState state : {WindowState::Minimized, WindowState::Maximized}) {
+    EXPECT_EQ(std::pair(form.ClientWidth(), form.ClientHeight()), std::pair(7545, 6765));
+    for (WindowState state : {WindowState::Minimized, WindowState::Maximized, WindowState::Normal}) {
         form.SetWindowState(state);
         form.SetSize(100, 100);
-        EXPECT_EQ(form.Width(), 7695) << static_cast<int>(state);
+        EXPECT_EQ(form.Width(), state == WindowState::Normal ? 150 : 7695) << static_cast<int>(state);
     }
-    form.SetWindowState(WindowState::Normal);
-    form.SetSize(100, 100);
-    EXPECT_EQ(form.ClientWidth(), 0) << "never a negative size";
+    EXPECT_EQ(form.ClientWidth(), 0);
 }
 
 }  // namespace

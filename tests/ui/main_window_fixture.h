@@ -6,13 +6,13 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
-#include <filesystem>
 #include <memory>
 #include <optional>
 #include <string>
 #include <vector>
 
-#include "support/enciphered_lines.h"
+#include "items_settings_test_config.h"
+#include "platform/file_system.h"
 #include "platform/portable/memory_registry.h"
 #include "platform/portable/portable_clock.h"
 #include "platform/portable/portable_file_system.h"
@@ -26,70 +26,30 @@
 
 namespace lumo::testing {
 
-using Lines = std::vector<std::string>;
-
 class MainWindowTest : public ::testing::Test {
 protected:
-    MainWindowTest() : clock(DateTime::FromParts(2024, 5, 17, 9, 30, 0)) {
-        std::filesystem::create_directories(dir.FsPath() / "prog");
-        std::filesystem::create_directories(dir.FsPath() / "tree");
-        for (int32_t root : {rkLocalMachine, rkCurrentUser}) {  // every registry has these two
-            RegHandle h = 0;
-            registry.CreateKey(RootHandle(root), "Software", keyAllAccess, h);
-            registry.CloseKey(h);
-        }
-    }
+    MainWindowTest() : clock(DateTime::FromParts(2024, 5, 17, 9, 30, 0)) { dir.Folder("prog"); }
 
-    std::string Prog() const { return (dir.FsPath() / "prog").string(); }
-    std::string Tree(const std::string& sub = {}) const {
-        return sub.empty() ? (dir.FsPath() / "tree").string() : (dir.FsPath() / "tree" / sub).string();
-    }
+    std::string Prog() const { return dir.Path("prog"); }
+    std::string Tree(const std::string& sub) const { return dir.Path("tree/" + sub); }
     // Creates a file of `size` bytes (folders on the way too) under the tree.
-    void MakeFile(const std::string& relative, size_t size) {
-        std::filesystem::path p = dir.FsPath() / "tree" / relative;
-        std::filesystem::create_directories(p.parent_path());
-        WriteBytes(p.string(), std::string(size, 'x'));
-    }
-    bool TreeHas(const std::string& relative) const {
-        return std::filesystem::exists(dir.FsPath() / "tree" / relative);
-    }
-
-    void WriteConfig(const Lines& plain) {
-        WriteBytes((dir.FsPath() / "prog" / "PrivacyConfig.dat").string(), Enciphered(plain));
-    }
+    void MakeFile(const std::string& relative, size_t size) { dir.Write("tree/" + relative, std::string(size, 'x')); }
+    bool TreeHas(const std::string& relative) const { return dir.Exists("tree/" + relative); }
+    void WriteConfig(const Lines& plain) { dir.Write("prog/PrivacyConfig.dat", Enciphered(plain)); }
 
     // The usual configuration: a Windows record with two selected Folder items and one that is
     // not selected, another Root record, a Plugins record whose item is not selected, a Customs
-    // record and a record that is not selected.
+    // record and a record that is not selected; each item's folder is named after it.
     Lines StandardConfig() const {
-        Lines out;
-        auto record = [&](const char* software, const char* type, const char* selected) {
-            out.insert(out.end(), {"[Config]", std::string("Software:") + software, std::string("Type:") + type,
-                                   std::string("Selected:") + selected});
+        auto rec = [&](const char* software, const char* type, bool on, Lines titles, std::vector<bool> sel = {}) {
+            Lines bodies;
+            for (const std::string& t : titles)
+                bodies.push_back("0<>Folder><" + Tree(t));
+            return RecordLines(software, type, on, titles, sel, bodies);
         };
-        auto item = [&](const char* title, const char* selected, const char* folder) {
-            out.push_back(std::string(title) + "<>" + selected + "<>0<>Folder><" + Tree(folder));
-        };
-        record("Windows", "Root", "1");
-        item("Temp Files", "1", "temp");
-        item("Old Files", "0", "old");
-        item("Recent", "1", "recent");
-        record("Browser", "Root", "1");
-        item("Cache", "1", "cache");
-        record("Tool", "Plugins", "1");
-        item("Tool Files", "0", "tool");
-        record("Mine", "Customs", "1");
-        item("Scratch", "1", "mine");
-        record("Off", "Root", "0");
-        item("Never", "1", "never");
-        return out;
-    }
-    void MakeStandardTree() {
-        MakeFile("temp/a.tmp", 1000);
-        MakeFile("temp/b.tmp", 234567);
-        MakeFile("cache/c.dat", 1000000);
-        MakeFile("old/keep.txt", 10);
-        MakeFile("never/keep.txt", 10);
+        return rec("Windows", "Root", true, {"temp", "old", "recent"}, {true, false, true}) +
+               rec("Browser", "Root", true, {"cache"}) + rec("Tool", "Plugins", true, {"tool"}, {false}) +
+               rec("Mine", "Customs", true, {"mine"}) + rec("Off", "Root", false, {"never"});
     }
     // The usual configuration over the usual tree, opened.
     MainWindow& OpenStandard() {
@@ -97,16 +57,20 @@ protected:
         MakeStandardTree();
         return Open();
     }
+    void MakeStandardTree() {
+        for (auto [file, size] : {std::pair{"temp/a.tmp", 1000},
+                                  {"temp/b.tmp", 234567},
+                                  {"cache/c.dat", 1000000},
+                                  {"old/keep.txt", 10},
+                                  {"never/keep.txt", 10}})
+            MakeFile(file, size);
+    }
 
     // Makes the application and the window and loads it, as start-up does.
     MainWindow& Open() {
-        Platform p;
-        p.registry = &registry;
-        p.files = &files;
-        p.profiles = &profiles;
-        p.shell = &shell;
-        p.clock = &clock;
-        app = std::make_unique<Application>(p, clock.Now());
+        app = std::make_unique<Application>(
+            Platform{.registry = &registry, .files = &files, .profiles = &profiles, .shell = &shell, .clock = &clock},
+            clock.Now());
         app->ProgramFolder = Prog();
         if (settings)
             app->settings = *settings;
@@ -119,14 +83,16 @@ protected:
         return *window;
     }
 
-    std::vector<std::string> LogLines() const {
-        std::vector<std::string> lines;
+    Lines LogLines() const {
+        Lines lines;
         for (int32_t i = 0; i < window->lstLog.ListCount(); ++i)
             lines.push_back(window->lstLog.List(i));
         return lines;
     }
     std::string Panel(int32_t i) const { return window->sbrStatus.Panels(i).text; }
+    std::string Panels() const { return Panel(1) + "|" + Panel(2) + "|" + Panel(3) + "|" + Panel(4); }
     const HeadlessHost::ShownBox& LastBox() const { return host.Boxes().back(); }
+    std::string LogFile() const { return JoinPath(JoinPath(Prog(), "logs"), "L20240517.log"); }
 
     // The settings start-up loads, when a test gives them.
     std::optional<AppSettings> settings;
