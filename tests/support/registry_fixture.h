@@ -17,6 +17,7 @@
 #include <random>
 #include <string>
 #include <string_view>
+#include <type_traits>
 #include <vector>
 
 #include "platform/portable/memory_registry.h"
@@ -283,12 +284,8 @@ private:
 };
 
 // The registries a typed suite runs against: the in-memory one everywhere, the real one on Windows.
-struct MemoryRegistryKind {
-    static constexpr RegistryKind kKind = RegistryKind::Memory;
-};
-struct RealRegistryKind {
-    static constexpr RegistryKind kKind = RegistryKind::Real;
-};
+using MemoryRegistryKind = std::integral_constant<RegistryKind, RegistryKind::Memory>;
+using RealRegistryKind = std::integral_constant<RegistryKind, RegistryKind::Real>;
 #ifdef _WIN32
 using RegistryKinds = ::testing::Types<MemoryRegistryKind, RealRegistryKind>;
 #else
@@ -298,7 +295,7 @@ using RegistryKinds = ::testing::Types<MemoryRegistryKind>;
 struct RegistryKindNames {
     template <class T>
     static std::string GetName(int) {
-        return T::kKind == RegistryKind::Memory ? "Memory" : "Real";
+        return T::value == RegistryKind::Memory ? "Memory" : "Real";
     }
 };
 
@@ -308,7 +305,7 @@ template <class Kind = MemoryRegistryKind>
 class RegistryTest : public ::testing::Test {
 protected:
     void TearDown() override { EXPECT_EQ(reg.OpenHandles(), 0) << "handles left open"; }
-    TestRegistry reg{Kind::kKind};
+    TestRegistry reg{Kind::value};
 };
 
 }  // namespace lumo::testing
