@@ -200,9 +200,8 @@ TYPED_TEST(FileSystemTest, NothingIsWrittenThroughALink) {
 #endif
     if (!symlink && !hardLink)
         GTEST_SKIP() << "this system makes no links";
-    EXPECT_FALSE(this->files.IsLink(plain));
-    EXPECT_FALSE(this->files.IsLink(this->dir.Path("in")));
-    EXPECT_FALSE(this->files.IsLink(this->dir.Path("in/missing")));
+    for (const char* notLink : {"in/plain.dat", "in", "in/missing"})
+        EXPECT_FALSE(this->files.IsLink(this->dir.Path(notLink))) << notLink;
     EXPECT_NE(this->files.OpenForWrite(plain, WriteMode::InPlace), nullptr) << "a file with one name is written";
     for (auto [made, name] : {std::pair{symlink, "in/link.dat"}, std::pair{hardLink, "in/hard.dat"}}) {
         if (!made)
@@ -210,9 +209,7 @@ TYPED_TEST(FileSystemTest, NothingIsWrittenThroughALink) {
         std::string path = this->dir.Path(name);
         EXPECT_EQ(this->files.IsLink(path), name == std::string("in/link.dat")) << name;
         EXPECT_EQ(this->files.OpenForWrite(path, WriteMode::InPlace), nullptr) << name;
-    }
-    if (symlink) {
-        EXPECT_EQ(this->files.OpenForWrite(this->dir.Path("in/link.dat"), WriteMode::Create), nullptr);
+        EXPECT_TRUE(name != std::string("in/link.dat") || !this->files.OpenForWrite(path, WriteMode::Create)) << name;
     }
     EXPECT_EQ(this->dir.Read("outside/target.txt"), "precious");
     EXPECT_EQ(this->files.ReadFile(this->dir.Path("in")), std::nullopt) << "a folder is no file to read";
