@@ -29,13 +29,12 @@ std::string Section(PortableProfileApi& api, const std::string& section, const s
     return std::string(buffer.data(), n);
 }
 
+// The entries of a list that fits (each ends with a zero byte).
 std::vector<std::string> Entries(const std::string& list) {
     std::vector<std::string> out;
-    size_t start = 0;
-    while (start < list.size()) {
-        size_t end = list.find('\0', start);
+    for (size_t start = 0, end; start < list.size(); start = end + 1) {
+        end = list.find('\0', start);
         out.push_back(list.substr(start, end - start));
-        start = end + 1;
     }
     return out;
 }
