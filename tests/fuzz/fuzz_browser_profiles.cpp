@@ -4,9 +4,9 @@
 // subfolders; a Firefox profile reached through a relative path stays below the Firefox folder
 // (no ".." part) with its cache at the same place below the local folder, and any other profile
 // is an absolute path the file itself names.
+#include <algorithm>
 #include <cstdint>
 #include <filesystem>
-#include <fstream>
 #include <string>
 #include <vector>
 
@@ -21,16 +21,9 @@ namespace {
 using namespace lumo;
 namespace fs = std::filesystem;
 
-void Write(const fs::path& p, std::string_view bytes) {
-    fs::create_directories(p.parent_path());
-    std::ofstream(p, std::ios::binary).write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-}
-
 bool HasDotDotPart(std::string_view relative) {
-    for (const std::string& part : Split(std::string(relative), "/"))
-        if (part == "..")
-            return true;
-    return false;
+    const std::vector<std::string> parts = Split(std::string(relative), "/");
+    return std::find(parts.begin(), parts.end(), "..") != parts.end();
 }
 
 }  // namespace
@@ -39,7 +32,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     if (size < 1)
         return 0;
     const bool firefox = data[0] & 1;
-    const std::string text(reinterpret_cast<const char*>(data) + 1, size - 1);
+    const std::string text = fuzz::Text(data, size, 1);
     ParseJson(text);
 
     static const fs::path root = [] {
@@ -52,7 +45,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     std::vector<std::string> notes;
     if (!firefox) {
         const std::string userData = (root / "u").string(), local = (root / "lu").string();
-        Write(root / "u" / "Local State", text);
+        fuzz::Write(root / "u" / "Local State", text);
         for (const BrowserProfile& p : ChromiumProfiles(files, userData, local, notes)) {
             fuzz::Check(p.folder == userData ||
                             (p.name != "." && p.name != ".." && p.folder == JoinPath(userData, p.name) &&
@@ -62,7 +55,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         return 0;
     }
     const std::string app = (root / "f").string(), local = (root / "lf").string();
-    Write(root / "f" / "profiles.ini", text);
+    fuzz::Write(root / "f" / "profiles.ini", text);
     for (const BrowserProfile& p : FirefoxProfiles(files, app, local, notes)) {
         if (StartsWith(p.folder, app + "/")) {
             std::string relative = p.folder.substr(app.size() + 1);

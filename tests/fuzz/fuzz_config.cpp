@@ -3,8 +3,6 @@
 // byte even) or plain lines enciphered line by line (first byte odd); the bits of the second
 // byte turn items' selection and hold flags, as the Items Settings window does before a save.
 #include <cstdint>
-#include <fstream>
-#include <iterator>
 #include <string>
 
 #include "config/config_error.h"
@@ -13,30 +11,15 @@
 #include "config/config_description.h"
 #include "fuzz_support.h"
 
-namespace {
-
 using namespace lumo;
-
-std::string ReadBytes(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-}
-
-void WriteBytes(const std::string& path, std::string_view bytes) {
-    std::ofstream(path, std::ios::binary | std::ios::trunc)
-        .write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-}
-
-}  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     if (size < 2)
         return 0;
-    std::string_view body(reinterpret_cast<const char*>(data) + 2, size - 2);
-    const std::string source = fuzz::ScratchPath("source.dat");
-    const std::string first = fuzz::ScratchPath("first.dat");
-    const std::string second = fuzz::ScratchPath("second.dat");
-    WriteBytes(source, data[0] & 1 ? Crypt::EnCryptLines(body) : std::string(body));
+    const std::string body = fuzz::Text(data, size, 2);
+    const std::string source = fuzz::ScratchPath("source.dat"), first = fuzz::ScratchPath("first.dat"),
+                      second = fuzz::ScratchPath("second.dat");
+    fuzz::Write(source, data[0] & 1 ? Crypt::EnCryptLines(body) : body);
 
     SpecialFolders folders{"C:\\WINDOWS",  "C:\\WINDOWS\\system32", "C:\\Temp",
                            "C:\\Users\\u", "C:\\Users\\u\\AppData", "C:\\Program Files"};
@@ -50,10 +33,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     unsigned flips = data[1];
     for (PrivacyConfig& pc : set)
         for (PrivacyItem& pi : pc.Items) {
-            if (flips & 1)
-                pi.Selected = !pi.Selected;
-            if (flips & 2)
-                pi.HoldFlag = !pi.HoldFlag;
+            pi.Selected = pi.Selected != ((flips & 1) != 0);
+            pi.HoldFlag = pi.HoldFlag != ((flips & 2) != 0);
             flips = (flips >> 2) | ((flips & 3) << 6);
         }
 
@@ -71,6 +52,6 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     std::string before = testing::DescribeConfig(set), after = testing::DescribeConfig(again);
     fuzz::Check(before == after, "the saved file loads to other records or items", before + "---\n" + after);
     again.SaveConfig(second);
-    fuzz::Check(ReadBytes(first) == ReadBytes(second), "saving the saved file gives other bytes");
+    fuzz::Check(fuzz::Read(first) == fuzz::Read(second), "saving the saved file gives other bytes");
     return 0;
 }

@@ -2,9 +2,8 @@
 // the whole list and the count the system gives; emptying a key reaches its first entry in the
 // section and changes nothing else a read can see. Input: the section name, a zero byte, a
 // buffer size byte, the file.
+#include <algorithm>
 #include <cstdint>
-#include <cstring>
-#include <fstream>
 #include <string>
 #include <vector>
 
@@ -30,30 +29,19 @@ std::string Section(PortableProfileApi& api, const std::string& section, const s
     return std::string(buffer.data(), n);
 }
 
+// The entries of a list that fits (each ends with a zero byte).
 std::vector<std::string> Entries(const std::string& list) {
     std::vector<std::string> out;
-    size_t start = 0;
-    while (start < list.size()) {
-        size_t end = list.find('\0', start);
+    for (size_t start = 0, end; start < list.size(); start = end + 1) {
+        end = list.find('\0', start);
         out.push_back(list.substr(start, end - start));
-        start = end + 1;
     }
     return out;
 }
 
 bool SameName(std::string_view a, std::string_view b) {
-    if (a.size() != b.size())
-        return false;
-    for (size_t i = 0; i < a.size(); ++i) {
-        char x = a[i], y = b[i];
-        if (x >= 'a' && x <= 'z')
-            x = static_cast<char>(x - 32);
-        if (y >= 'a' && y <= 'z')
-            y = static_cast<char>(y - 32);
-        if (x != y)
-            return false;
-    }
-    return true;
+    auto up = [](char c) { return c >= 'a' && c <= 'z' ? static_cast<char>(c - 32) : c; };
+    return std::equal(a.begin(), a.end(), b.begin(), b.end(), [&](char x, char y) { return up(x) == up(y); });
 }
 
 }  // namespace
@@ -66,7 +54,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const std::string section(input.substr(0, cut));
     const uint32_t small = static_cast<uint8_t>(input[cut + 1]);
     const std::string file = fuzz::ScratchPath("f.ini");
-    std::ofstream(file, std::ios::binary | std::ios::trunc) << input.substr(cut + 2);
+    fuzz::Write(file, input.substr(cut + 2));
 
     PortableProfileApi api;
     const std::string whole = Section(api, section, file, 1u << 13);
@@ -87,10 +75,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     auto nameOf = [](const std::string& entry) { return std::string_view(entry).substr(0, entry.find('=')); };
     for (size_t i = 0; i < before.size(); ++i) {
         std::string key(nameOf(before[i]));
-        bool repeated = false;
-        for (size_t j = 0; j < i; ++j)
-            repeated = repeated || SameName(nameOf(before[j]), key);
-        if (key.empty() || repeated)
+        if (key.empty() || std::any_of(before.begin(), before.begin() + static_cast<std::ptrdiff_t>(i),
+                                       [&](const std::string& e) { return SameName(nameOf(e), key); }))
             continue;
         fuzz::Check(api.WriteString(section, key, "", file), "an existing file refused the write");
         std::vector<std::string> after = Entries(Section(api, section, file, 1u << 13));

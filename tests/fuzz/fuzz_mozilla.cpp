@@ -5,10 +5,9 @@
 // profiles folder changes; a scan changes nothing at all; every file traced and still there is
 // last named in the log by a line other than "Find" or "Delete"; a cleared rdf file keeps every
 // line but the list's entries, and a failed one is left as it was.
+#include <algorithm>
 #include <cstdint>
 #include <filesystem>
-#include <fstream>
-#include <iterator>
 #include <map>
 #include <set>
 #include <string>
@@ -25,15 +24,8 @@ namespace {
 using namespace lumo;
 namespace fs = std::filesystem;
 
-std::string Read(const fs::path& p) {
-    std::ifstream in(p, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-}
-
-void Write(const fs::path& p, std::string_view bytes) {
-    fs::create_directories(p.parent_path());
-    std::ofstream(p, std::ios::binary).write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-}
+using fuzz::Read;
+using fuzz::Write;
 
 // Every file below `root` with its bytes (links as "link:" and their target).
 std::map<std::string, std::string> Snapshot(const fs::path& root) {
@@ -41,12 +33,9 @@ std::map<std::string, std::string> Snapshot(const fs::path& root) {
     std::error_code ec;
     for (auto it = fs::recursive_directory_iterator(root, ec); !ec && it != fs::recursive_directory_iterator();
          it.increment(ec)) {
-        if (it->is_symlink())
-            out[it->path().string()] = "link:" + fs::read_symlink(it->path()).string();
-        else if (it->is_regular_file())
-            out[it->path().string()] = Read(it->path());
-        else
-            out[it->path().string()] = "folder";
+        out[it->path().string()] = it->is_symlink()        ? "link:" + fs::read_symlink(it->path()).string()
+                                   : it->is_regular_file() ? Read(it->path())
+                                                           : "folder";
     }
     return out;
 }
@@ -54,12 +43,9 @@ std::map<std::string, std::string> Snapshot(const fs::path& root) {
 // Lines of `text` with their line breaks, as the parser splits them.
 std::vector<std::string> Lines(const std::string& text) {
     std::vector<std::string> out;
-    size_t start = 0;
-    while (start < text.size()) {
-        size_t end = text.find('\n', start);
-        size_t next = end == std::string::npos ? text.size() : end + 1;
+    for (size_t start = 0, next; start < text.size(); start = next) {
+        next = std::min(text.find('\n', start), text.size() - 1) + 1;
         out.push_back(text.substr(start, next - start));
-        start = next;
     }
     return out;
 }
@@ -70,7 +56,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     if (size < 1)
         return 0;
     const unsigned shape = data[0];
-    const std::string rdfText(reinterpret_cast<const char*>(data) + 1, size - 1);
+    const std::string rdfText = fuzz::Text(data, size, 1);
 
     const fs::path root = fuzz::Scratch() / "m";
     std::error_code ec;
@@ -112,13 +98,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     PrivacyItem item;
     for (bool clear : {false, true}) {
         lumo::testing::RecordingLog log;
-        SeekContext ctx;
-        ctx.files = &files;
-        ctx.log = &log;
-        ParserArguments args;
-        args.item = &item;
-        args.clearValue = clear;
-        args.settings = {(root / "Profiles").string()};
+        SeekContext ctx{.files = &files, .log = &log};
+        ParserArguments args{.item = &item, .clearValue = clear, .settings = {(root / "Profiles").string()}};
         std::vector<PrivacyValuePtr> traces;
         for (const char* name : {"ParseMozillaAddressHistory", "ParseMozillaHistoryFile", "ParseMozillaCookies",
                                  "ParseMozillaCacheFiles"}) {
@@ -148,13 +129,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         }
         // The rdf file: the list's entry lines gone after a clean parse, untouched after a failed one.
         std::vector<std::string> before = Lines(rdfText), after = Lines(Read(profile / "localstore.rdf"));
-        size_t entries = 0;
-        bool failed = false;
-        for (const PrivacyValuePtr& pv : traces)
-            if (pv->ValueType == 7) {
-                ++entries;
-                failed = failed || pv->ValueStatus == vsUnknown;
-            }
+        auto isEntry = [](const PrivacyValuePtr& pv) { return pv->ValueType == 7; };
+        const auto entries = static_cast<size_t>(std::count_if(traces.begin(), traces.end(), isEntry));
+        const bool failed = std::any_of(traces.begin(), traces.end(), [&](const PrivacyValuePtr& pv) {
+            return isEntry(pv) && pv->ValueStatus == vsUnknown;
+        });
         if (failed || entries == 0) {
             fuzz::Check(after == before, "a failed or empty address list changed the rdf file");
         } else {

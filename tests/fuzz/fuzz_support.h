@@ -1,10 +1,13 @@
-// What the fuzz targets share: a scratch folder for the whole run, and a check that stops the
-// run with a message (libFuzzer then keeps the input that broke it).
+// What the fuzz targets share: a scratch folder for the whole run, whole-file reads and writes,
+// and a check that stops the run with a message (libFuzzer then keeps the input that broke it).
 #pragma once
 
+#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
+#include <fstream>
+#include <iterator>
 #include <string>
 #include <string_view>
 
@@ -27,6 +30,23 @@ inline const std::filesystem::path& Scratch() {
 }
 
 inline std::string ScratchPath(std::string_view name) { return (Scratch() / name).string(); }
+
+// The input from byte `from` on, as text.
+inline std::string Text(const uint8_t* data, size_t size, size_t from = 0) {
+    return std::string(reinterpret_cast<const char*>(data) + from, size - from);
+}
+
+inline std::string Read(const std::filesystem::path& p) {
+    std::ifstream in(p, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+// Replaces the file's bytes, creating the folders above it.
+inline void Write(const std::filesystem::path& p, std::string_view bytes) {
+    std::filesystem::create_directories(p.parent_path());
+    std::ofstream(p, std::ios::binary | std::ios::trunc)
+        .write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+}
 
 inline void Check(bool ok, const char* what, std::string_view detail = {}) {
     if (ok)

@@ -20,45 +20,32 @@ struct Reference {
 
     bool Match(size_t pi, size_t si) {
         signed char& m = memo[pi * (s.size() + 1) + si];
-        if (m >= 0)
-            return m;
-        return m = Compute(pi, si);
+        return m >= 0 ? m : (m = Compute(pi, si));
     }
 
     bool Compute(size_t pi, size_t si) {
         if (pi == p.size())
             return si == s.size();
-        char32_t c = p[pi];
+        const char32_t c = p[pi];
         if (c == U'*')
             return Match(pi + 1, si) || (si < s.size() && Match(pi, si + 1));
-        if (c == U'[') {
-            size_t close = p.find(U']', pi + 1);
-            if (close != std::u32string::npos) {
-                if (close == pi + 1)
-                    return Match(close + 1, si);
-                if (si == s.size())
-                    return false;
-                size_t k = pi + 1;
-                bool negated = p[k] == U'!';
-                if (negated)
-                    ++k;
-                bool in = false;
-                while (k < close) {
-                    if (k + 2 < close && p[k + 1] == U'-') {
-                        in = in || (s[si] >= p[k] && s[si] <= p[k + 2]);
-                        k += 3;
-                    } else {
-                        in = in || s[si] == p[k];
-                        ++k;
-                    }
-                }
-                return in != negated && Match(close + 1, si + 1);
+        if (size_t close = p.find(U']', pi + 1); c == U'[' && close != std::u32string::npos) {
+            if (close == pi + 1)
+                return Match(close + 1, si);
+            if (si == s.size())
+                return false;
+            const bool negated = p[pi + 1] == U'!';
+            bool in = false;
+            for (size_t k = pi + 1 + negated; k < close;) {
+                const bool range = k + 2 < close && p[k + 1] == U'-';
+                in = in || (range ? s[si] >= p[k] && s[si] <= p[k + 2] : s[si] == p[k]);
+                k += range ? 3 : 1;
             }
+            return in != negated && Match(close + 1, si + 1);
         }
         if (si == s.size())
             return false;
-        bool one = c == U'?' || (c == U'#' ? s[si] >= U'0' && s[si] <= U'9' : s[si] == c);
-        return one && Match(pi + 1, si + 1);
+        return (c == U'?' || (c == U'#' ? s[si] >= U'0' && s[si] <= U'9' : s[si] == c)) && Match(pi + 1, si + 1);
     }
 };
 

@@ -2,6 +2,8 @@
 // same for the en-US locale the test prefix runs in.
 #include <gtest/gtest.h>
 
+#include <tuple>
+
 #include "platform/portable/portable_clock.h"
 #ifdef _WIN32
 #include "platform/win32/win32_clock.h"
@@ -24,38 +26,21 @@ using Implementations = ::testing::Types<PortableClock>;
 TYPED_TEST_SUITE(ClockTest, Implementations);
 
 TYPED_TEST(ClockTest, DatesTimesAndAmountsInTheUsForms) {
-    struct Case {
-        DateTime t;
-        const char* date;
-        const char* time;
-    };
-    for (const Case& c : {Case{DateTime::FromParts(2006, 12, 25, 15, 4, 5), "12/25/2006", "3:04:05 PM"},
-                          Case{DateTime::FromParts(2007, 1, 2, 0, 0, 9), "1/2/2007", "12:00:09 AM"},
-                          Case{DateTime::FromParts(1999, 10, 31, 12, 30, 0), "10/31/1999", "12:30:00 PM"},
-                          Case{DateTime::FromParts(2024, 2, 29, 11, 59, 59), "2/29/2024", "11:59:59 AM"}}) {
-        EXPECT_EQ(this->clock.ShortDate(c.t), c.date);
-        EXPECT_EQ(this->clock.LongTime(c.t), c.time);
-        EXPECT_EQ(this->clock.DateTimeText(c.t), std::string(c.date) + " " + c.time);
+    for (auto [t, date, time] :
+         {std::tuple{DateTime::FromParts(2006, 12, 25, 15, 4, 5), "12/25/2006", "3:04:05 PM"},
+          std::tuple{DateTime::FromParts(2007, 1, 2, 0, 0, 9), "1/2/2007", "12:00:09 AM"},
+          std::tuple{DateTime::FromParts(1999, 10, 31, 12, 30, 0), "10/31/1999", "12:30:00 PM"},
+          std::tuple{DateTime::FromParts(2024, 2, 29, 11, 59, 59), "2/29/2024", "11:59:59 AM"}}) {
+        EXPECT_EQ(this->clock.ShortDate(t), date);
+        EXPECT_EQ(this->clock.LongTime(t), time);
+        EXPECT_EQ(this->clock.DateTimeText(t), std::string(date) + " " + time);
     }
-    struct Amount {
-        double value;
-        const char* text;
-    };
-    for (const Amount& a :
-         {Amount{0, "0.00"}, Amount{0.5, "0.50"}, Amount{999.994, "999.99"}, Amount{999.995, "1,000.00"},
-          Amount{1234.5, "1,234.50"}, Amount{1234567.891, "1,234,567.89"}, Amount{-1234.5, "-1,234.50"},
-          Amount{123456789012.0, "123,456,789,012.00"}}) {
-        EXPECT_EQ(this->clock.Number(a.value), a.text) << a.value;
-    }
-}
-
-TEST(PortableClock, ASetTimeStaysUntilSetAgain) {
-    PortableClock clock(DateTime::FromParts(2006, 12, 25, 23, 59, 59));
-    EXPECT_EQ(clock.Now(), DateTime::FromParts(2006, 12, 25, 23, 59, 59));
-    clock.Set(DateTime::FromParts(2006, 12, 26));
-    EXPECT_EQ(clock.Now(), DateTime::FromParts(2006, 12, 26));
-    PortableClock live;
-    EXPECT_GT(live.Now().Year(), 2020);
+    for (auto [value, text] :
+         {std::pair{0.0, "0.00"}, std::pair{0.5, "0.50"}, std::pair{999.994, "999.99"}, std::pair{999.995, "1,000.00"},
+          std::pair{1234.5, "1,234.50"}, std::pair{1234567.891, "1,234,567.89"}, std::pair{-1234.5, "-1,234.50"},
+          std::pair{123456789012.0, "123,456,789,012.00"}})
+        EXPECT_EQ(this->clock.Number(value), text) << value;
+    EXPECT_GT(this->clock.Now().Year(), 2020) << "a clock not set tells the time of day";
 }
 
 }  // namespace

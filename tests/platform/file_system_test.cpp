@@ -5,7 +5,8 @@
 #include <algorithm>
 #include <filesystem>
 #include <fstream>
-#include <functional>
+#include <map>
+#include <tuple>
 
 #include "platform/file_system.h"
 #include "platform/portable/portable_file_system.h"
@@ -42,52 +43,45 @@ using Implementations = ::testing::Types<PortableFileSystem>;
 TYPED_TEST_SUITE(FileSystemTest, Implementations);
 
 TYPED_TEST(FileSystemTest, ExistenceTellsFilesFromFolders) {
-    std::string file = this->dir.Write("f.txt", "x");
-    std::string folder = this->dir.Folder("sub");
-    struct Case {
-        std::string path;
-        bool file, folder;
-    };
-    for (const Case& c :
-         {Case{file, true, false}, Case{folder, false, true}, Case{this->dir.Path("missing"), false, false},
-          Case{this->dir.Path("missing/f.txt"), false, false}}) {
-        EXPECT_EQ(this->files.FileExists(c.path), c.file) << c.path;
-        EXPECT_EQ(this->files.FolderExists(c.path), c.folder) << c.path;
+    this->dir.Write("f.txt", "x");
+    this->dir.Folder("sub");
+    for (auto [path, file, folder] : {std::tuple{"f.txt", true, false}, std::tuple{"sub", false, true},
+                                      std::tuple{"missing", false, false}, std::tuple{"missing/f.txt", false, false}}) {
+        EXPECT_EQ(this->files.FileExists(this->dir.Path(path)), file) << path;
+        EXPECT_EQ(this->files.FolderExists(this->dir.Path(path)), folder) << path;
     }
 }
 
 TYPED_TEST(FileSystemTest, ListingGivesFoldersFilesAndSizesInTheSystemOrder) {
-    this->dir.Write("top/a.txt", std::string(10, 'a'));
+    // Name, bytes (null for a folder), size listed.
+    const std::tuple<const char*, const char*, int64_t> made[] = {{"a.txt", "0123456789", 10},
+                                                                  {"empty", "", 0},
+                                                                  {"sub", nullptr, 0},
+                                                                  {"sub2", nullptr, 0},
+                                                                  {"Ünïcode ñame.txt", "12345", 5}};
+    for (auto [name, bytes, size] : made)
+        bytes ? (void)this->dir.Write(std::string("top/") + name, bytes)
+              : (void)this->dir.Folder(std::string("top/") + name);
     this->dir.Write("top/b.bin", std::string(70000, 'b'));
-    this->dir.Write("top/empty", "");
     this->dir.Write("top/sub/inner.txt", "not listed");
-    this->dir.Folder("top/sub2");
-    this->dir.Write("top/Ünïcode ñame.txt", "12345");
 
     std::vector<FolderEntry> entries;
     ASSERT_TRUE(this->files.ListFolder(this->dir.Path("top"), entries));
-    std::vector<std::string> systemOrder;
+    std::vector<std::string> systemOrder, names;
     for (const auto& e : fs::directory_iterator(this->dir.FsPath("top")))
         systemOrder.push_back(testing::U8Text(e.path().filename()));
-    std::vector<std::string> names;
-    for (const FolderEntry& e : entries)
+    std::map<std::string, FolderEntry> byName;
+    for (const FolderEntry& e : entries) {
         names.push_back(e.name);
+        byName[e.name] = e;
+        EXPECT_FALSE(e.isLink) << e.name;
+    }
     EXPECT_EQ(names, systemOrder);
-
-    auto find = [&](std::string_view name) {
-        return *std::find_if(entries.begin(), entries.end(), [&](const FolderEntry& e) { return e.name == name; });
-    };
-    struct Case {
-        const char* name;
-        int64_t size;
-        bool isFolder;
-    };
-    for (const Case& c : {Case{"a.txt", 10, false}, Case{"b.bin", 70000, false}, Case{"empty", 0, false},
-                          Case{"sub", 0, true}, Case{"sub2", 0, true}, Case{"Ünïcode ñame.txt", 5, false}}) {
-        FolderEntry e = find(c.name);
-        EXPECT_EQ(e.size, c.size) << c.name;
-        EXPECT_EQ(e.isFolder, c.isFolder) << c.name;
-        EXPECT_FALSE(e.isLink) << c.name;
+    EXPECT_EQ(byName["b.bin"].size, 70000);
+    EXPECT_FALSE(byName["b.bin"].isFolder);
+    for (auto [name, bytes, size] : made) {
+        EXPECT_EQ(byName[name].size, size) << name;
+        EXPECT_EQ(byName[name].isFolder, bytes == nullptr) << name;
     }
 
     // The listing replaces what the vector held; a missing folder lists nothing and says so.
@@ -112,25 +106,42 @@ TYPED_TEST(FileSystemTest, SizesBeyondFourGibibytesKeepAllTheirBits) {
     EXPECT_EQ(this->files.FileSize(this->dir.Path("big/absent")), std::nullopt);
 }
 
-TYPED_TEST(FileSystemTest, RemoveFileTellsWhyItFailed) {
-    std::string plain = this->dir.Write("plain.txt", "x");
-    std::string readOnly = this->dir.Write("ro.txt", "x");
-    fs::permissions(this->dir.FsPath("ro.txt"),
-                    fs::perms::owner_write | fs::perms::group_write | fs::perms::others_write,
-                    fs::perm_options::remove);
-    std::string folder = this->dir.Folder("folder");
+TYPED_TEST(FileSystemTest, RemovalsSayWhatHappenedReadOnlyIncluded) {
+    ScratchFolder& d = this->dir;
+    for (const char* file :
+         {"plain.txt", "ro.txt", "full/f.txt", "tree/a/b/c/deep.txt", "tree/a/ro.txt", "tree/ro-folder/inside.txt"})
+        d.Write(file, "x");
+    d.Folder("empty");
+    d.Folder("tree/empty");
+    for (const char* readOnly : {"ro.txt", "tree/a/ro.txt", "tree/ro-folder"})
+        fs::permissions(d.FsPath(readOnly), fs::perms::owner_write | fs::perms::group_write | fs::perms::others_write,
+                        fs::perm_options::remove);
+    enum Op { File, Folder, Tree };
     struct Case {
-        std::string path;
+        Op op;
+        const char* path;
         FileResult result;
         bool existsAfter;
+    } cases[] = {
+        {File, "plain.txt", FileResult::Deleted, false},      {File, "ro.txt", FileResult::Deleted, false},
+        {File, "plain.txt", FileResult::NotFound, false},     {File, "no/such/file.txt", FileResult::NotFound, false},
+        {File, "empty", FileResult::OtherFailure, true},      {Folder, "empty", FileResult::Deleted, false},
+        {Folder, "empty", FileResult::NotFound, false},       {Folder, "full", FileResult::OtherFailure, true},
+        {Tree, "tree", FileResult::Deleted, false},           {Tree, "tree", FileResult::NotFound, false},
+        {Tree, "full/f.txt", FileResult::OtherFailure, true},
     };
-    for (const Case& c : {Case{plain, FileResult::Deleted, false}, Case{readOnly, FileResult::Deleted, false},
-                          Case{plain, FileResult::NotFound, false},
-                          Case{this->dir.Path("no/such/file.txt"), FileResult::NotFound, false},
-                          Case{folder, FileResult::OtherFailure, true}}) {
-        EXPECT_EQ(this->files.RemoveFile(c.path), c.result) << c.path;
-        EXPECT_EQ(fs::exists(testing::U8Path(c.path)), c.existsAfter) << c.path;
+    for (const Case& c : cases) {
+        const std::string path = d.Path(c.path);
+        FileResult result = c.op == File     ? this->files.RemoveFile(path)
+                            : c.op == Folder ? this->files.RemoveFolder(path)
+                                             : this->files.DeleteFolderTree(path);
+        EXPECT_EQ(result, c.result) << c.op << " " << c.path;
+        EXPECT_EQ(d.Exists(c.path), c.existsAfter) << c.op << " " << c.path;
     }
+    // A name longer than any the system allows cannot be there: never reported as denied or in use.
+    const std::string tooLong = d.Path(std::string(300, 'n'));
+    for (FileResult result : {this->files.RemoveFile(tooLong), this->files.RemoveFolder(tooLong)})
+        EXPECT_TRUE(result == FileResult::NotFound || result == FileResult::OtherFailure) << static_cast<int>(result);
 }
 
 #ifdef _WIN32
@@ -149,24 +160,6 @@ TYPED_TEST(FileSystemTest, FileHeldOpenIsDeniedButCanBeOverwrittenInPlace) {
     EXPECT_EQ(this->dir.Read("index.dat"), std::string("\0\0\0def", 6));
 }
 #endif
-
-// A name longer than any the system allows cannot be there: never reported as denied or in use.
-TYPED_TEST(FileSystemTest, ANameTooLongForTheSystemIsNotReportedDenied) {
-    const std::string path = this->dir.Path(std::string(300, 'n'));
-    for (FileResult result : {this->files.RemoveFile(path), this->files.RemoveFolder(path)})
-        EXPECT_TRUE(result == FileResult::NotFound || result == FileResult::OtherFailure) << static_cast<int>(result);
-}
-
-TYPED_TEST(FileSystemTest, RemoveFolderTakesOnlyEmptyFolders) {
-    std::string empty = this->dir.Folder("empty");
-    std::string full = this->dir.Folder("full");
-    this->dir.Write("full/f.txt", "x");
-    EXPECT_EQ(this->files.RemoveFolder(empty), FileResult::Deleted);
-    EXPECT_FALSE(this->dir.Exists("empty"));
-    EXPECT_EQ(this->files.RemoveFolder(empty), FileResult::NotFound);
-    EXPECT_EQ(this->files.RemoveFolder(full), FileResult::OtherFailure);
-    EXPECT_TRUE(this->dir.Exists("full/f.txt"));
-}
 
 TYPED_TEST(FileSystemTest, LinksAreListedAsLinksAndRemovedWithoutTheirTarget) {
     this->dir.Write("outside/keep.txt", "precious");
@@ -207,9 +200,8 @@ TYPED_TEST(FileSystemTest, NothingIsWrittenThroughALink) {
 #endif
     if (!symlink && !hardLink)
         GTEST_SKIP() << "this system makes no links";
-    EXPECT_FALSE(this->files.IsLink(plain));
-    EXPECT_FALSE(this->files.IsLink(this->dir.Path("in")));
-    EXPECT_FALSE(this->files.IsLink(this->dir.Path("in/missing")));
+    for (const char* notLink : {"in/plain.dat", "in", "in/missing"})
+        EXPECT_FALSE(this->files.IsLink(this->dir.Path(notLink))) << notLink;
     EXPECT_NE(this->files.OpenForWrite(plain, WriteMode::InPlace), nullptr) << "a file with one name is written";
     for (auto [made, name] : {std::pair{symlink, "in/link.dat"}, std::pair{hardLink, "in/hard.dat"}}) {
         if (!made)
@@ -217,29 +209,10 @@ TYPED_TEST(FileSystemTest, NothingIsWrittenThroughALink) {
         std::string path = this->dir.Path(name);
         EXPECT_EQ(this->files.IsLink(path), name == std::string("in/link.dat")) << name;
         EXPECT_EQ(this->files.OpenForWrite(path, WriteMode::InPlace), nullptr) << name;
-    }
-    if (symlink) {
-        EXPECT_EQ(this->files.OpenForWrite(this->dir.Path("in/link.dat"), WriteMode::Create), nullptr);
+        EXPECT_TRUE(name != std::string("in/link.dat") || !this->files.OpenForWrite(path, WriteMode::Create)) << name;
     }
     EXPECT_EQ(this->dir.Read("outside/target.txt"), "precious");
     EXPECT_EQ(this->files.ReadFile(this->dir.Path("in")), std::nullopt) << "a folder is no file to read";
-}
-
-TYPED_TEST(FileSystemTest, DeleteFolderTreeTakesEverythingReadOnlyIncluded) {
-    this->dir.Write("tree/a/b/c/deep.txt", "x");
-    this->dir.Write("tree/a/ro.txt", "x");
-    this->dir.Write("tree/ro-folder/inside.txt", "x");
-    this->dir.Folder("tree/empty");
-    fs::permissions(this->dir.FsPath("tree/a/ro.txt"), fs::perms::owner_write, fs::perm_options::remove);
-    fs::permissions(this->dir.FsPath("tree/ro-folder"),
-                    fs::perms::owner_write | fs::perms::group_write | fs::perms::others_write,
-                    fs::perm_options::remove);
-    EXPECT_EQ(this->files.DeleteFolderTree(this->dir.Path("tree")), FileResult::Deleted);
-    EXPECT_FALSE(this->dir.Exists("tree"));
-    EXPECT_EQ(this->files.DeleteFolderTree(this->dir.Path("tree")), FileResult::NotFound);
-    std::string file = this->dir.Write("file.txt", "x");
-    EXPECT_EQ(this->files.DeleteFolderTree(file), FileResult::OtherFailure);
-    EXPECT_TRUE(this->dir.Exists("file.txt"));
 }
 
 TYPED_TEST(FileSystemTest, CreateFolderMakesTheMissingFoldersAbove) {
@@ -270,102 +243,75 @@ TYPED_TEST(FileSystemTest, ReplaceAtomicallySwapsInOneStepOrLeavesBothAlone) {
 // the target's place; a failure names its step and the system's reason and leaves the target.
 TYPED_TEST(FileSystemTest, WriteReplacingSwapsInTheWholeFileOrNamesTheStepThatFailed) {
     using Step = ReplaceResult::Step;
+    const std::string binary("enc\0line\r\n\xE9\r\n", 13), target = "t/PrivacyConfig.dat", temp = target + ".tmp";
     struct Case {
         const char* name;
-        std::function<void(ScratchFolder&)> before;  // what lies at "t/PrivacyConfig.dat(.tmp)"
+        std::vector<std::pair<std::string, const char*>> before;  // files laid out; null bytes: a folder
+        bool readOnly;  // the target made read-only
         std::string bytes;
         Step failed;
         const char* target;  // the target's bytes afterwards; null when it is the folder set up
-    };
-    const std::string binary("enc\0line\r\n\xE9\r\n", 13);
-    const Case cases[] = {
-        {"no target yet", [](ScratchFolder& d) { d.Folder("t"); }, binary, Step::None, nullptr},
-        {"old target replaced", [](ScratchFolder& d) { d.Write("t/PrivacyConfig.dat", "old and longer"); }, "new",
-         Step::None, "new"},
-        {"read-only target replaced",
-         [](ScratchFolder& d) {
-             d.Write("t/PrivacyConfig.dat", "old");
-             fs::permissions(d.FsPath("t/PrivacyConfig.dat"),
-                             fs::perms::owner_write | fs::perms::group_write | fs::perms::others_write,
-                             fs::perm_options::remove);
-         },
-         "new", Step::None, "new"},
-        {"a temporary left from before is emptied first",
-         [](ScratchFolder& d) {
-             d.Write("t/PrivacyConfig.dat", "old");
-             d.Write("t/PrivacyConfig.dat.tmp", "a much longer leftover");
-         },
-         "", Step::None, ""},
-        {"temporary refused: a folder in its place",
-         [](ScratchFolder& d) {
-             d.Write("t/PrivacyConfig.dat", "old");
-             d.Write("t/PrivacyConfig.dat.tmp/inside", "x");
-         },
-         "new", Step::WriteTemporary, "old"},
-        {"temporary refused: its folder is missing", [](ScratchFolder&) {}, "new", Step::WriteTemporary, nullptr},
-        {"replace refused: the target is a folder with files",
-         [](ScratchFolder& d) { d.Write("t/PrivacyConfig.dat/inside", "x"); }, "new", Step::Replace, nullptr},
+    } cases[] = {
+        {"no target yet", {{"t", nullptr}}, false, binary, Step::None, nullptr},
+        {"old target replaced", {{target, "old and longer"}}, false, "new", Step::None, "new"},
+        {"read-only target replaced", {{target, "old"}}, true, "new", Step::None, "new"},
+        {"leftover temporary emptied first", {{target, "old"}, {temp, "a longer leftover"}}, false, "", Step::None, ""},
+        {"temporary is a folder", {{target, "old"}, {temp + "/in", "x"}}, false, "new", Step::WriteTemporary, "old"},
+        {"temporary refused: no folder", {}, false, "new", Step::WriteTemporary, nullptr},
+        {"replace refused: target a full folder", {{target + "/in", "x"}}, false, "new", Step::Replace, nullptr},
     };
     for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
         ScratchFolder dir;
-        c.before(dir);
-        const std::string target = dir.Path("t/PrivacyConfig.dat"), temporary = target + ".tmp";
-        const bool targetWasFolder = fs::is_directory(dir.FsPath("t/PrivacyConfig.dat"));
-        ReplaceResult result = this->files.WriteReplacing(temporary, target, c.bytes);
+        for (const auto& [path, bytes] : c.before)
+            bytes ? (void)dir.Write(path, bytes) : (void)dir.Folder(path);
+        if (c.readOnly)
+            fs::permissions(dir.FsPath(target),
+                            fs::perms::owner_write | fs::perms::group_write | fs::perms::others_write,
+                            fs::perm_options::remove);
+        const bool targetWasFolder = fs::is_directory(dir.FsPath(target));
+        ReplaceResult result = this->files.WriteReplacing(dir.Path(temp), dir.Path(target), c.bytes);
 
-        EXPECT_EQ(result.failed, c.failed) << c.name;
-        EXPECT_EQ(static_cast<bool>(result), c.failed == Step::None) << c.name;
-        EXPECT_EQ(static_cast<bool>(result.reason), c.failed != Step::None)
-            << c.name << ": " << result.reason.message();
-        EXPECT_FALSE(fs::is_regular_file(dir.FsPath("t/PrivacyConfig.dat.tmp"))) << c.name << ": no temporary stays";
+        EXPECT_EQ(result.failed, c.failed);
+        EXPECT_EQ(static_cast<bool>(result), c.failed == Step::None);
+        EXPECT_EQ(static_cast<bool>(result.reason), c.failed != Step::None) << result.reason.message();
+        EXPECT_FALSE(fs::is_regular_file(dir.FsPath(temp))) << "no temporary stays";
         if (c.failed == Step::None)
-            EXPECT_EQ(dir.Read("t/PrivacyConfig.dat"), c.target ? std::string(c.target) : c.bytes) << c.name;
+            EXPECT_EQ(dir.Read(target), c.target ? std::string(c.target) : c.bytes);
         else if (c.target)
-            EXPECT_EQ(dir.Read("t/PrivacyConfig.dat"), c.target) << c.name << ": the target stays";
+            EXPECT_EQ(dir.Read(target), c.target) << "the target stays";
         else
-            EXPECT_EQ(fs::is_directory(dir.FsPath("t/PrivacyConfig.dat")), targetWasFolder) << c.name;
+            EXPECT_EQ(fs::is_directory(dir.FsPath(target)), targetWasFolder);
     }
 }
 
-TYPED_TEST(FileSystemTest, WritingModesKeepAppendOrEmpty) {
+TYPED_TEST(FileSystemTest, WritingModesKeepAppendOrEmptyAndReadsGiveTheBytesUnchanged) {
     std::string path = this->dir.Write("w.bin", "0123456789");
-    {
-        auto w = this->files.OpenForWrite(path, WriteMode::InPlace);
+    auto write = [&](WriteMode mode, std::string_view bytes, bool close = false) {
+        auto w = this->files.OpenForWrite(path, mode);
         ASSERT_NE(w, nullptr);
-        EXPECT_TRUE(w->Write("ab", 2));
-        EXPECT_TRUE(w->Write("cd", 2));
-    }
+        for (char c : bytes)
+            EXPECT_TRUE(w->Write(&c, 1));
+        if (close) {
+            EXPECT_TRUE(w->Close());
+            EXPECT_FALSE(w->Write("Z", 1)) << "a closed writer refuses";
+        }
+    };
+    write(WriteMode::InPlace, "abcd");
     EXPECT_EQ(this->dir.Read("w.bin"), "abcd456789") << "in place: from offset 0, length kept";
-    {
-        auto w = this->files.OpenForWrite(path, WriteMode::Append);
-        ASSERT_NE(w, nullptr);
-        EXPECT_TRUE(w->Write("XY", 2));
-        EXPECT_TRUE(w->Close());
-        EXPECT_FALSE(w->Write("Z", 1)) << "a closed writer refuses";
-    }
+    write(WriteMode::Append, "XY", true);
     EXPECT_EQ(this->dir.Read("w.bin"), "abcd456789XY");
-    {
-        auto w = this->files.OpenForWrite(path, WriteMode::Create);
-        ASSERT_NE(w, nullptr);
-        EXPECT_TRUE(w->Write("new", 3));
-    }
-    EXPECT_EQ(this->dir.Read("w.bin"), "new");
+    const std::string bytes("a\r\nb\0c\n", 7);
+    write(WriteMode::Create, bytes);
+    EXPECT_EQ(this->files.ReadFile(path), bytes);
+    EXPECT_EQ(this->files.ReadFile(this->dir.Path("absent")), std::nullopt);
 
     EXPECT_EQ(this->files.OpenForWrite(this->dir.Path("absent.bin"), WriteMode::InPlace), nullptr);
     EXPECT_FALSE(this->dir.Exists("absent.bin")) << "in-place writing never creates a file";
-    auto appended = this->files.OpenForWrite(this->dir.Path("created.log"), WriteMode::Append);
-    ASSERT_NE(appended, nullptr);
-    EXPECT_TRUE(appended->Write("line\r\n", 6));
-    appended.reset();
+    path = this->dir.Path("created.log");
+    write(WriteMode::Append, "line\r\n");
     EXPECT_EQ(this->dir.Read("created.log"), "line\r\n");
     EXPECT_EQ(this->files.OpenForWrite(this->dir.Path("no/folder/x"), WriteMode::Create), nullptr);
-}
-
-TYPED_TEST(FileSystemTest, ReadFileGivesTheBytesUnchanged) {
-    std::string bytes("a\r\nb\0c\n", 7);
-    std::string path = this->dir.Write("r.bin", bytes);
-    EXPECT_EQ(this->files.ReadFile(path), bytes);
-    EXPECT_EQ(this->files.ReadFile(this->dir.Path("absent")), std::nullopt);
 }
 
 // The shared whole-file save lets the temporary go (its writer destroyed, as a Windows handle must

@@ -91,15 +91,10 @@ TYPED_TEST(ProfileApiTest, SectionReadsGiveTheSystemsBytesAndCounts) {
         // A zero byte ends a name; a line that holds nothing before it is no entry.
         {"[s]\na=1\n\0\n\0junk\nb=2\n"s, "s", 100, 8, "a=1\0b=2\0\0"s},
     };
-    for (const Case& c : cases) {
-        std::string file = this->NewFile(c.file);
-        auto [count, bytes] = this->Read(file, c.section, c.size);
-        EXPECT_EQ(count, c.count) << c.file << " [" << c.section << "] size " << c.size;
-        EXPECT_EQ(bytes, c.bytes) << c.file << " [" << c.section << "] size " << c.size;
-    }
-    auto [count, bytes] = this->Read(this->dir.Path("absent.ini"), "s", 100);
-    EXPECT_EQ(count, 0u);
-    EXPECT_EQ(bytes, "\0\0"s);
+    for (const Case& c : cases)
+        EXPECT_EQ(this->Read(this->NewFile(c.file), c.section, c.size), std::pair(c.count, c.bytes))
+            << c.file << " [" << c.section << "] size " << c.size;
+    EXPECT_EQ(this->Read(this->dir.Path("absent.ini"), "s", 100), std::pair(0u, "\0\0"s));
 }
 
 TYPED_TEST(ProfileApiTest, WritesRewriteTheFileInTheSystemsForm) {

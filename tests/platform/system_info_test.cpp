@@ -13,14 +13,11 @@ namespace lumo {
 namespace {
 
 TEST(SystemInfo, FamilyFromTheSignedVersionNumber) {
-    struct Case {
-        uint32_t version;
-        bool nt;
-    };
     // Windows 98 (0xC0000A04), Me (0xC0005A04), NT 4, XP, 7 as GetVersion reports them.
-    for (const Case& c : {Case{0xC0000A04u, false}, Case{0xC0005A04u, false}, Case{0x80000000u, false}, Case{0u, false},
-                          Case{0x05650004u, true}, Case{0x0A280105u, true}, Case{0x1DB10106u, true}})
-        EXPECT_EQ(IsNtFamily(static_cast<int32_t>(c.version)), c.nt) << std::hex << c.version;
+    for (auto [version, nt] : {std::pair{0xC0000A04u, false}, std::pair{0xC0005A04u, false},
+                               std::pair{0x80000000u, false}, std::pair{0u, false}, std::pair{0x05650004u, true},
+                               std::pair{0x0A280105u, true}, std::pair{0x1DB10106u, true}})
+        EXPECT_EQ(IsNtFamily(static_cast<int32_t>(version)), nt) << std::hex << version;
 }
 
 #ifdef _WIN32
@@ -43,9 +40,7 @@ TEST(Win32SystemInfo, UserAndDrivesOfTheRunningSystem) {
     EXPECT_EQ(c->fileSystem, "NTFS");
     for (const DriveInfo& d : drives) {
         EXPECT_EQ(d.path.size(), 2u) << d.path;
-        if (d.type != DriveType::Fixed) {
-            EXPECT_EQ(d.fileSystem, "") << d.path;
-        }
+        EXPECT_TRUE(d.type == DriveType::Fixed || d.fileSystem.empty()) << d.path << " " << d.fileSystem;
     }
 }
 #endif

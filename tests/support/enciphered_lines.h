@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "base/text.h"
 #include "config/crypt.h"
 #include "support/scratch_folder.h"
 
@@ -19,16 +20,11 @@ inline std::string Enciphered(const std::vector<std::string>& plainLines) {
 
 // The plain lines of an enciphered file.
 inline std::vector<std::string> PlainLines(const std::string& file) {
-    std::vector<std::string> lines;
-    std::string bytes = ReadBytes(file);
-    size_t start = 0;
-    while (start < bytes.size()) {
-        size_t end = bytes.find("\r\n", start);
-        if (end == std::string::npos)
-            end = bytes.size();
-        lines.push_back(Crypt::DeCrypt(bytes.substr(start, end - start)));
-        start = end + 2;
-    }
+    std::vector<std::string> lines = Split(ReadBytes(file), "\r\n");
+    if (lines.back().empty())
+        lines.pop_back();  // after the last line end
+    for (std::string& line : lines)
+        line = Crypt::DeCrypt(line);
     return lines;
 }
 

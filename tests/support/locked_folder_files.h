@@ -22,8 +22,6 @@ public:
     bool refuseCreate = false;
     bool refuseWrite = false;
     bool refuseRemove = false;
-    // Every path a write of any kind was refused for (locked folder and refusals alike).
-    std::vector<std::string> refused;
 
     bool FileExists(std::string_view path) override { return inner_.FileExists(path); }
     bool FolderExists(std::string_view path) override { return inner_.FolderExists(path); }
@@ -62,10 +60,7 @@ private:
     bool Refused(std::string_view path, bool everywhere) {
         bool inside = path.size() > locked_.size() && path.substr(0, locked_.size()) == locked_ &&
                       (path[locked_.size()] == '\\' || path[locked_.size()] == '/');
-        if (!everywhere && !inside && path != locked_)
-            return false;
-        refused.emplace_back(path);
-        return true;
+        return everywhere || inside || path == locked_;
     }
 
     FileSystem& inner_;

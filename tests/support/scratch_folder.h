@@ -45,9 +45,7 @@ public:
     ScratchFolder& operator=(const ScratchFolder&) = delete;
 
     // UTF-8 path of the folder, or of `relative` inside it ('/' separated).
-    std::string Path(std::string_view relative = {}) const {
-        return relative.empty() ? U8Text(root_) : U8Text((root_ / U8Path(relative)).make_preferred());
-    }
+    std::string Path(std::string_view relative = {}) const { return U8Text(FsPath(relative)); }
     std::filesystem::path FsPath(std::string_view relative = {}) const {
         return relative.empty() ? root_ : (root_ / U8Path(relative)).make_preferred();
     }
