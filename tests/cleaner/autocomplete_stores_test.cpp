@@ -1,17 +1,11 @@
-// The AutoComplete stores in a test branch that stands in for Protected Storage: on the in-memory
-// registry, and once end to end on the real one under Windows.
+// The AutoComplete stores through the special parser, in a test branch that stands in for
+// Protected Storage: on the in-memory registry, and once end to end on the real one under Windows.
 #include <gtest/gtest.h>
 
-#include <algorithm>
-#include <string>
-#include <vector>
-
-#include "cleaner/autocomplete_stores.h"
+#include "cleaner/customize_parsers.h"
 #include "engine_test_support.h"
 #include "platform/portable/portable_system_info.h"
-#include "registry/reg_key.h"
 #include "registry/user_identity.h"
-#include "support/registry_fixture.h"
 #ifdef _WIN32
 #include "platform/win32/win32_system_info.h"
 #endif
@@ -20,13 +14,11 @@ namespace lumo {
 namespace {
 
 using testing::RegistryKind;
+using Lines = std::vector<std::string>;
+const std::string kType = "e161255a-37c3-11d2-bcaa-00c04fd929db";
 
-constexpr int32_t kCurrentUser = testing::TestRegistry::kRoot;
-constexpr int32_t kLocalMachine = static_cast<int32_t>(0x80000002u);
-constexpr const char* kType = "e161255a-37c3-11d2-bcaa-00c04fd929db";
-
-// A registry, its user, and where the stores are. On the real registry the branch is named after
-// the real user's SID, as the program names it.
+// A registry, its user, and the parser pointed at the test branch. On the real registry the
+// branch is named after the real user's SID, as the program names it.
 struct Stores {
     explicit Stores(RegistryKind kind) : reg(kind) {
         system.version = 0x0105;
@@ -35,28 +27,30 @@ struct Stores {
         if (kind == RegistryKind::Real)
             system.sid = Win32SystemInfo().UserSid();
 #endif
-        branch = "PSSP\\" + GetUserSidString(system);
-        where.storageRoot = reg.Path("PSSP");
-        where.passwordKey = reg.Path("IntelliForms");
+        ctx = {.registry = &reg.Api(), .system = &system, .log = &log};
+        parser.autoCompleteLocations = {reg.Path("PSSP"), reg.Path("IntelliForms")};
+        // The SID's key, its Data, and the two type keys down to the container of the stores.
+        chain = {"PSSP\\" + GetUserSidString(system)};
+        for (const std::string& key : {std::string("Data"), kType, kType})
+            chain.push_back(chain.back() + "\\" + key);
+        events = parser.AppendValue.Subscribe([this](PrivacyItem&, const PrivacyValuePtr&) { ++eventCount; });
     }
+    std::string Store(const std::string& name) const { return chain.back() + "\\" + name; }
 
-    // The SID's key (0), its Data (1), and the two type keys down to the container (3).
-    std::string Relative(int depth) const {
-        std::string path = branch;
-        if (depth >= 1)
-            path += "\\Data";
-        for (int i = 2; i <= depth; ++i)
-            path += std::string("\\") + kType;
-        return path;
+    // "name:status" per trace of a scan or a clear.
+    Lines Run(bool clear) {
+        Lines out;
+        found = parser.CallParser("parseIEAutoComplete", {&item, clear, {}}, ctx);
+        for (const PrivacyValuePtr& pv : *found)
+            out.push_back(pv->ValueName + ":" + std::to_string(pv->ValueStatus));
+        return out;
     }
-    std::string Store(std::string_view name) const { return Relative(3) + "\\" + std::string(name); }
-
     std::vector<uint8_t> AccessList(const std::string& relative) {
         RegHandle h = 0;
         std::vector<uint8_t> block(1);
-        if (reg.Raw().OpenKey(RootHandle(kCurrentUser), reg.Path(relative), rightReadControl, h) != regOk)
-            return {};
         uint32_t size = 1;
+        if (reg.Raw().OpenKey(RootHandle(reg.kRoot), reg.Path(relative), rightReadControl, h) != regOk)
+            return {};
         if (reg.Raw().GetKeySecurity(h, daclSecurityInformation, block.data(), size) == regInsufficientBuffer) {
             block.resize(size);
             EXPECT_EQ(reg.Raw().GetKeySecurity(h, daclSecurityInformation, block.data(), size), regOk);
@@ -67,57 +61,49 @@ struct Stores {
     }
     std::vector<std::vector<uint8_t>> ChainLists() {
         std::vector<std::vector<uint8_t>> lists;
-        for (int depth = 0; depth <= 3; ++depth)
-            lists.push_back(AccessList(Relative(depth)));
+        for (const std::string& key : chain)
+            lists.push_back(AccessList(key));
         return lists;
     }
-    int32_t ListedInContainer() { return tool.EnumSubKeys(kCurrentUser, reg.Path(Relative(3))).Count(); }
 
     testing::TestRegistry reg;
-    RegKey tool{reg.Api()};
     PortableSystemInfo system;
-    AutoCompleteLocations where;
     testing::RecordingLog log;
-    std::string branch;
+    SeekContext ctx;
+    SpecialParser parser;
+    PrivacyItem item;
+    PrivacyValuesPtr found;
+    Lines chain;
+    int eventCount = 0;
+    Subscription events;
 };
 
-std::vector<std::string> Names(const PrivacyValues& pvs) {
-    std::vector<std::string> names;
-    for (const PrivacyValuePtr& pv : pvs)
-        names.push_back(pv->ValueName + ":" + std::to_string(pv->ValueStatus));
-    return names;
-}
-
 // Two stores in a container that refuses listing, as Protected Storage does until the root's list
-// is on it: a scan lists them, a clear deletes them deeply, and every access list of the chain
-// ends as it was found.
+// is on it: a scan lists them, a clear deletes them deeply with the saved form passwords, and
+// every access list of the chain ends as it was found.
 void ScanAndClearTwoLockedStores(Stores& s) {
-    s.reg.CreateKey("PSSP");
     s.reg.SetString(s.Store("beta\\inner"), "v", "typed text");
     s.reg.SetString(s.Store("alpha"), "w", "more text");
-    s.reg.DenyRights(s.Relative(3), keyEnumerateSubKeys);
-    s.reg.DenyRights(s.Relative(0), keyEnumerateSubKeys | keySetValue);
-    ASSERT_EQ(s.ListedInContainer(), 0);
+    s.reg.SetString("IntelliForms\\SPW", "x", "secret");
+    s.reg.DenyRights(s.chain[3], keyEnumerateSubKeys);
+    s.reg.DenyRights(s.chain[0], keyEnumerateSubKeys | keySetValue);
     auto before = s.ChainLists();
 
-    auto found = GetAutoCompleteForms(s.tool, s.system, &s.log, s.where);
-    EXPECT_EQ(Names(*found), (std::vector<std::string>{"alpha:1", "beta:1"}));
-    ASSERT_EQ(found->Count(), 2);
-    EXPECT_EQ(found->item(1)->Path, s.reg.Path(s.Store("alpha")));
-    EXPECT_EQ(found->item(1)->RootKey, kCurrentUser);
-    EXPECT_EQ(s.log.lines, (std::vector<std::string>{PrivacyLog::EntryLine(*found->item(1)),
-                                                     PrivacyLog::EntryLine(*found->item(2))}));
+    EXPECT_EQ(s.Run(false), (Lines{"alpha:1", "beta:1"}));
+    EXPECT_EQ(std::make_tuple(s.found->item(1)->Path, s.found->item(1)->RootKey),
+              std::make_tuple(s.reg.Path(s.Store("alpha")), s.reg.kRoot));
+    EXPECT_EQ(s.log.lines, (Lines{PrivacyLog::EntryLine(*s.found->item(1)), PrivacyLog::EntryLine(*s.found->item(2))}));
     EXPECT_TRUE(s.reg.KeyExists(s.Store("beta\\inner")));
     EXPECT_EQ(s.ChainLists(), before);
-    EXPECT_EQ(s.ListedInContainer(), 0) << "still locked";
+    EXPECT_TRUE(s.reg.SubKeyNames(s.chain[3]).empty()) << "still locked";
 
-    auto cleared = ClearAutoCompleteForms(s.tool, s.system, &s.log, s.where);
-    EXPECT_EQ(Names(*cleared), (std::vector<std::string>{"alpha:2", "beta:2"}));
-    EXPECT_FALSE(s.reg.KeyExists(s.Store("alpha")));
-    EXPECT_FALSE(s.reg.KeyExists(s.Store("beta")));
-    EXPECT_TRUE(s.reg.KeyExists(s.Relative(3)));
+    EXPECT_EQ(s.Run(true), (Lines{"alpha:2", "beta:2"}));
+    EXPECT_FALSE(s.reg.KeyExists(s.Store("alpha")) || s.reg.KeyExists(s.Store("beta")));
+    EXPECT_TRUE(s.reg.KeyExists(s.chain[3]));
+    EXPECT_FALSE(s.reg.KeyExists("IntelliForms"));
     EXPECT_EQ(s.ChainLists(), before);
     EXPECT_EQ(s.log.lines.size(), 4u);
+    EXPECT_EQ(s.eventCount, 0) << "the traces reach the item through the collection only";
     EXPECT_EQ(s.reg.OpenHandles(), 0);
 }
 
@@ -138,15 +124,13 @@ TEST(AutoCompleteOnTheRealRegistry, LockedStoresAreListedThenDeletedWithEveryAcc
 
 TEST_F(AutoComplete, NothingForAUserWithoutABranch) {
     s.reg.CreateKey("PSSP\\S-1-5-21-0-0-0-1\\Data");
-    EXPECT_EQ(GetAutoCompleteForms(s.tool, s.system, &s.log, s.where)->Count(), 0);
-    EXPECT_EQ(ClearAutoCompleteForms(s.tool, s.system, &s.log, s.where)->Count(), 0);
-    EXPECT_FALSE(ClearAutoCompletePasswords(s.tool, s.where));
+    EXPECT_EQ(s.Run(false), Lines{});
+    EXPECT_EQ(s.Run(true), Lines{});
     EXPECT_TRUE(s.log.lines.empty());
     EXPECT_TRUE(s.reg.KeyExists("PSSP\\S-1-5-21-0-0-0-1\\Data"));
 }
 
 TEST_F(AutoComplete, ARefusedStoreIsReportedAndTheOthersAreStillDeleted) {
-    s.reg.CreateKey("PSSP");
     for (const char* name : {"a1", "b2", "c3"})
         s.reg.SetString(s.Store(name), "v", name);
     // A key below the store that refuses listing: its subkey is never found, so the key still
@@ -156,11 +140,9 @@ TEST_F(AutoComplete, ARefusedStoreIsReportedAndTheOthersAreStillDeleted) {
     auto storeList = s.AccessList(s.Store("b2"));
     auto before = s.ChainLists();
 
-    auto cleared = ClearAutoCompleteForms(s.tool, s.system, &s.log, s.where);
-    EXPECT_EQ(Names(*cleared), (std::vector<std::string>{"a1:2", "b2:-1", "c3:2"}));
-    EXPECT_FALSE(s.reg.KeyExists(s.Store("a1")));
+    EXPECT_EQ(s.Run(true), (Lines{"a1:2", "b2:-1", "c3:2"}));
+    EXPECT_EQ(s.reg.SubKeyNames(s.chain[3]), Lines{"b2"});
     EXPECT_TRUE(s.reg.KeyExists(s.Store("b2\\guarded")));
-    EXPECT_FALSE(s.reg.KeyExists(s.Store("c3")));
     EXPECT_EQ(std::count(s.log.lines.begin(), s.log.lines.end(),
                          "A autocomplete regkey can't be deleted(Access Deny)."),
               1);
@@ -168,31 +150,21 @@ TEST_F(AutoComplete, ARefusedStoreIsReportedAndTheOthersAreStillDeleted) {
     EXPECT_EQ(s.ChainLists(), before);
 }
 
-TEST_F(AutoComplete, PasswordsKeyGoesWithEverythingInIt) {
-    s.reg.SetString("IntelliForms\\SPW", "x", "secret");
-    s.reg.SetDword("IntelliForms", "count", 3);
-    EXPECT_TRUE(ClearAutoCompletePasswords(s.tool, s.where));
-    EXPECT_FALSE(s.reg.KeyExists("IntelliForms"));
-    EXPECT_FALSE(ClearAutoCompletePasswords(s.tool, s.where));
-}
-
 // The older family keeps the stores unlocked under the user name, under both roots.
 TEST_F(AutoComplete, OlderFamilyFindsStoresOfBothRootsWithoutWritingAccessLists) {
     s.system.version = static_cast<int32_t>(0xC0000A04u);
     s.system.userName = "alice";
-    std::string container = s.reg.Path(std::string("PSSP\\alice\\Data\\") + kType + "\\" + kType);
+    std::string container = s.reg.Path("PSSP\\alice\\Data\\" + kType + "\\" + kType);
+    const int32_t machine = static_cast<int32_t>(0x80000002u);
     RegHandle h = 0;
-    for (auto [root, name] : {std::pair{kLocalMachine, "machine"}, std::pair{kCurrentUser, "user"}}) {
+    for (auto [root, name] : {std::pair{machine, "machine"}, std::pair{s.reg.kRoot, "user"}}) {
         ASSERT_EQ(s.reg.Raw().CreateKey(RootHandle(root), container + "\\" + name + "\\deep", keyAllAccess, h), regOk);
         s.reg.Raw().CloseKey(h);
     }
-    auto found = GetAutoCompleteForms(s.tool, s.system, nullptr, s.where);
-    ASSERT_EQ(found->Count(), 2);
-    EXPECT_EQ(found->item(1)->RootKey, kLocalMachine);
-    EXPECT_EQ(found->item(2)->ValueName, "user");
-    auto cleared = ClearAutoCompleteForms(s.tool, s.system, nullptr, s.where);
-    EXPECT_EQ(Names(*cleared), (std::vector<std::string>{"machine:2", "user:2"}));
-    EXPECT_EQ(GetAutoCompleteForms(s.tool, s.system, nullptr, s.where)->Count(), 0);
+    EXPECT_EQ(s.Run(false), (Lines{"machine:1", "user:1"}));
+    EXPECT_EQ(s.found->item(1)->RootKey, machine);
+    EXPECT_EQ(s.Run(true), (Lines{"machine:2", "user:2"}));
+    EXPECT_EQ(s.Run(false), Lines{});
     EXPECT_EQ(s.reg.Counting().Calls(testing::CountingRegistry::Op::SetKeySecurity), 0u);
 }
 
