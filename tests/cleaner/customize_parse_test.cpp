@@ -1,15 +1,22 @@
-// The Recycle Bin and Mozilla profile parsers on real folders and files in a scratch folder, the
-// file system wrapped to inject locked files and refusals.
+// The special parsers: the Recycle Bin and the Mozilla profile files on real folders and files in
+// a scratch folder (the file system wrapped to inject locked files and refusals), and the
+// AutoComplete stores in a test registry branch that stands in for Protected Storage (in memory,
+// and once end to end on the real registry under Windows).
 #include <gtest/gtest.h>
 
 #include "cleaner/customize_parsers.h"
 #include "engine_test_support.h"
 #include "platform/portable/portable_system_info.h"
+#include "registry/user_identity.h"
+#ifdef _WIN32
+#include "platform/win32/win32_system_info.h"
+#endif
 
 namespace lumo {
 namespace {
 
 using Lines = std::vector<std::string>;
+const std::string kFormsType = "e161255a-37c3-11d2-bcaa-00c04fd929db";
 
 Lines operator+(Lines a, const Lines& b) {
     a.insert(a.end(), b.begin(), b.end());
@@ -26,7 +33,7 @@ struct ReplaceRefusingFileSystem : testing::InjectingFileSystem {
 };
 
 class Parsers : public testing::EngineTest {
-protected:
+public:
     ReplaceRefusingFileSystem refusing{files};
     PortableSystemInfo system;
     SpecialParser parser;
@@ -35,18 +42,20 @@ protected:
     std::vector<int32_t> reported;  // the status of each trace when its event came
     Subscription events;
 
-    Parsers() {
+    explicit Parsers(testing::RegistryKind kind = testing::RegistryKind::Memory) : EngineTest(kind) {
         ctx.files = &refusing;
         ctx.system = &system;
         ctx.parser = &parser;
         ctx.securityFillTimes = 2;
         system.sid = SidParts{{0, 0, 0, 0, 0, 5}, {21, 1, 2, 3, 1000}};
+        parser.autoCompleteLocations = {reg.Path("PSSP"), reg.Path("IntelliForms")};
         events = parser.AppendValue.Subscribe(
             [this](PrivacyItem&, const PrivacyValuePtr& pv) { reported.push_back(pv->ValueStatus); });
     }
 
     // Every trace comes with an event, and each file's event carries its final status (a folder
-    // or an address entry learns whether it went only when all in it did).
+    // or an address entry learns whether it went only when all in it did); the AutoComplete
+    // stores reach the item through the collection only.
     Lines Call(std::string_view name, bool clear, const std::string& profiles = {}) {
         reported.clear();
         found = parser.CallParser(name, {&item, clear, {profiles}}, ctx);
@@ -54,8 +63,52 @@ protected:
         for (const PrivacyValuePtr& pv : *found)
             statuses.push_back(pv->ValueType == 4 || statuses.size() >= reported.size() ? pv->ValueStatus
                                                                                         : reported[statuses.size()]);
-        EXPECT_EQ(reported, statuses) << name;
+        EXPECT_EQ(reported, name == "ParseIEAutoComplete" ? std::vector<int32_t>{} : statuses) << name;
         return Describe(*found);
+    }
+
+    // "name:status" of each AutoComplete store a scan or a clear finds.
+    Lines Stores(bool clear) {
+        Call("ParseIEAutoComplete", clear);
+        Lines out;
+        for (const PrivacyValuePtr& pv : *found)
+            out.push_back(pv->ValueName + ":" + std::to_string(pv->ValueStatus));
+        return out;
+    }
+
+    // Three stores in a container that refuses listing, as Protected Storage does until the root's
+    // list is on it: a scan lists them, a clear deletes them deeply with the saved form passwords,
+    // and every key of the chain refuses again what it refused. Below one store a key refuses
+    // listing: its subkey is never found, the store cannot go, and is reported so. Another user's
+    // store stays.
+    void ScanAndClearLockedStores() {
+        const std::string user = "PSSP\\" + GetUserSidString(system),
+                          container = user + "\\Data\\" + kFormsType + "\\" + kFormsType,
+                          other = "PSSP\\S-1-5-21-0-0-0-1\\Data\\" + kFormsType + "\\" + kFormsType + "\\other";
+        auto store = [&](const std::string& name) { return container + "\\" + name; };
+        reg.SetString(store("beta\\inner"), "v", "typed text");
+        reg.SetString(store("alpha"), "w", "more text");
+        reg.SetString("IntelliForms\\SPW", "x", "secret");
+        reg.CreateKey(store("b2\\guarded\\leaf"));
+        reg.CreateKey(other);
+        reg.DenyRights(store("b2\\guarded"), keyEnumerateSubKeys);
+        reg.DenyRights(container, keyEnumerateSubKeys);
+        reg.DenyRights(user, keyEnumerateSubKeys | keySetValue);
+        auto refusing = [&] { return reg.SubKeyNames(user).empty() && reg.SubKeyNames(container).empty(); };
+
+        EXPECT_EQ(Stores(false), (Lines{"alpha:1", "b2:1", "beta:1"}));
+        EXPECT_EQ(std::make_tuple(found->item(1)->Path, found->item(1)->RootKey),
+                  std::make_tuple(reg.Path(store("alpha")), reg.kRoot));
+        EXPECT_EQ(log.lines.size(), 3u);
+        EXPECT_EQ(log.lines.back(), PrivacyLog::EntryLine(*found->item(3)));
+        EXPECT_TRUE(reg.KeyExists(store("beta\\inner")) && refusing());
+
+        EXPECT_EQ(Stores(true), (Lines{"alpha:2", "b2:-1", "beta:2"}));
+        EXPECT_FALSE(reg.KeyExists(store("alpha")) || reg.KeyExists(store("beta")) || reg.KeyExists("IntelliForms"));
+        EXPECT_TRUE(reg.KeyExists(store("b2\\guarded")) && reg.KeyExists(other) && refusing());
+        EXPECT_EQ(std::count(log.lines.begin(), log.lines.end(),
+                             "A autocomplete regkey can't be deleted(Access Deny)."),
+                  1);
     }
 };
 
@@ -174,6 +227,39 @@ TEST_F(Parsers, RecycleBinsOfTheUserOnFixedDrivesAreListedThenRemoved) {
     EXPECT_FALSE(dir.Exists("C/Recycled/old.txt"));
     for (const std::string& f : others)
         EXPECT_TRUE(dir.Exists(f)) << f;
+}
+
+TEST_F(Parsers, AutoCompleteStoresThatAreLockedAreListedThenDeletedAndEveryKeyRefusesAgainWhatItRefused) {
+    ScanAndClearLockedStores();
+}
+
+#ifdef _WIN32
+class RealRegistryParsers : public Parsers {
+public:
+    RealRegistryParsers() : Parsers(testing::RegistryKind::Real) { system.sid = Win32SystemInfo().UserSid(); }
+};
+
+TEST_F(RealRegistryParsers, AutoCompleteStoresThatAreLockedAreListedThenDeletedAndEveryKeyRefusesAgainWhatItRefused) {
+    ScanAndClearLockedStores();
+}
+#endif
+
+// The older family keeps the stores unlocked under the user name, under both roots.
+TEST_F(Parsers, AutoCompleteOfTheOlderFamilyIsInBothRootsAndNeedsNoAccessLists) {
+    system.version = static_cast<int32_t>(0xC0000A04u);
+    system.userName = "alice";
+    const int32_t machine = static_cast<int32_t>(0x80000002u);
+    RegHandle h = 0;
+    for (auto [root, name] : {std::pair{machine, "machine"}, std::pair{reg.kRoot, "user"}}) {
+        std::string store = "PSSP\\alice\\Data\\" + kFormsType + "\\" + kFormsType + "\\" + name + "\\deep";
+        ASSERT_EQ(reg.Raw().CreateKey(RootHandle(root), reg.Path(store), keyAllAccess, h), regOk);
+        reg.Raw().CloseKey(h);
+    }
+    EXPECT_EQ(Stores(false), (Lines{"machine:1", "user:1"}));
+    EXPECT_EQ(found->item(1)->RootKey, machine);
+    EXPECT_EQ(Stores(true), (Lines{"machine:2", "user:2"}));
+    EXPECT_EQ(Stores(false), Lines{});
+    EXPECT_EQ(reg.Counting().Calls(testing::CountingRegistry::Op::SetKeySecurity), 0u);
 }
 
 }  // namespace
