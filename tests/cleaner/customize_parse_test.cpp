@@ -1,10 +1,26 @@
-// The special parsers: the Recycle Bin and the Mozilla profile files on real folders and files in
-// a scratch folder (the file system wrapped to inject locked files and refusals), and the
-// AutoComplete stores in a test registry branch that stands in for Protected Storage (in memory,
-// and once end to end on the real registry under Windows).
+// The special parsers of Customize items. The Recycle Bin and the Mozilla profile files on real
+// folders and files in a scratch folder (the file system wrapped to inject locked files and
+// refusals). The AutoComplete stores in a test registry branch that stands in for Protected
+// Storage (in memory, and once end to end on the real registry under Windows). The browser
+// parsers on the stored profiles that real chromium and firefox-esr made
+// (tests/browsers/browsers.py), copied into a scratch folder: what Show finds is what Clear
+// removes, everything a user keeps stays, and a database that is held, damaged, a link or that
+// refuses the change is left exactly as it was with a true final status.
+#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <cstdio>
+#include <filesystem>
+#include <map>
+#include <set>
+#ifdef _WIN32
+#include <share.h>
+#endif
+
+#include "cleaner/browser_profiles.h"
 #include "cleaner/customize_parsers.h"
+#include "cleaner/json_reader.h"
+#include "cleaner/sqlite_database.h"
 #include "engine_test_support.h"
 #include "platform/portable/portable_system_info.h"
 #include "registry/user_identity.h"
@@ -15,7 +31,12 @@
 namespace lumo {
 namespace {
 
+namespace fs = std::filesystem;
+using ::testing::Contains;
+using ::testing::EndsWith;
+using ::testing::HasSubstr;
 using Lines = std::vector<std::string>;
+using Statuses = std::set<int32_t>;
 const std::string kFormsType = "e161255a-37c3-11d2-bcaa-00c04fd929db";
 
 Lines operator+(Lines a, const Lines& b) {
@@ -23,6 +44,14 @@ Lines operator+(Lines a, const Lines& b) {
     return a;
 }
 
+// The statuses of the traces whose path starts with `prefix`.
+Statuses StatusesOf(const PrivacyValues& pvs, const std::string& prefix = {}) {
+    Statuses out;
+    for (const PrivacyValuePtr& pv : pvs)
+        if (pv->Path.starts_with(prefix))
+            out.insert(pv->ValueStatus);
+    return out;
+}
 // Refuses the atomic replace when asked to, as a full disk or a held rdf file would.
 struct ReplaceRefusingFileSystem : testing::InjectingFileSystem {
     using InjectingFileSystem::InjectingFileSystem;
@@ -39,6 +68,7 @@ public:
     SpecialParser parser;
     PrivacyItem item;
     PrivacyValuesPtr found;
+    std::vector<PrivacyValuesPtr> results;  // every collection a test was given stays
     std::vector<int32_t> reported;  // the status of each trace when its event came
     Subscription events;
 
@@ -49,6 +79,7 @@ public:
         ctx.securityFillTimes = 2;
         system.sid = SidParts{{0, 0, 0, 0, 0, 5}, {21, 1, 2, 3, 1000}};
         parser.autoCompleteLocations = {reg.Path("PSSP"), reg.Path("IntelliForms")};
+        item.Software = "Lumo Browser";
         events = parser.AppendValue.Subscribe(
             [this](PrivacyItem&, const PrivacyValuePtr& pv) { reported.push_back(pv->ValueStatus); });
     }
@@ -56,15 +87,19 @@ public:
     // Every trace comes with an event, and each file's event carries its final status (a folder
     // or an address entry learns whether it went only when all in it did); the AutoComplete
     // stores reach the item through the collection only.
-    Lines Call(std::string_view name, bool clear, const std::string& profiles = {}) {
+    PrivacyValues& Run(std::string_view name, bool clear, Lines settings) {
         reported.clear();
-        found = parser.CallParser(name, {&item, clear, {profiles}}, ctx);
+        results.push_back(found = parser.CallParser(name, {&item, clear, std::move(settings)}, ctx));
         std::vector<int32_t> statuses;
         for (const PrivacyValuePtr& pv : *found)
             statuses.push_back(pv->ValueType == 4 || statuses.size() >= reported.size() ? pv->ValueStatus
                                                                                         : reported[statuses.size()]);
         EXPECT_EQ(reported, name == "ParseIEAutoComplete" ? std::vector<int32_t>{} : statuses) << name;
-        return Describe(*found);
+        return *found;
+    }
+    // What an operation on the profiles folder `profiles` finds, as Describe gives it.
+    Lines Call(std::string_view name, bool clear, const std::string& profiles = {}) {
+        return Describe(Run(name, clear, {profiles}));
     }
 
     // "name:status" of each AutoComplete store a scan or a clear finds.
@@ -244,22 +279,282 @@ TEST_F(RealRegistryParsers, AutoCompleteStoresThatAreLockedAreListedThenDeletedA
 }
 #endif
 
-// The older family keeps the stores unlocked under the user name, under both roots.
-TEST_F(Parsers, AutoCompleteOfTheOlderFamilyIsInBothRootsAndNeedsNoAccessLists) {
-    system.version = static_cast<int32_t>(0xC0000A04u);
-    system.userName = "alice";
-    const int32_t machine = static_cast<int32_t>(0x80000002u);
-    RegHandle h = 0;
-    for (auto [root, name] : {std::pair{machine, "machine"}, std::pair{reg.kRoot, "user"}}) {
-        std::string store = "PSSP\\alice\\Data\\" + kFormsType + "\\" + kFormsType + "\\" + name + "\\deep";
-        ASSERT_EQ(reg.Raw().CreateKey(RootHandle(root), reg.Path(store), keyAllAccess, h), regOk);
-        reg.Raw().CloseKey(h);
+#ifdef _WIN32
+// The build folder is a Linux path; Wine shows the Linux root as drive Z:.
+const std::string kStoredProfiles = std::string("Z:") + LUMO_STORED_PROFILES;
+#else
+const std::string kStoredProfiles = LUMO_STORED_PROFILES;
+#endif
+const std::string kChromeData = "Local/Google/Chrome/User Data", kChrome = kChromeData + "/Default",
+                  kHistory = kChrome + "/History", kFirefoxRoaming = "Roaming/Mozilla/Firefox",
+                  kFirefoxLocal = "Local/Mozilla/Firefox",
+                  kFirefox = kFirefoxRoaming + "/Profiles/lumo.default-release", kPlaces = kFirefox + "/places.sqlite";
+
+struct BrowserParsers : Parsers {
+    BrowserParsers() { fs::copy(fs::u8path(kStoredProfiles), dir.FsPath(), fs::copy_options::recursive); }
+    // Calls a browser operation on the stored layout, as the shipped configuration names it.
+    PrivacyValues& Browse(const std::string& operation, bool clear) {
+        if (operation.find("Firefox") != std::string::npos)
+            return Run(operation, clear, {dir.Path(kFirefoxRoaming), dir.Path(kFirefoxLocal)});
+        return Run(operation, clear, {dir.Path(kChromeData)});
     }
-    EXPECT_EQ(Stores(false), (Lines{"machine:1", "user:1"}));
-    EXPECT_EQ(found->item(1)->RootKey, machine);
-    EXPECT_EQ(Stores(true), (Lines{"machine:2", "user:2"}));
-    EXPECT_EQ(Stores(false), Lines{});
-    EXPECT_EQ(reg.Counting().Calls(testing::CountingRegistry::Op::SetKeySecurity), 0u);
+    int64_t Query(const std::string& relative, const std::string& sql) {
+        return SqliteDatabase(dir.Path(relative), 0).QueryInt(sql);
+    }
+    // Every byte of a database and of the log or journal beside it.
+    std::string Bytes(const std::string& relative) const {
+        std::string all;
+        for (const char* suffix : {"", "-wal", "-journal"})
+            if (dir.Exists(relative + suffix))
+                all += dir.Read(relative + suffix);
+        return all;
+    }
+};
+
+using Queries = std::vector<std::pair<std::string, std::string>>;  // database, query
+struct Browser {
+    const char* name;
+    Lines folders, kept;  // where the browser keeps its files; files a clear never changes
+    Queries arrange, emptied, remaining;  // run first; give 0 after the clears; give what they gave
+};
+
+const Browser kBrowsers[] = {
+    {"Chromium",
+     {kChromeData},
+     {kChrome + "/Bookmarks", kChrome + "/Login Data", kChrome + "/Preferences", kChromeData + "/Local State"},
+     // A page a bookmark names keeps its icon.
+     {{kChrome + "/Favicons",
+       "INSERT INTO favicons(id, url) VALUES (2, 'http://127.0.0.1:40193/kept.png'); INSERT INTO "
+       "icon_mapping(page_url, icon_id) VALUES ('http://127.0.0.1:40193/page2', 2)"}},
+     {{kHistory,
+       "SELECT (SELECT count(*) FROM urls) + (SELECT count(*) FROM visits) + "
+       "(SELECT count(*) FROM downloads) + (SELECT count(*) FROM downloads_url_chains)"},
+      {kChrome + "/Cookies", "SELECT count(*) FROM cookies"},
+      {kChrome + "/Web Data", "SELECT count(*) FROM autofill"},
+      {kChrome + "/Favicons",
+       "SELECT (SELECT count(*) FROM icon_mapping WHERE icon_id = 1) + (SELECT count(*) FROM favicons WHERE id = 1)"}},
+     {{kChrome + "/Favicons",
+       "SELECT count(*) FROM icon_mapping m JOIN favicons f ON f.id = m.icon_id WHERE m.page_url LIKE '%/page2'"}}},
+    {"Firefox",
+     {kFirefoxRoaming, kFirefoxLocal},
+     {kFirefox + "/logins.json", kFirefox + "/key4.db", kFirefox + "/prefs.js"},
+     // A change that Firefox, ended without copying its write-ahead log in, left in the log.
+     {{kPlaces, "PRAGMA wal_autocheckpoint = 0; UPDATE moz_places SET title = 'lumo' WHERE url LIKE '%/page3'"}},
+     {{kPlaces,
+       "SELECT (SELECT count(*) FROM moz_historyvisits) + (SELECT count(*) FROM "
+       "moz_annos) + (SELECT count(*) FROM moz_places WHERE foreign_count = 0)"},
+      {kFirefox + "/cookies.sqlite", "SELECT count(*) FROM moz_cookies"},
+      {kFirefox + "/formhistory.sqlite", "SELECT count(*) FROM moz_formhistory"}},
+     // The bookmarked page stays, and so do its bookmark and its icon.
+     {{kPlaces,
+       "SELECT count(*) FROM moz_places p JOIN moz_bookmarks b ON b.fk = p.id "
+       "WHERE p.url LIKE '%/page2' AND b.title = 'Lumo bookmark'"},
+      {kFirefox + "/favicons.sqlite", "SELECT count(*) FROM moz_pages_w_icons WHERE page_url LIKE '%/page2'"},
+      {kPlaces, "SELECT count(*) FROM moz_bookmarks WHERE fk IS NOT NULL"}}},
+};
+
+class StoredProfile : public BrowserParsers, public ::testing::WithParamInterface<Browser> {};
+
+TEST_P(StoredProfile, ShowChangesNothingAndClearRemovesWhatShowFoundButBookmarksLoginsAndSettings) {
+    const Browser& b = GetParam();
+    for (const auto& [db, sql] : b.arrange)
+        SqliteDatabase(dir.Path(db), 0).Exec(sql);
+    // Every file of the browser with its bytes (but the empty ones and SQLite's shared-memory index,
+    // which opening a database may make).
+    auto browserFiles = [&] {
+        std::map<std::string, std::string> all;
+        for (const std::string& folder : b.folders)
+            for (const fs::directory_entry& e : fs::recursive_directory_iterator(dir.FsPath(folder)))
+                if (e.is_regular_file() && e.file_size() > 0 && !e.path().string().ends_with("-shm"))
+                    all[e.path().string()] = testing::ScratchFolder::ReadPath(e);
+        return all;
+    };
+    auto keptState = [&] {
+        std::string state;
+        for (const std::string& f : b.kept)
+            state += dir.Read(f);
+        for (const auto& [db, sql] : b.remaining)
+            state += "|" + std::to_string(Query(db, sql));
+        return state;
+    };
+    const auto filesBefore = browserFiles();
+    const std::string keptBefore = keptState();
+    Lines ops, shown;
+    std::vector<size_t> counts;
+    for (const char* kind : {"History", "Cookies", "FormData", "Sessions", "Cache"}) {
+        ops.push_back(std::string("Parse") + b.name + kind);
+        counts.push_back(Browse(ops.back(), false).Count());
+        for (const PrivacyValuePtr& pv : *found)
+            shown.push_back(pv->ValueName);
+    }
+    EXPECT_TRUE(browserFiles() == filesBefore) << "a Show changed a file";
+    for (const char* ending : {"/page2", "download.bin", "127.0.0.1", "lumo_field"})
+        EXPECT_THAT(shown, Contains(EndsWith(ending)));
+    for (size_t i = 0; i < ops.size(); ++i) {
+        PrivacyValues& cleared = Browse(ops[i], true);
+        EXPECT_EQ(cleared.Count(), counts[i]) << ops[i];
+        EXPECT_EQ(StatusesOf(cleared), Statuses{vsDelete}) << ops[i];
+        EXPECT_EQ(cleared.Notices(), Lines{}) << ops[i];
+        EXPECT_EQ(Browse(ops[i], false).Count(), 0) << ops[i] << " left something";
+    }
+    // Nothing that was cleared is left in any byte of any file of the browser.
+    for (const auto& [path, bytes] : browserFiles())
+        for (const char* secret : {"/page3", "lumo-typed-value", "lumo-download.bin", "lumo_page3", "lumo_field"})
+            EXPECT_EQ(bytes.find(secret), std::string::npos) << secret << " is still in " << path;
+    for (const auto& [db, sql] : b.emptied)
+        EXPECT_EQ(Query(db, sql), 0) << db << ": " << sql;
+    EXPECT_EQ(keptState(), keptBefore);
+}
+
+INSTANTIATE_TEST_SUITE_P(RealBrowsers, StoredProfile, ::testing::ValuesIn(kBrowsers),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+// What keeps a database from being changed: every trace of it ends "Unknown", the user is told
+// why, and its bytes stay as they were. A browser that runs holds back all of its profile.
+struct Obstacle {
+    const char* name;
+    std::string operation, database, notice, sql;
+    bool held;  // by a browser that runs: what `sql` does, or the lock file, stays until the clear ends
+    size_t damageAt = 0, damaged = 0;  // bytes overwritten
+};
+
+class Obstacles : public BrowserParsers, public ::testing::WithParamInterface<Obstacle> {};
+
+TEST_P(Obstacles, LeaveTheDatabaseAsItWasWithEveryTraceOfItUnknown) {
+    const Obstacle& o = GetParam();
+    testing::ScratchFolder elsewhere;
+    std::shared_ptr<void> holder;
+    if (!o.sql.empty()) {
+        auto db = std::make_shared<SqliteDatabase>(dir.Path(o.database), 0);
+        db->Exec(o.sql);
+        holder = o.held ? db : nullptr;
+    }
+    if (std::string bytes = dir.Read(o.database); o.damaged)
+        dir.Write(o.database, bytes.replace(o.damageAt, o.damaged, std::string(o.damaged, '\x7f')));
+    if (o.notice == "is a link") {
+        fs::rename(dir.FsPath(o.database), elsewhere.FsPath("db"));
+        fs::create_symlink(elsewhere.FsPath("db"), dir.FsPath(o.database));
+    }
+#ifdef _WIN32
+    // Firefox on Windows holds parent.lock open without sharing while it runs.
+    if (o.name == std::string("LockFileHeld"))
+        holder = std::shared_ptr<FILE>(_wfsopen(dir.FsPath(dir.Write(kFirefox + "/parent.lock", "")).c_str(), L"rb",
+                                                _SH_DENYRW),
+                                       [](FILE* f) { f&& std::fclose(f); });
+#endif
+    const std::string before = Bytes(o.database);
+    size_t shown = Browse(o.operation, false).Count();
+    PrivacyValues& cleared = Browse(o.operation, true);
+    holder.reset();
+    EXPECT_EQ(Bytes(o.database), before);
+    EXPECT_THAT(cleared.Notices(), Contains(HasSubstr(o.notice)));
+    EXPECT_EQ(StatusesOf(cleared, dir.Path(o.held ? "" : o.database)), Statuses{vsUnknown});
+    if (o.held) {
+        EXPECT_EQ(cleared.Count(), shown);
+        // Nothing else of the profile was removed either, and a browser that is gone holds nothing back.
+        EXPECT_GE(Browse(o.operation, false).Count(), shown);
+        EXPECT_EQ(StatusesOf(Browse(o.operation, true)), Statuses{vsDelete});
+    }
+}
+
+const Obstacle kObstacles[] = {
+    {"HeldForWriting", "ParseChromiumHistory", kHistory, "close Lumo Browser and clear again", "BEGIN IMMEDIATE", true},
+    {"HeldExclusively", "ParseFirefoxHistory", kPlaces, "Lumo Browser is running",
+     "PRAGMA locking_mode = EXCLUSIVE; BEGIN EXCLUSIVE", true},
+    {"DamagedHeader", "ParseChromiumHistory", kHistory, "is damaged", "", false, 0, 100},
+    {"DamagedPage", "ParseChromiumHistory", kHistory, "is damaged", "", false, 4096 * 3, 4096},
+    // The last step of the removal refused, after the visits went in the transaction.
+    {"ChangeRefused", "ParseChromiumHistory", kHistory, "could not be changed",
+     "CREATE TRIGGER refuse BEFORE DELETE ON urls BEGIN SELECT RAISE(ABORT, 'refused'); END", false},
+#ifdef _WIN32
+    {"LockFileHeld", "ParseFirefoxHistory", kPlaces, "is running", "", true},
+#else
+    {"Link", "ParseChromiumHistory", kHistory, "is a link", "", false},
+#endif
+};
+
+INSTANTIATE_TEST_SUITE_P(RunningDamagedRefusedOrLinked, Obstacles, ::testing::ValuesIn(kObstacles),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+TEST_F(BrowserParsers, AStopRemovesExactlyTheTracesReportedBeforeIt) {
+    int reported = 0;
+    Subscription s =
+        parser.AppendValue.Subscribe([&](PrivacyItem&, const PrivacyValuePtr&) { stop = ++reported == 2; });
+    PrivacyValues& cleared = Browse("ParseChromiumHistory", true);
+    EXPECT_EQ(cleared.Count(), 2);
+    EXPECT_EQ(Query(kHistory, "SELECT count(*) FROM urls"), 3);
+    EXPECT_EQ(Query(kHistory, "SELECT count(*) FROM visits WHERE url NOT IN (SELECT id FROM urls)"), 0);
+    for (const PrivacyValuePtr& pv : cleared)
+        EXPECT_EQ(Query(kHistory, "SELECT count(*) FROM urls WHERE url = '" + pv->ValueName + "'"), 0) << pv->ValueName;
+}
+
+using ProfileLists = testing::EngineTest;
+
+TEST_F(ProfileLists, ChromiumProfilesAreTheListedAndTheUsualFolders) {
+    dir.Write("U/Local State", R"({"profile":{"info_cache":{"Work":{},"Profile 7":{},"..":{},"Gone":{}}}})");
+    for (const char* folder : {"U/Default", "U/Profile 2", "U/Work", "U/System Profile", "U/Profile x", "U/Profile 7"})
+        dir.Folder(folder);
+    dir.Write("Opera/Preferences", "{}");  // a browser that keeps one profile in its own folder
+    Lines notes, found, expected{dir.Path("Opera") + "|" + dir.Path("L")};
+    for (const char* name : {"Default", "Profile 2", "Work", "Profile 7"})
+        expected.push_back(dir.Path(std::string("U/") + name) + "|" + dir.Path(std::string("L/") + name));
+    for (const char* user : {"U", "Opera", "not installed"})
+        for (const BrowserProfile& p : ChromiumProfiles(realFiles, dir.Path(user), dir.Path("L"), notes))
+            found.push_back(p.folder + "|" + p.localFolder);
+    std::sort(found.begin(), found.end());
+    std::sort(expected.begin(), expected.end());
+    EXPECT_EQ(found, expected);
+    EXPECT_EQ(notes, Lines{});
+}
+
+// Folders exist but those named "gone": which paths of profiles.ini are taken is up to the reading.
+struct FoldersExist : testing::InjectingFileSystem {
+    using InjectingFileSystem::InjectingFileSystem;
+    bool FolderExists(std::string_view path) override { return !path.ends_with("gone"); }
+};
+
+TEST_F(ProfileLists, FirefoxProfilesAreWhatProfilesIniListsOnceInsideItsFolderOrAtFullPaths) {
+    // A full path has a drive letter with its separator, or is a share; "." is not relative, yet
+    // the current folder would complete it.
+#ifdef _WIN32
+    const Lines full = {"A:\\p", "z:/p", "\\\\server\\p"}, others = {"Profiles\\p", "C:", "1:\\p", "C:p", "."};
+#else
+    const Lines full = {"/p"}, others = {"Profiles/p", "C:", "."};
+#endif
+    std::string ini =
+        "[General]\r\nStartWithLastProfile=1\r\n\r\n[Profile0]\r\nName=first\r\nIsRelative=1\r\nPath=Profiles/a.b\r\n"
+        "[Profile1]\r\nIsRelative=1\r\nPath=Profiles/gone\r\n[Profile2]\r\nIsRelative=1\r\nPath=Profiles/../escape\r\n"
+        "[Profile3]\r\nIsRelative=1\r\nPath=Profiles/a.b\r\n[Install4F96D1932A9F858E]\r\nDefault=Profiles/a.b\r\n";
+    Lines notes, found, expected{"first|" + dir.Path("F/Profiles/a.b") + "|" + dir.Path("L/Profiles/a.b")};
+    for (const std::string& path : full) {
+        ini += "[Profile]\r\nName=full\r\nIsRelative=0\r\nPath=" + path + "\r\n";
+        expected.push_back("full|" + path + "|" + path);
+    }
+    for (const std::string& path : others)
+        ini += "[Profile]\r\nIsRelative=0\r\nPath=" + path + "\r\n";
+    dir.Write("F/profiles.ini", ini);
+    FoldersExist exist(realFiles);
+    for (const BrowserProfile& p : FirefoxProfiles(exist, dir.Path("F"), dir.Path("L"), notes))
+        found.push_back(p.name + "|" + p.folder + "|" + p.localFolder);
+    EXPECT_EQ(found, expected);
+}
+
+TEST(JsonReader, ReadsBrowserFilesAndRefusesWhatIsNotJson) {
+    std::optional<JsonValue> v = ParseJson(
+        "\xEF\xBB\xBF {\t\"a\" :\r\n[19, -2.5e3, true, null, \"x\\\"\\u00e9\\ud83d\\ude00\\n\", \"\\ud800\\udbff\"],"
+        " \"b\": {} } ");
+    ASSERT_TRUE(v && v->Member("a") && v->Member("a")->items.size() == 6);
+    const std::vector<JsonValue>& a = v->Member("a")->items;
+    EXPECT_EQ(std::make_tuple(a[0].text, a[1].text, a[2].boolean, a[4].text, v->Member("b")->kind),
+              std::make_tuple("19", "-2.5e3", true, "x\"\xC3\xA9\xF0\x9F\x98\x80\n", JsonValue::Kind::Object));
+    EXPECT_EQ(a[5].text, "\xEF\xBF\xBD\xEF\xBF\xBD") << "a surrogate without its pair is U+FFFD";
+    // The text ends inside a string, at the end of its memory too: nothing beyond it is read (a
+    // sanitized build sees any read).
+    const std::vector<char> unterminated = {'"', 'a', 'b', 'c'};
+    EXPECT_FALSE(ParseJson(std::string_view(unterminated.data(), unterminated.size())));
+    for (const std::string& bad : Lines{"", "{", "{\"a\":1,}", "[1 2]", "{\"a\":1} x", "\"tab\there\"", "[\"\\x\"]",
+                                        "-", "{a:1}", std::string(100000, '[') + std::string(100000, ']')})
+        EXPECT_FALSE(ParseJson(bad)) << bad.substr(0, 20);
 }
 
 }  // namespace
