@@ -142,6 +142,8 @@ TEST_F(Parsers, ProfileFilesAreDeletedOrOverwrittenWhenLockedAndNamesFoundInAnyL
         EXPECT_EQ(std::count(log.lines.begin(), log.lines.end(), word + dir.Path(file)), 1) << file;
     for (const char* kept : {"P/b/y/Cache/sub/deep", "P/b/history.dat"})
         EXPECT_TRUE(dir.Exists(kept)) << kept;
+    for (const char* unknown : {"ParseRecycleBin ", "ParseNothing", ""})
+        EXPECT_EQ(parser.CallParser(unknown, {}, ctx), nullptr) << unknown;
 }
 
 // A clear rewrites each localstore.rdf without the entries of its address list; a file it cannot
@@ -229,9 +231,7 @@ public:
 TEST_F(RealRegistryParsers, AutoCompleteStoresThatAreLockedAreListedThenDeletedAndEveryKeyRefusesAgainWhatItRefused) {
     ScanAndClearLockedStores();
 }
-#endif
 
-#ifdef _WIN32
 // The build folder is a Linux path; Wine shows the Linux root as drive Z:.
 const std::string kStoredProfiles = std::string("Z:") + LUMO_STORED_PROFILES;
 #else
