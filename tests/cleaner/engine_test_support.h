@@ -47,10 +47,8 @@ public:
     bool FolderExists(std::string_view path) override { return real_.FolderExists(path); }
     bool IsLink(std::string_view path) override { return real_.IsLink(path); }
     bool ListFolder(std::string_view path, std::vector<FolderEntry>& entries) override {
-        if (refuseListing.count(std::string(path))) {
-            entries.clear();
-            return false;
-        }
+        if (In(refuseListing, path))
+            return entries.clear(), false;
         bool ok = real_.ListFolder(path, entries);
         if (reverseListings)
             std::sort(entries.begin(), entries.end(),
@@ -59,27 +57,21 @@ public:
     }
     std::optional<int64_t> FileSize(std::string_view path) override { return real_.FileSize(path); }
     FileResult RemoveFile(std::string_view path) override {
-        if (locked.count(std::string(path)))
-            return FileResult::DeniedOrInUse;
-        if (failDeletionQuietly.count(std::string(path)))
-            return FileResult::OtherFailure;
-        return real_.RemoveFile(path);
+        return In(locked, path)                ? FileResult::DeniedOrInUse
+               : In(failDeletionQuietly, path) ? FileResult::OtherFailure
+                                               : real_.RemoveFile(path);
     }
     FileResult RemoveFolder(std::string_view path) override {
-        if (refuseFolderRemoval.count(std::string(path)))
-            return FileResult::DeniedOrInUse;
-        return real_.RemoveFolder(path);
+        return In(refuseFolderRemoval, path) ? FileResult::DeniedOrInUse : real_.RemoveFolder(path);
     }
     FileResult DeleteFolderTree(std::string_view path) override {
-        if (refuseFolderRemoval.count(std::string(path)))
-            return FileResult::DeniedOrInUse;
-        return real_.DeleteFolderTree(path);
+        return In(refuseFolderRemoval, path) ? FileResult::DeniedOrInUse : real_.DeleteFolderTree(path);
     }
     bool CreateFolder(std::string_view path) override { return real_.CreateFolder(path); }
     bool ReplaceAtomically(std::string_view a, std::string_view b) override { return real_.ReplaceAtomically(a, b); }
     std::optional<std::string> ReadFile(std::string_view path) override { return real_.ReadFile(path); }
     std::unique_ptr<FileWriter> OpenForWrite(std::string_view path, WriteMode mode) override {
-        if (refuseWriting.count(std::string(path)))
+        if (In(refuseWriting, path))
             return nullptr;
         auto inner = real_.OpenForWrite(path, mode);
         if (!inner || mode != WriteMode::InPlace)
@@ -89,19 +81,14 @@ public:
     }
 
 private:
-    class CountingWriter : public FileWriter {
-    public:
+    static bool In(const std::set<std::string>& set, std::string_view path) { return set.count(std::string(path)); }
+    struct CountingWriter : FileWriter {
         CountingWriter(std::unique_ptr<FileWriter> inner, std::vector<size_t>& writes)
-            : inner_(std::move(inner)), writes_(writes) {}
-        bool Write(const char* data, size_t n) override {
-            writes_.push_back(n);
-            return inner_->Write(data, n);
-        }
-        bool Close() override { return inner_->Close(); }
-
-    private:
-        std::unique_ptr<FileWriter> inner_;
-        std::vector<size_t>& writes_;
+            : inner(std::move(inner)), writes(writes) {}
+        bool Write(const char* data, size_t n) override { return writes.push_back(n), inner->Write(data, n); }
+        bool Close() override { return inner->Close(); }
+        std::unique_ptr<FileWriter> inner;
+        std::vector<size_t>& writes;
     };
 
     FileSystem& real_;
@@ -176,11 +163,7 @@ protected:
     // "<status> <path>" per trace, the path below the scratch folder or the registry branch,
     // '/'-separated, with a '/' after a folder or a key.
     std::vector<std::string> Describe(const PrivacyValues& pvs) const {
-        static const std::map<int32_t, std::string> words{{vsUnknown, "Unknown"},
-                                                          {vsFind, "Find"},
-                                                          {vsDelete, "Delete"},
-                                                          {vsFillBlank, "Fill"},
-                                                          {vsKeepLocked, "Keep"}};
+        static const char* const words[] = {"Unknown", "None", "Find", "Delete", "Fill", "Keep"};
         std::vector<std::string> out;
         for (const PrivacyValuePtr& pv : pvs) {
             std::string path = pv->Path;
@@ -189,7 +172,7 @@ protected:
                     path = path.substr(root.size() + 1);
             std::replace(path.begin(), path.end(), '\\', '/');
             bool container = pv->ValueType == 2 || pv->ValueType == 5;
-            out.push_back(words.at(pv->ValueStatus) + " " + path + (container ? "/" : ""));
+            out.push_back(words[pv->ValueStatus + 1] + std::string(" ") + path + (container ? "/" : ""));
         }
         return out;
     }
