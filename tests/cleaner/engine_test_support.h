@@ -146,7 +146,8 @@ protected:
         std::vector<PrivacyValuePtr> events;
         int32_t finishCount = -2;
     };
-    // Seeks with the item; every event must carry the item and the trace it just added.
+    // Seeks with the item; every trace must be reported once, by an event that carries the item
+    // and the trace it just added.
     Run Seek(PrivacyItem& item, bool clear) {
         Run run;
         Subscription a = item.AppendValue.Subscribe([&](PrivacyItem& pi, const PrivacyValuePtr& pv) {
@@ -158,6 +159,9 @@ protected:
         });
         Subscription f = item.ParseItemFinish.Subscribe([&](PrivacyItem&, int32_t n) { run.finishCount = n; });
         run.values = item.GetPrivacyValue(ctx, true, clear);
+        if (item.ItemType != pitCustomize) {
+            EXPECT_EQ(run.events.size(), static_cast<size_t>(run.values->Count())) << "every trace is reported once";
+        }
         return run;
     }
     // "<status> <path>" per trace, the path below the scratch folder or the registry branch,
@@ -179,6 +183,17 @@ protected:
     std::vector<std::string> SeekAndDescribe(PrivacyItem& item, bool clear) {
         return Describe(*Seek(item, clear).values);
     }
+    std::vector<std::string> SeekAndDescribe(int32_t type, std::vector<std::string> seek, bool clear,
+                                             std::vector<std::string> hold = {}) {
+        return SeekAndDescribe(*MakeItem(type, std::move(seek), std::move(hold)), clear);
+    }
+};
+
+// A fixture once more on the real registry, for the Windows build's smoke tests.
+template <class Fixture>
+class OnRealRegistry : public Fixture {
+protected:
+    OnRealRegistry() : Fixture(RegistryKind::Real) {}
 };
 
 }  // namespace lumo::testing
