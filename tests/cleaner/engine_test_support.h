@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "base/text.h"
 #include "cleaner/privacy_item.h"
 #include "log/privacy_log.h"
 #include "platform/file_system.h"
@@ -183,9 +184,22 @@ protected:
     std::vector<std::string> SeekAndDescribe(PrivacyItem& item, bool clear) {
         return Describe(*Seek(item, clear).values);
     }
-    std::vector<std::string> SeekAndDescribe(int32_t type, std::vector<std::string> seek, bool clear,
-                                             std::vector<std::string> hold = {}) {
-        return SeekAndDescribe(*MakeItem(type, std::move(seek), std::move(hold)), clear);
+    // Text naming places: "~" stands for the scratch folder, "^" for the registry branch, and "/"
+    // for the path separator.
+    std::string Here(std::string text) const {
+        std::replace(text.begin(), text.end(), '/', kPathSeparator);
+        for (auto [mark, root] : {std::pair{'~', dir.Path()}, {'^', reg.Path()}})
+            for (size_t at = 0; (at = text.find(mark, at)) != std::string::npos; at += root.size())
+                text.replace(at, 1, root);
+        return text;
+    }
+    // The traces of one seek, described and joined by ", ", of an item given by its type, its seek
+    // settings cut at "|" and its hold settings cut at " & ".
+    std::string Traces(int32_t type, std::string_view seek, bool clear, std::string_view hold = "") {
+        auto item = MakeItem(type, Split(Here(std::string(seek)), "|"));
+        if (!hold.empty())
+            item->HoldSettings = Split(Here(std::string(hold)), " & "), item->HoldFlag = true;
+        return Join(SeekAndDescribe(*item, clear), ", ");
     }
 };
 

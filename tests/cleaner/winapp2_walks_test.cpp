@@ -26,26 +26,12 @@ protected:
             dir.Write(f, "data");
     }
     std::string P(std::string_view relative) const { return dir.Path(relative); }
-    // A path of the scratch folder, written with "~" for it and "/" for the separator.
-    std::string Here(std::string text) const {
-        std::replace(text.begin(), text.end(), '/', kPathSeparator);
-        for (size_t at = 0; (at = text.find('~', at)) != std::string::npos; at += dir.Path().size())
-            text.replace(at, 1, dir.Path());
-        return text;
+    std::string Files(std::string_view key, bool clear, std::string_view exclusions = "") {
+        return Traces(pitWinapp2Files, key, clear, exclusions);
     }
-    // The traces of a FileKey item (folder|patterns|flag) or of a RegKey one below the registry
-    // branch, joined by ", ".
-    std::string Files(std::string key, bool clear, std::vector<std::string> exclusions = {}) {
-        Lines seek = Split(Here(key), "|");
-        return Join(SeekAndDescribe(pitWinapp2Files, seek, clear, std::move(exclusions)), ", ");
+    std::string Reg(std::string_view key, bool clear, std::string_view exclusions = "") {
+        return Traces(pitWinapp2Registry, "HKEY_CURRENT_USER|^\\" + std::string(key), clear, exclusions);
     }
-    std::string Reg(std::string key, std::string value, bool clear, std::vector<std::string> exclusions = {}) {
-        std::vector<std::string> seek{"HKEY_CURRENT_USER", reg.Path(key)};
-        if (!value.empty())
-            seek.push_back(value);
-        return Join(SeekAndDescribe(pitWinapp2Registry, seek, clear, std::move(exclusions)), ", ");
-    }
-    std::string Key(std::string_view relative) { return "REG|HKEY_CURRENT_USER\\" + reg.Path(relative); }
     // The files and folders left below the scratch folder.
     Lines Left() const {
         Lines out;
@@ -58,7 +44,7 @@ protected:
     void ClearKeyWithExclusions() {
         for (auto [key, name] : {std::pair{"App\\Keep", "k"}, {"App\\Sub", "s"}, {"App", "Recent"}, {"App", "Window"}})
             reg.SetString(key, name, "v");
-        EXPECT_EQ(Reg("App", "", true, {Key("App\\keep"), Key("App") + "|window"}),
+        EXPECT_EQ(Reg("App", true, "REG|HKEY_CURRENT_USER\\^\\App\\keep & REG|HKEY_CURRENT_USER\\^\\App|window"),
                   "Keep App/Keep/, Delete App/Sub/s, Delete App/Sub/, Delete App/Recent, Keep App/Window, Keep App/");
         EXPECT_TRUE(reg.ValueExists("App\\Keep", "k") && !reg.KeyExists("App\\Sub"));
         EXPECT_EQ(reg.ValueNames("App"), Lines{"Window"});
@@ -98,11 +84,11 @@ TEST_F(Winapp2, EachFileKeyFormFindsAndRemovesExactlyItsFiles) {
         // a folder that is not there
         {"~/Nothing||RECURSE", "", ""},
     };
-    for (auto [key, exclusionsHere, traces] : cases) {
+    for (auto [key, exclusions, traces] : cases) {
         SCOPED_TRACE(key);
         fs::remove_all(dir.FsPath());
         Lay();
-        Lines left = all, exclusions = *exclusionsHere ? Split(Here(exclusionsHere), " & ") : Lines{};
+        Lines left = all;
         std::string asFound = traces;
         for (size_t at; (at = asFound.find("Delete ")) != std::string::npos;)
             asFound.replace(at, 6, "Find");
@@ -174,15 +160,16 @@ TEST_F(Winapp2, LinksAreNeverEnteredNorWrittenThrough) {
 TEST_F(Winapp2, RegistryKeysWithEverythingBelowThemValuesAndExclusions) {
     reg.SetString("Solo", "Recent", "1");
     reg.SetString("Solo", "Window", "2");
-    EXPECT_EQ(Reg("Solo", "recent", true), "Delete Solo/Recent");
+    EXPECT_EQ(Reg("Solo|recent", true), "Delete Solo/Recent");
     EXPECT_TRUE(reg.ValueExists("Solo", "Window"));
     reg.SetString("Solo", "Recent", "1");
-    EXPECT_EQ(Reg("Solo", "Recent", true, {Key("")}), "Keep Solo/Recent") << "a value of an excluded key is kept";
+    EXPECT_EQ(Reg("Solo|Recent", true, "REG|HKEY_CURRENT_USER\\^"), "Keep Solo/Recent")
+        << "a value of an excluded key is kept";
     ClearKeyWithExclusions();
-    EXPECT_EQ(Reg("App", "", false), "Find App/Keep/k, Find App/Keep/, Find App/Window, Find App/");
-    EXPECT_EQ(Reg("App", "", true), "Delete App/Keep/k, Delete App/Keep/, Delete App/Window, Delete App/");
-    EXPECT_EQ(Reg("App", "", true), "") << "a missing key finds nothing";
-    EXPECT_EQ(SeekAndDescribe(pitWinapp2Registry, {"HKEY_CURRENT_USER", ""}, false), Lines{}) << "never a whole root";
+    EXPECT_EQ(Reg("App", false), "Find App/Keep/k, Find App/Keep/, Find App/Window, Find App/");
+    EXPECT_EQ(Reg("App", true), "Delete App/Keep/k, Delete App/Keep/, Delete App/Window, Delete App/");
+    EXPECT_EQ(Reg("App", true), "") << "a missing key finds nothing";
+    EXPECT_EQ(Traces(pitWinapp2Registry, "HKEY_CURRENT_USER|", false), "") << "never a whole root";
 
     reg.SetString("App", "Recent", "1");
     auto item = MakeItem(pitWinapp2Registry, {"HKEY_CURRENT_USER", reg.Path("App")});
