@@ -165,25 +165,23 @@ protected:
         }
         return run;
     }
-    // "<status> <path>" per trace, the path below the scratch folder or the registry branch,
-    // '/'-separated, with a '/' after a folder or a key.
-    std::vector<std::string> Describe(const PrivacyValues& pvs) const {
+    // "<status> <path>" per trace, joined by ", ": the path below the scratch folder or the
+    // registry branch, '/'-separated, with a '/' after a folder or a key.
+    std::string Describe(const PrivacyValues& pvs) const {
         static const char* const words[] = {"Unknown", "None", "Find", "Delete", "Fill", "Keep"};
-        std::vector<std::string> out;
+        std::string out;
         for (const PrivacyValuePtr& pv : pvs) {
             std::string path = pv->Path;
             for (const std::string& root : {dir.Path(), reg.Path()})
                 if (path.rfind(root, 0) == 0 && path.size() > root.size())
                     path = path.substr(root.size() + 1);
             std::replace(path.begin(), path.end(), '\\', '/');
-            bool container = pv->ValueType == 2 || pv->ValueType == 5;
-            out.push_back(words[pv->ValueStatus + 1] + std::string(" ") + path + (container ? "/" : ""));
+            out += (out.empty() ? "" : ", ") + std::string(words[pv->ValueStatus + 1]) + " " + path +
+                   (pv->ValueType == 2 || pv->ValueType == 5 ? "/" : "");
         }
         return out;
     }
-    std::vector<std::string> SeekAndDescribe(PrivacyItem& item, bool clear) {
-        return Describe(*Seek(item, clear).values);
-    }
+    std::string Traces(PrivacyItem& item, bool clear) { return Describe(*Seek(item, clear).values); }
     // Text naming places: "~" stands for the scratch folder, "^" for the registry branch, and "/"
     // for the path separator.
     std::string Here(std::string text) const {
@@ -196,10 +194,9 @@ protected:
     // The traces of one seek, described and joined by ", ", of an item given by its type, its seek
     // settings cut at "|" and its hold settings cut at " & ".
     std::string Traces(int32_t type, std::string_view seek, bool clear, std::string_view hold = "") {
-        auto item = MakeItem(type, Split(Here(std::string(seek)), "|"));
-        if (!hold.empty())
-            item->HoldSettings = Split(Here(std::string(hold)), " & "), item->HoldFlag = true;
-        return Join(SeekAndDescribe(*item, clear), ", ");
+        std::vector<std::string> holds =
+            hold.empty() ? std::vector<std::string>{} : Split(Here(std::string(hold)), " & ");
+        return Traces(*MakeItem(type, Split(Here(std::string(seek)), "|"), holds), clear);
     }
 };
 

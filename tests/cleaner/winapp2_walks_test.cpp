@@ -113,7 +113,7 @@ TEST_F(Winapp2, FailuresAndStopsNeverEndAsSuccess) {
     EXPECT_TRUE(fs::exists(dir.FsPath("Foo/sub/deep/e.log")));
     auto again = MakeItem(pitWinapp2Files, {P("Foo"), "", "RECURSE"});
     Subscription press = again->AppendValue.Subscribe([this](PrivacyItem&, const PrivacyValuePtr&) { stop = true; });
-    EXPECT_EQ(SeekAndDescribe(*again, true), (Lines{"Delete Foo/noext"}));
+    EXPECT_EQ(Traces(*again, true), "Delete Foo/noext");
     EXPECT_TRUE(fs::exists(dir.FsPath("Foo/b.txt")));
 }
 
@@ -175,7 +175,7 @@ TEST_F(Winapp2, RegistryKeysWithEverythingBelowThemValuesAndExclusions) {
     auto item = MakeItem(pitWinapp2Registry, {"HKEY_CURRENT_USER", reg.Path("App")});
     Subscription s =
         item->AppendValue.Subscribe([this](PrivacyItem&, const PrivacyValuePtr&) { reg.CreateKey("App\\Late"); });
-    EXPECT_EQ(SeekAndDescribe(*item, true), (Lines{"Delete App/Recent", "Unknown App/"}));
+    EXPECT_EQ(Traces(*item, true), "Delete App/Recent, Unknown App/");
     EXPECT_TRUE(reg.KeyExists("App\\Late"));
 }
 
