@@ -44,27 +44,20 @@ TEST_F(Engine, EachItemTypeFindsItsTracesWithoutRegardToLetterCase) {
     for (auto [name, bytes] : {std::pair{"a.tmp", "1"}, {"B.Tmp", "22"}, {"b.log", "333"}, {"index.dat", "4444"}})
         dir.Write(std::string("t/") + name, bytes);
     dir.Write("t/sub/c.tmp", "not looked at");
-    for (auto [type, seek, found] : {std::tuple{int32_t{pitFile}, "~/t|*.TMP", "Find t/a.tmp, Find t/B.Tmp"},
-                                     {pitFile, "~/t|?.log", "Find t/b.log"},
-                                     {pitFile, "~/t", "Find t/index.dat, Find t/b.log, Find t/a.tmp, Find t/B.Tmp"},
-                                     {pitFile, "~/t/b.log|*.nothing", "Find t/b.log"},
-                                     {pitFile, "~/t/missing", ""},
-                                     {pitFolder, "~/t/a.tmp", ""},
-                                     {0, "~/t", ""},
-                                     {6, "~/t", ""},
-                                     {99, "~/t", ""}})
-        EXPECT_EQ(Traces(type, seek, type != pitFile), found) << seek;
+    EXPECT_EQ(Traces(pitFile, "~/t|*.TMP", false) + "; " + Traces(pitFile, "~/t|?.log", false),
+              "Find t/a.tmp, Find t/B.Tmp; Find t/b.log");
+    EXPECT_EQ(Traces(pitFile, "~/t", false), "Find t/index.dat, Find t/b.log, Find t/a.tmp, Find t/B.Tmp");
+    EXPECT_EQ(Traces(pitFile, "~/t/b.log|*.nothing", false) + Traces(pitFile, "~/t/missing", false), "Find t/b.log");
+    for (int32_t type : {int32_t{pitFolder}, 0, 6, 99})
+        EXPECT_EQ(Traces(type, "~/t/a.tmp", true), "") << type;
     EXPECT_EQ(Seek(*MakeItem(pitFile, {dir.Path("t"), "b.log"}), false).values->item(1)->Size, 3);
     EXPECT_EQ(dir.Read("t/b.log"), "333");
 }
 
 TEST_F(Engine, ClearingFilesDeletesOverwritesLockedIndexDatAndNeverCallsAFailureSuccess) {
-    for (auto [name, bytes] : {std::pair{"plain.txt", "x"},
-                               {"locked.txt", "keep"},
-                               {"held.txt", "held"},
-                               {"stubborn.txt", "s"},
-                               {"Index.DAT", ""}})
-        dir.Write(std::string("t/") + name, *bytes ? bytes : std::string(25000, 'i'));
+    for (const char* name : {"plain.txt", "locked.txt", "held.txt", "stubborn.txt"})
+        dir.Write(std::string("t/") + name, name);
+    dir.Write("t/Index.DAT", std::string(25000, 'i'));
     files.locked = {Here("~/t/Index.DAT"), Here("~/t/locked.txt")};
     files.failDeletionQuietly = {Here("~/t/stubborn.txt")};
     ctx.securityFillTimes = 3;
@@ -75,7 +68,7 @@ TEST_F(Engine, ClearingFilesDeletesOverwritesLockedIndexDatAndNeverCallsAFailure
     EXPECT_EQ(dir.Read("t/Index.DAT"), std::string(25000, '\0')) << "overwritten in place, length kept";
     ASSERT_EQ(files.inPlaceOpens.size(), 3u) << "three passes";
     EXPECT_EQ(files.inPlaceOpens[2].writes, (std::vector<size_t>{10000, 10000, 5000})) << "in chunks";
-    EXPECT_EQ(dir.Read("t/locked.txt") + dir.Read("t/held.txt"), "keepheld");
+    EXPECT_EQ(dir.Read("t/locked.txt") + dir.Read("t/held.txt"), "locked.txtheld.txt");
     EXPECT_FALSE(dir.Exists("t/plain.txt"));
     // Files are written to the log when added, before their deletion is tried; a file that
     // stays gets one more line, so the last line naming each path is true.
