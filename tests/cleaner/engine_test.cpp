@@ -120,8 +120,10 @@ TEST_F(Engine, AFolderThatCannotBeRemovedOrListedEndsUnknown) {
     EXPECT_EQ(Traces(pitFolder, "~/root", true),
               "Unknown root/stuck/, Delete root/fine/, Unknown root/closed/, Delete root/stuck/x.txt");
     EXPECT_EQ(Log(), Here("Delete ~/root/stuck, Delete ~/root/fine, Delete ~/root/closed, Find ~/root/stuck/x.txt, "
-                          "Unknown ~/root/stuck, 12/25/2006 3:04:05 PM--The folder ~/root/closed could not be listed; "
-                          "nothing in it was sought, Unknown ~/root/closed"));
+                          "Unknown ~/root/stuck, ") +
+                         "12/25/2006 3:04:05 PM--" +
+                         Here("The folder ~/root/closed could not be listed; nothing in it was sought, Unknown "
+                              "~/root/closed"));
     EXPECT_TRUE(dir.Exists("root/closed/y.txt"));
 }
 
