@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "base/text.h"
 #include "cleaner/privacy_item.h"
 #include "log/privacy_log.h"
 #include "platform/file_system.h"
@@ -47,10 +48,8 @@ public:
     bool FolderExists(std::string_view path) override { return real_.FolderExists(path); }
     bool IsLink(std::string_view path) override { return real_.IsLink(path); }
     bool ListFolder(std::string_view path, std::vector<FolderEntry>& entries) override {
-        if (refuseListing.count(std::string(path))) {
-            entries.clear();
-            return false;
-        }
+        if (In(refuseListing, path))
+            return entries.clear(), false;
         bool ok = real_.ListFolder(path, entries);
         if (reverseListings)
             std::sort(entries.begin(), entries.end(),
@@ -59,27 +58,21 @@ public:
     }
     std::optional<int64_t> FileSize(std::string_view path) override { return real_.FileSize(path); }
     FileResult RemoveFile(std::string_view path) override {
-        if (locked.count(std::string(path)))
-            return FileResult::DeniedOrInUse;
-        if (failDeletionQuietly.count(std::string(path)))
-            return FileResult::OtherFailure;
-        return real_.RemoveFile(path);
+        return In(locked, path)                ? FileResult::DeniedOrInUse
+               : In(failDeletionQuietly, path) ? FileResult::OtherFailure
+                                               : real_.RemoveFile(path);
     }
     FileResult RemoveFolder(std::string_view path) override {
-        if (refuseFolderRemoval.count(std::string(path)))
-            return FileResult::DeniedOrInUse;
-        return real_.RemoveFolder(path);
+        return In(refuseFolderRemoval, path) ? FileResult::DeniedOrInUse : real_.RemoveFolder(path);
     }
     FileResult DeleteFolderTree(std::string_view path) override {
-        if (refuseFolderRemoval.count(std::string(path)))
-            return FileResult::DeniedOrInUse;
-        return real_.DeleteFolderTree(path);
+        return In(refuseFolderRemoval, path) ? FileResult::DeniedOrInUse : real_.DeleteFolderTree(path);
     }
     bool CreateFolder(std::string_view path) override { return real_.CreateFolder(path); }
     bool ReplaceAtomically(std::string_view a, std::string_view b) override { return real_.ReplaceAtomically(a, b); }
     std::optional<std::string> ReadFile(std::string_view path) override { return real_.ReadFile(path); }
     std::unique_ptr<FileWriter> OpenForWrite(std::string_view path, WriteMode mode) override {
-        if (refuseWriting.count(std::string(path)))
+        if (In(refuseWriting, path))
             return nullptr;
         auto inner = real_.OpenForWrite(path, mode);
         if (!inner || mode != WriteMode::InPlace)
@@ -89,19 +82,14 @@ public:
     }
 
 private:
-    class CountingWriter : public FileWriter {
-    public:
+    static bool In(const std::set<std::string>& set, std::string_view path) { return set.count(std::string(path)); }
+    struct CountingWriter : FileWriter {
         CountingWriter(std::unique_ptr<FileWriter> inner, std::vector<size_t>& writes)
-            : inner_(std::move(inner)), writes_(writes) {}
-        bool Write(const char* data, size_t n) override {
-            writes_.push_back(n);
-            return inner_->Write(data, n);
-        }
-        bool Close() override { return inner_->Close(); }
-
-    private:
-        std::unique_ptr<FileWriter> inner_;
-        std::vector<size_t>& writes_;
+            : inner(std::move(inner)), writes(writes) {}
+        bool Write(const char* data, size_t n) override { return writes.push_back(n), inner->Write(data, n); }
+        bool Close() override { return inner->Close(); }
+        std::unique_ptr<FileWriter> inner;
+        std::vector<size_t>& writes;
     };
 
     FileSystem& real_;
@@ -159,7 +147,8 @@ protected:
         std::vector<PrivacyValuePtr> events;
         int32_t finishCount = -2;
     };
-    // Seeks with the item; every event must carry the item and the trace it just added.
+    // Seeks with the item; every trace must be reported once, by an event that carries the item
+    // and the trace it just added.
     Run Seek(PrivacyItem& item, bool clear) {
         Run run;
         Subscription a = item.AppendValue.Subscribe([&](PrivacyItem& pi, const PrivacyValuePtr& pv) {
@@ -171,31 +160,51 @@ protected:
         });
         Subscription f = item.ParseItemFinish.Subscribe([&](PrivacyItem&, int32_t n) { run.finishCount = n; });
         run.values = item.GetPrivacyValue(ctx, true, clear);
+        if (item.ItemType != pitCustomize) {
+            EXPECT_EQ(run.events.size(), static_cast<size_t>(run.values->Count())) << "every trace is reported once";
+        }
         return run;
     }
-    // "<status> <path>" per trace, the path below the scratch folder or the registry branch,
-    // '/'-separated, with a '/' after a folder or a key.
-    std::vector<std::string> Describe(const PrivacyValues& pvs) const {
-        static const std::map<int32_t, std::string> words{{vsUnknown, "Unknown"},
-                                                          {vsFind, "Find"},
-                                                          {vsDelete, "Delete"},
-                                                          {vsFillBlank, "Fill"},
-                                                          {vsKeepLocked, "Keep"}};
-        std::vector<std::string> out;
+    // "<status> <path>" per trace, joined by ", ": the path below the scratch folder or the
+    // registry branch, '/'-separated, with a '/' after a folder or a key.
+    std::string Describe(const PrivacyValues& pvs) const {
+        static const char* const words[] = {"Unknown", "None", "Find", "Delete", "Fill", "Keep"};
+        std::string out;
         for (const PrivacyValuePtr& pv : pvs) {
             std::string path = pv->Path;
             for (const std::string& root : {dir.Path(), reg.Path()})
                 if (path.rfind(root, 0) == 0 && path.size() > root.size())
                     path = path.substr(root.size() + 1);
             std::replace(path.begin(), path.end(), '\\', '/');
-            bool container = pv->ValueType == 2 || pv->ValueType == 5;
-            out.push_back(words.at(pv->ValueStatus) + " " + path + (container ? "/" : ""));
+            out += (out.empty() ? "" : ", ") + std::string(words[pv->ValueStatus + 1]) + " " + path +
+                   (pv->ValueType == 2 || pv->ValueType == 5 ? "/" : "");
         }
         return out;
     }
-    std::vector<std::string> SeekAndDescribe(PrivacyItem& item, bool clear) {
-        return Describe(*Seek(item, clear).values);
+    std::string Traces(PrivacyItem& item, bool clear) { return Describe(*Seek(item, clear).values); }
+    // Text naming places: "~" stands for the scratch folder, "^" for the registry branch, and "/"
+    // for the path separator.
+    std::string Here(std::string text) const {
+        std::replace(text.begin(), text.end(), '/', kPathSeparator);
+        for (auto [mark, root] : {std::pair{'~', dir.Path()}, {'^', reg.Path()}})
+            for (size_t at = 0; (at = text.find(mark, at)) != std::string::npos; at += root.size())
+                text.replace(at, 1, root);
+        return text;
     }
+    // The traces of one seek, described and joined by ", ", of an item given by its type, its seek
+    // settings cut at "|" and its hold settings cut at " & ".
+    std::string Traces(int32_t type, std::string_view seek, bool clear, std::string_view hold = "") {
+        std::vector<std::string> holds =
+            hold.empty() ? std::vector<std::string>{} : Split(Here(std::string(hold)), " & ");
+        return Traces(*MakeItem(type, Split(Here(std::string(seek)), "|"), holds), clear);
+    }
+};
+
+// A fixture once more on the real registry, for the Windows build's smoke tests.
+template <class Fixture>
+class OnRealRegistry : public Fixture {
+protected:
+    OnRealRegistry() : Fixture(RegistryKind::Real) {}
 };
 
 }  // namespace lumo::testing
