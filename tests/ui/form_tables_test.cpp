@@ -1,6 +1,7 @@
-// The forms as their tables describe them: every window's table walked row by row (a new row is
-// checked without a new test), rows the model refuses, Run Options' bindings both ways, the
-// caption fit, and the control model's events, entry lists and peer updates.
+// The forms and the control model under them: every window's table walked row by row (a new row
+// is checked without a new test), rows the model refuses, Run Options' bindings both ways, the
+// caption fit, quiet setters against the user's actions, what blocks an action, a failing
+// handler, and the bookkeeping of lists, trees, panels and menus that the windows rely on.
 #include <gtest/gtest.h>
 
 #include <functional>
@@ -10,10 +11,13 @@
 #include <stdexcept>
 #include <variant>
 
+#include "base/collection.h"
+#include "base/registry_error.h"
+#include "config/config_error.h"
 #include "platform/portable/memory_registry.h"
-#include "settings/settings_store.h"
 #include "ui/about_window.h"
 #include "ui/controls/caption_fit.h"
+#include "ui/controls/text_box.h"
 #include "ui/headless/headless_host.h"
 #include "ui/items_settings_window.h"
 #include "ui/main_window.h"
@@ -21,6 +25,9 @@
 
 namespace lumo {
 namespace {
+
+using Action = std::function<void()>;
+using Updates = std::vector<std::pair<Change, int32_t>>;
 
 // What the windows need to be made; none of them is loaded here.
 struct World {
@@ -47,40 +54,26 @@ const FormCase kForms[] = {
      [](World& w) { return std::make_unique<ItemsSettingsWindow>(w.host, w.configSet, "unused.dat", nullptr); }},
 };
 
-std::string RowName(const ControlRow& row) {
-    return row.index < 0 ? row.name : std::string(row.name) + "(" + std::to_string(row.index) + ")";
-}
-
 class FormTable : public ::testing::TestWithParam<FormCase> {};
 
-// Names are unique, an array's name is used only for the array, and the tab positions given are
-// each used once, from zero, without gaps.
-TEST_P(FormTable, NamesAndTabPositionsAreConsistent) {
-    std::set<std::string> seen;
-    std::map<std::string, bool> inArray;
-    std::vector<int32_t> positions;
-    for (const ControlRow& row : GetParam().table()) {
-        EXPECT_TRUE(seen.insert(RowName(row)).second) << RowName(row) << " twice";
-        auto [at, first] = inArray.try_emplace(row.name, row.index >= 0);
-        EXPECT_TRUE(first || at->second == (row.index >= 0)) << row.name << " both alone and in an array";
-        if (row.tabIndex != kCreationOrder)
-            positions.push_back(row.tabIndex);
-    }
-    ASSERT_FALSE(positions.empty()) << "every window orders its keyboard";
-    std::sort(positions.begin(), positions.end());
-    for (size_t i = 0; i < positions.size(); ++i)
-        ASSERT_EQ(positions[i], static_cast<int32_t>(i)) << "a gap or a position used twice";
-}
-
-TEST_P(FormTable, EveryRowMakesItsControlAsTheRowSaysAndNothingElseIsMade) {
+// Each row makes its control as the row says, in the rows' order and nothing else; names are
+// unique, and the tab positions given are each used once, from zero, without gaps.
+TEST_P(FormTable, EveryRowMakesItsControlAsTheRowSaysAndTabPositionsHaveNoGaps) {
     World world;
     std::unique_ptr<Form> form = GetParam().make(world);
     std::span<const ControlRow> rows = GetParam().table();
     ASSERT_EQ(form->Controls().size(), rows.size());
+    std::set<std::pair<std::string, int32_t>> seen;
+    std::map<std::string, bool> inArray;  // an array's name is used only for the array
+    std::vector<int32_t> positions;
     for (size_t i = 0; i < rows.size(); ++i) {
         const ControlRow& row = rows[i];
-        SCOPED_TRACE(RowName(row));
-        const Control& made = *form->Controls()[i];  // in the rows' order
+        const Control& made = *form->Controls()[i];
+        SCOPED_TRACE(std::string(row.name) + "(" + std::to_string(row.index) + ")");
+        auto [at, first] = inArray.try_emplace(row.name, row.index >= 0);
+        EXPECT_TRUE(seen.emplace(row.name, row.index).second && at->second == (row.index >= 0));
+        if (row.tabIndex != kCreationOrder)
+            positions.push_back(row.tabIndex);
         EXPECT_EQ(made.Name(), row.name);
         EXPECT_EQ(made.Index(), row.index);
         EXPECT_EQ(made.Kind(), row.kind);
@@ -90,14 +83,16 @@ TEST_P(FormTable, EveryRowMakesItsControlAsTheRowSaysAndNothingElseIsMade) {
         EXPECT_EQ(made.TabIndex(), row.tabIndex == kCreationOrder ? static_cast<int32_t>(i) : row.tabIndex);
         EXPECT_TRUE(!(row.style & rsHidden) || !made.Visible());
         EXPECT_TRUE(!(row.style & rsBold) || made.Font().bold);
-        if (const auto* button = dynamic_cast<const Button*>(&made)) {
-            EXPECT_EQ(button->Default(), (row.style & rsDefault) != 0);
-            EXPECT_EQ(button->Cancel(), (row.style & rsCancel) != 0);
-        }
-        if (const auto* combo = dynamic_cast<const ComboBox*>(&made)) {
-            EXPECT_EQ(combo->Style() == ComboStyle::DropdownList, (row.style & rsDropdownList) != 0);
-        }
+        const auto* button = dynamic_cast<const Button*>(&made);
+        const auto* combo = dynamic_cast<const ComboBox*>(&made);
+        EXPECT_EQ(button && button->Default(), (row.style & rsDefault) != 0);
+        EXPECT_EQ(button && button->Cancel(), (row.style & rsCancel) != 0);
+        EXPECT_EQ(combo && combo->Style() == ComboStyle::DropdownList, (row.style & rsDropdownList) != 0);
     }
+    ASSERT_FALSE(positions.empty()) << "every window orders its keyboard";
+    std::sort(positions.begin(), positions.end());
+    for (size_t i = 0; i < positions.size(); ++i)
+        ASSERT_EQ(positions[i], static_cast<int32_t>(i)) << "a gap or a position used twice";
 }
 
 INSTANTIATE_TEST_SUITE_P(Windows, FormTable, ::testing::ValuesIn(kForms),
@@ -129,42 +124,15 @@ TEST(FormTableWalk, RefusesRowsTheModelCannotHonour) {
         {"a negative tab position", {{Button, "cmd", "x", 0, 0, 9, 9, -5}}, "cmd"},
     };
     for (const auto& [what, rows, named] : cases) {
-        SCOPED_TRACE(what);
         HeadlessHost host;
         try {
             Form form(host, "frmTest", rows);
-            ADD_FAILURE() << "made";
+            ADD_FAILURE() << what << ": made";
         } catch (const std::logic_error& e) {
-            EXPECT_NE(std::string(e.what()).find("frmTest."), std::string::npos) << e.what();
-            EXPECT_NE(std::string(e.what()).find(named), std::string::npos) << e.what();
+            EXPECT_NE(std::string(e.what()).find("frmTest."), std::string::npos) << what << ": " << e.what();
+            EXPECT_NE(std::string(e.what()).find(named), std::string::npos) << what << ": " << e.what();
         }
     }
-}
-
-// Array members are found by position in creation order, and a failing handler of one is
-// reported under its name and position, position 0 included.
-TEST(FormTableWalk, ArrayMembersAreFoundAndNamedByPosition) {
-    using enum ControlKind;
-    const ControlRow rows[] = {{Frame, "fra", "F", 100, 200, 900, 900},
-                               {CheckBox, "box", "a", 10, 20, 30, 40, kCreationOrder, "fra", rsNone, 0},
-                               {Label, "lbl", "l", 0, 0, 5, 5},
-                               {CheckBox, "box", "b", 10, 70, 30, 40, kCreationOrder, "fra", rsNone, 1}};
-    HeadlessHost host;
-    Form form(host, "frmTest", rows);
-    std::vector<lumo::CheckBox*> boxes = form.NamedArray<lumo::CheckBox>("box");
-    ASSERT_EQ(boxes.size(), 2u);
-    EXPECT_EQ(boxes[0]->Caption(), "a");
-    EXPECT_EQ(&form.Named<lumo::CheckBox>("box", 1), boxes[1]);
-    EXPECT_EQ(boxes[1]->FormBounds(), (TwipsRect{110, 270, 30, 40}));
-    EXPECT_THROW(form.Named<lumo::CheckBox>("box", 2), std::logic_error);
-    EXPECT_THROW(form.Named<lumo::Button>("lbl"), std::logic_error);
-    form.Show();
-    for (lumo::CheckBox* box : boxes) {
-        box->OnClick = [] { throw std::runtime_error("boom"); };
-        box->Click();
-    }
-    EXPECT_EQ(host.HandlerFailures(),
-              (std::vector<std::string>{"frmTest.box(0)_Click: boom", "frmTest.box(1)_Click: boom"}));
 }
 
 // The setting `b` binds, in `s`, as text; with `window`, first set to a value other than its
@@ -235,53 +203,47 @@ TwipsSize Measure(const Control& c, int32_t width) {
 
 // What fits stays; a caption that fits its container on one line widens its control and moves
 // what it would cover in its row; one too long for that breaks into lines and moves what is
-// below; containers and the form grow by what they hold; a column keeps one width.
+// below; containers and the form grow by what they hold; a column keeps one width. Fitting twice
+// changes nothing more.
 TEST(CaptionFit, GrowsWhatDoesNotFitAndMovesWhatItWouldCover) {
-    HeadlessHost host;
-    host.OnCaptionExtent = Measure;
-    Form form(host, "frmFit");
-    form.SetClientSize(6000, 3000);
-    auto make = [&]<class T>(T*, const char* name, TwipsRect at, const char* caption, Frame* in = nullptr) -> T& {
-        T& c = form.Add<T>(name, in);
-        c.Move(at.left, at.top, at.width, at.height);
-        c.SetCaption(caption);
-        return c;
-    };
-    auto& logging = make((CheckBox*)nullptr, "chkLog", {100, 100, 1000, 250}, "Enable logging");
-    auto& keep = make((Label*)nullptr, "lblKeep", {1200, 100, 900, 250}, "and keep");
-    auto& note = make((Label*)nullptr, "lblNote", {100, 500, 2000, 250}, "Fits as it is");
-    auto& frame = make((Frame*)nullptr, "fraMonitor", {100, 1000, 3000, 1500}, "Monitor");
-    auto& monitor = make((CheckBox*)nullptr, "chkMonitor", {100, 300, 2000, 250},
-                         "Monitor any change for the start page or window title", &frame);
-    auto& below = make((Label*)nullptr, "lblBelow", {100, 700, 2000, 250}, "Start page", &frame);
-    auto& ok = make((Button*)nullptr, "cmdOk", {100, 2600, 900, 300}, "OK");
-    auto& show = make((Button*)nullptr, "cmdShow", {4000, 100, 800, 300}, "Show");
-    auto& settings = make((Button*)nullptr, "cmdSettings", {4000, 500, 800, 300}, "Items Settings");
-    for (int pass = 0; pass < 2; ++pass) {  // fitting twice changes nothing more
-        FitCaptions(form);
-        EXPECT_EQ(note.Bounds(), (TwipsRect{100, 500, 2000, 250})) << "a caption that fits keeps its place";
-        EXPECT_EQ(logging.Bounds(), (TwipsRect{100, 100, 1445, 250})) << "wider by its text and a little room";
-        EXPECT_EQ(keep.Bounds(), (TwipsRect{1605, 100, 900, 250})) << "its neighbour moves aside";
+    using enum ControlKind;
+    const std::pair<ControlRow, TwipsRect> cases[] = {
+        // a control, and its place once fitted
+        {{CheckBox, "chkLog", "Enable logging", 100, 100, 1000, 250}, {100, 100, 1445, 250}},
+        {{Label, "lblKeep", "and keep", 1200, 100, 900, 250}, {1605, 100, 900, 250}},
+        {{Label, "lblNote", "Fits as it is", 100, 500, 2000, 250}, {100, 500, 2000, 250}},
+        {{Frame, "fraMonitor", "Monitor", 100, 1000, 3000, 1500}, {100, 1000, 3000, 1650}},
         // 53 characters cannot stand on one line in a frame 3000 wide: the box takes the frame's
         // width less its edge and two lines; what stood below it moves down by the line it took.
-        EXPECT_EQ(monitor.Bounds(), (TwipsRect{100, 300, 2840, 400}));
-        EXPECT_EQ(below.Bounds(), (TwipsRect{100, 850, 2000, 250}));
-        EXPECT_EQ(frame.Bounds(), (TwipsRect{100, 1000, 3000, 1650}));
-        EXPECT_EQ(ok.Bounds(), (TwipsRect{100, 2750, 900, 300}));
+        {{CheckBox, "chkMonitor", "Monitor any change for the start page or window title", 100, 300, 2000, 250,
+          kCreationOrder, "fraMonitor"},
+         {100, 300, 2840, 400}},
+        {{Label, "lblBelow", "Start page", 100, 700, 2000, 250, kCreationOrder, "fraMonitor"}, {100, 850, 2000, 250}},
+        {{Button, "cmdOk", "OK", 100, 2600, 900, 300}, {100, 2750, 900, 300}},
+        {{Button, "cmdShow", "Show", 4000, 100, 800, 300}, {4000, 100, 1445, 300}},
+        {{Button, "cmdSettings", "Items Settings", 4000, 500, 800, 300}, {4000, 500, 1445, 300}},
+    };
+    std::vector<ControlRow> rows;
+    for (const auto& c : cases)
+        rows.push_back(c.first);
+    HeadlessHost host;
+    host.OnCaptionExtent = Measure;
+    Form form(host, "frmFit", rows);
+    form.SetClientSize(6000, 3000);
+    for (int pass = 0; pass < 2; ++pass) {
+        FitCaptions(form);
+        for (size_t i = 0; i < std::size(cases); ++i)
+            EXPECT_EQ(form.Controls()[i]->Bounds(), cases[i].second) << cases[i].first.name;
         EXPECT_EQ(form.ClientHeight(), 3150) << "the form keeps its margin below what it holds";
         EXPECT_EQ(form.ClientWidth(), 6000);
-        EXPECT_EQ(settings.Bounds(), (TwipsRect{4000, 500, 1445, 300}));
-        EXPECT_EQ(show.Bounds(), (TwipsRect{4000, 100, 1445, 300})) << "a column keeps one width";
     }
 }
 
 // frmAbout shows the version the host carries, without leading zeros and with its zero parts,
 // and OK closes the modal window and gives the owner back.
 TEST(AboutWindow, ShowsTheProgramsVersionAndOkGivesTheOwnerBack) {
-    const std::pair<VersionNumbers, const char*> cases[] = {{{3, 2, 19}, "Version 3.2.19"},
-                                                            {{3, 2, 0}, "Version 3.2.0"},
-                                                            {{10, 0, 105}, "Version 10.0.105"}};
-    for (const auto& [version, text] : cases) {
+    for (auto [version, text] :
+         {std::pair{VersionNumbers{3, 2, 0}, "Version 3.2.0"}, {{10, 0, 105}, "Version 10.0.105"}}) {
         HeadlessHost host;
         host.SetProgramVersion(version);
         Form main(host, "frmPrivacyLumo");
@@ -289,59 +251,215 @@ TEST(AboutWindow, ShowsTheProgramsVersionAndOkGivesTheOwnerBack) {
         AboutWindow about(host);
         std::string seen;
         host.OnModal = [&](Form&) {
-            seen = about.lblVersion.Caption();
-            EXPECT_FALSE(main.Enabled());
+            seen = about.lblVersion.Caption() + (main.Enabled() ? " over an enabled owner" : "");
             about.cmdOk.Click();
         };
         about.Show(ShowMode::Modal, &main);
         EXPECT_EQ(seen, text);
-        EXPECT_FALSE(about.Loaded());
-        EXPECT_TRUE(main.Enabled());
+        EXPECT_TRUE(!about.Loaded() && main.Enabled());
         EXPECT_EQ(host.FormsShown().at(1).owner, "frmPrivacyLumo");
     }
 }
 
-// What the controls tell their native peer.
+// What a control tells its native peer.
 struct RecordingPeer : ControlPeer {
-    explicit RecordingPeer(std::vector<std::pair<Change, int32_t>>& s) : seen(s) {}
-    void Update(Change what, int32_t index) override { seen.emplace_back(what, index); }
-    std::vector<std::pair<Change, int32_t>>& seen;
+    explicit RecordingPeer(Updates& out) : log(out) {}
+    void Update(Change what, int32_t index) override { log.emplace_back(what, index); }
+    Updates& log;
 };
 
-TEST(ControlPeers, ANodesNewTextReachesThePeer) {
+class ControlModel : public ::testing::Test {
+protected:
+    template <class T>
+    T& Make(const char* name, Frame* in = nullptr, int32_t index = -1) {
+        T& c = form.Add<T>(name, in, index);
+        c.AttachPeer(std::make_unique<RecordingPeer>(log));
+        return c;
+    }
+    // What the peers were told while `act` ran.
+    Updates Told(const Action& act) {
+        log.clear();
+        act();
+        return log;
+    }
     HeadlessHost host;
-    Form form(host, "frmTest");
-    TreeView& tree = form.Add<TreeView>("tvwTree");
-    tree.AddNode(nullptr, "a", "A");
-    Node& second = tree.AddNode(nullptr, "b", "B");
-    std::vector<std::pair<Change, int32_t>> seen;
-    tree.AttachPeer(std::make_unique<RecordingPeer>(seen));
-    second.SetText("Bee");
-    EXPECT_EQ(seen, (std::vector<std::pair<Change, int32_t>>{{Change::ItemChanged, 2}}));
+    Form form{host, "frmTest"};
+    Updates log;
+    int runs = 0;
+};
+
+TEST_F(ControlModel, ValuesSetFromCodeNeverRunHandlersButTheUsersActionsDo) {
+    auto& chk = Make<CheckBox>("chk");
+    auto& txt = Make<TextBox>("txt");
+    auto& lst = Make<ListBox>("lst");
+    auto& cmb = Make<ComboBox>("cmb");
+    auto& tvw = Make<TreeView>("tvw");
+    auto& lvw = Make<ListView>("lvw");
+    chk.OnClick = txt.OnChange = lst.OnClick = cmb.OnClick = cmb.OnChange = [&] { ++runs; };
+    tvw.OnNodeClick = [&](Node&) { ++runs; };
+    lvw.OnItemClick = [&](ListItem&) { ++runs; };
+    for (const char* s : {"a", "b"})
+        lst.AddItem(s), cmb.AddItem(s);
+    Node& node = tvw.AddNode(nullptr, "k", "Windows");
+    ListItem& row = lvw.AddItem("r", "row");
+    const std::pair<Action, Action> cases[] = {
+        {[&] { chk.SetValue(CheckValue::Checked); }, [&] { chk.Click(); }},
+        {[&] { txt.SetText("code"); }, [&] { txt.UserSetText("typed"); }},
+        {[&] { lst.SetListIndex(1); }, [&] { lst.UserSelect(0); }},
+        {[&] { cmb.SetListIndex(1); }, [&] { cmb.UserSelect(0); }},
+        {[&] { cmb.SetText("code"); }, [&] { cmb.UserSetText("typed"); }},
+        {[&] { tvw.SetSelectedItem(&node); }, [&] { tvw.UserClickNode(node); }},
+        {[&] { lvw.SetSelectedItem(&row); }, [&] { lvw.UserClickItem(row); }},
+    };
+    for (size_t i = 0; i < std::size(cases); ++i) {
+        runs = 0;
+        cases[i].first();
+        EXPECT_EQ(runs, 0) << i;
+        cases[i].second();
+        EXPECT_EQ(runs, 1) << i;
+    }
+    EXPECT_EQ(lst.ListIndex() + cmb.ListIndex(), -1) << "typing a text that is no entry leaves no entry selected";
+    EXPECT_EQ(cmb.Text() + txt.Text(), "typedtyped");
+    // A click checks unchecked and grayed boxes and unchecks checked ones.
+    for (CheckValue value : {CheckValue::Unchecked, CheckValue::Checked, CheckValue::Grayed}) {
+        chk.SetValue(value);
+        chk.Click();
+        EXPECT_EQ(chk.Value(), value == CheckValue::Checked ? CheckValue::Unchecked : CheckValue::Checked);
+    }
 }
 
-// Removing an entry keeps the selection on the entry it was on, or clears it with that entry.
-TEST(EntryList, RemovingAnEntryKeepsTheSelectionOnItsEntry) {
-    const std::tuple<int32_t, int32_t, int32_t> cases[] = {// selected, removed, selected after
-                                                           {1, 1, -1},
-                                                           {2, 0, 1},
-                                                           {0, 1, 0},
-                                                           {1, 3, 1},
-                                                           {-1, 0, -1}};
-    for (const auto& [selected, removed, after] : cases) {
-        HeadlessHost host;
-        Form form(host, "frmTest");
-        ListBox& list = form.Add<ListBox>("lstLog");
+TEST_F(ControlModel, UserActionsDoNothingWhereTheUserCouldNotAct) {
+    auto& fra = Make<Frame>("fra");
+    auto& cmd = Make<Button>("cmdIn", &fra);
+    auto& tmr = Make<Timer>("tmr");
+    MenuItem& tray = form.AddMenu("menuSysTray", "SysTray");
+    tray.SetVisible(false);  // a pop-up-only menu still runs its items
+    MenuItem& item = tray.Add("menuSTClearNow", "Clear Now");
+    MenuItem& line = tray.Add("menuLine6", "-");
+    cmd.OnClick = tmr.OnTimer = item.OnClick = line.OnClick = [&] { ++runs; };
+    tmr.SetInterval(30000);
+    // What blocks the action (false) and lets it run again (true).
+    const std::tuple<const char*, std::function<void(bool)>, Action> cases[] = {
+        {"a disabled button", [&](bool on) { cmd.SetEnabled(on); }, [&] { cmd.Click(); }},
+        {"a disabled frame around it", [&](bool on) { fra.SetEnabled(on); }, [&] { cmd.Click(); }},
+        {"a modal window over the form", [&](bool on) { form.SetEnabled(on); }, [&] { cmd.Click(); }},
+        {"a disabled timer", [&](bool on) { tmr.SetEnabled(on); }, [&] { tmr.Tick(); }},
+        {"a stopped timer", [&](bool on) { tmr.SetInterval(on ? 30000 : 0); }, [&] { tmr.Tick(); }},
+        {"a disabled menu item", [&](bool on) { item.SetEnabled(on); }, [&] { item.Click(); }},
+        {"a disabled menu", [&](bool on) { tray.SetEnabled(on); }, [&] { item.Click(); }},
+        {"a hidden menu item", [&](bool on) { item.SetVisible(on); }, [&] { item.Click(); }},
+    };
+    for (const auto& [what, allow, act] : cases) {
+        runs = 0;
+        allow(false);
+        act();
+        EXPECT_EQ(runs, 0) << what;
+        allow(true);
+        act();
+        EXPECT_EQ(runs, 1) << what;
+    }
+    line.Click();
+    EXPECT_EQ(runs, 1) << "a separator runs nothing";
+    EXPECT_EQ(form.FindMenuId(item.Id()), &item);
+    EXPECT_NE(line.Id(), item.Id());
+}
+
+TEST_F(ControlModel, AFailingHandlerIsShownInPlainWordsAndTheProgramGoesOn) {
+    const std::pair<Action, const char*> cases[] = {
+        {[] {
+             throw ConfigError(ceFileAccess, "SaveConfig", "Path/File access error: \"C:\\P.dat\" cannot be written");
+         },
+         "The configuration file could not be read or written.\r\n\r\nPath/File access error: \"C:\\P.dat\" cannot "
+         "be written.\r\n\r\nCheck that the file is not read-only or open in another program and that you may change "
+         "its folder, then try again."},
+        {[] { throw RegistryError(100, "RegValue", "\r\n * \xe5\x88\x9b"); },
+         "A registry key could not be read or changed.\r\n\r\nThe registry refused the change.\r\n\r\nYour account "
+         "may not have the right to change it; try again as a user who has, or leave that setting as it is."},
+        {[] { throw 42; },
+         "Sweepkit Lumo could not finish what you asked for.\r\n\r\nThe cause is not known.\r\n\r\nTry again. If it "
+         "keeps failing, close Sweepkit Lumo and start it again."},
+    };
+    auto& chk = Make<CheckBox>("plugChkSettings", nullptr, 0);
+    for (const auto& [fail, text] : cases) {
+        host.ClearBoxes();
+        chk.OnClick = fail;
+        EXPECT_NO_THROW(chk.Click());
+        ASSERT_EQ(host.Boxes().size(), 1u);
+        EXPECT_EQ(host.Boxes()[0].text, text);
+        EXPECT_EQ(host.Boxes()[0].icon, MsgIcon::Exclamation);
+    }
+    EXPECT_EQ(host.HandlerFailures().back(), "frmTest.plugChkSettings(0)_Click: unknown failure")
+        << "the handler's name is kept for whoever looks into it, not shown";
+}
+
+TEST_F(ControlModel, ListsTreesFramesAndPanelsKeepTheirEntriesAndTellThePeerTheRightOne) {
+    auto& lvw = Make<ListView>("lvw");
+    for (const char* key : {"a", "b", "c", "", ""})
+        lvw.AddItem(key, key);
+    EXPECT_THROW(lvw.AddItem("c", "again"), CollectionError);
+    ListItem& c = lvw.Item("c");
+    lvw.SetSelectedItem(&lvw.Item(1));
+    lvw.RemoveItem(1);
+    EXPECT_EQ(lvw.SelectedItem(), nullptr) << "the selection went with its row";
+    EXPECT_EQ(Told([&] { c.SetSubItem(1, "5 item(s)"); }), (Updates{{Change::ItemChanged, 2}})) << "c, now second";
+    EXPECT_EQ(c.SubItems(1) + "|" + c.SubItems(2), "5 item(s)|") << "a sub-item never set is empty";
+    lvw.ClearItems();
+    EXPECT_EQ(lvw.AddItem("c", "back").Index(), 1) << "keys are free again after Clear";
+
+    auto& tvw = Make<TreeView>("tvw");
+    Node& win = tvw.AddNode(nullptr, "w", "Windows");
+    Node& ie = tvw.AddNode(nullptr, "", "Internet Explorer");
+    Node& a = tvw.AddNode(&win, "", "a");
+    Node& aa = tvw.AddNode(&a, "", "aa");
+    EXPECT_EQ(tvw.Roots(), (std::vector<Node*>{&win, &ie}));
+    EXPECT_TRUE(win.Children() == std::vector<Node*>{&a} && aa.Parent() == &a && aa.Index() == 4);
+    EXPECT_EQ(Told([&] { ie.SetText("IE"); }), (Updates{{Change::ItemChanged, 2}}));
+    tvw.SetSelectedItem(&aa);
+    tvw.ClearNodes();
+    EXPECT_EQ(tvw.SelectedItem(), nullptr);
+
+    auto& sbr = Make<StatusBar>("sbr");
+    for (int i = 0; i < 4; ++i)
+        sbr.AddPanel("", PanelAutoSize::Contents);
+    EXPECT_THROW(sbr.Panels(0), CollectionError) << "panels count from one";
+    EXPECT_EQ(Told([&] { sbr.SetPanelText(2, "3"), sbr.SetPanelText(2, "3"); }).size(), 1u)
+        << "an unchanged text costs the peer nothing";
+
+    auto& outer = Make<Frame>("outer");
+    auto& inner = Make<Frame>("inner", &outer);
+    auto& txt = Make<TextBox>("txt", &inner);
+    outer.Move(360, 210, 6105, 6390);
+    inner.Move(285, 3315, 5505, 2910);
+    txt.Move(330, 1425, 4875, 315);
+    EXPECT_EQ(txt.FormBounds(), (TwipsRect{975, 4950, 4875, 315})) << "places add up through nested frames";
+    outer.SetVisible(false);
+    EXPECT_TRUE(txt.Visible() && !txt.Shown()) << "a hidden frame hides what it holds";
+}
+
+// An entry list's selection stays on its entry while others come and go, and goes with it.
+TEST_F(ControlModel, ListSelectionFollowsItsEntry) {
+    const std::tuple<int32_t, int32_t, int32_t> removals[] = {// selected, removed, selected after
+                                                              {1, 1, -1},
+                                                              {2, 0, 1},
+                                                              {0, 1, 0},
+                                                              {1, 3, 1},
+                                                              {-1, 0, -1}};
+    auto& list = Make<ListBox>("lstLog");
+    for (const auto& [selected, removed, after] : removals) {
+        list.Clear();
         for (const char* entry : {"a", "b", "c"})
             list.AddItem(entry);
         list.SetListIndex(selected);
         list.RemoveItem(removed);
         EXPECT_EQ(list.ListIndex(), after) << selected << " " << removed;
-        std::string left;
-        for (int32_t i = 0; i < list.ListCount(); ++i)
-            left += list.List(i);
-        EXPECT_EQ(left, std::string("abc").erase(static_cast<size_t>(removed), 1)) << "the entry removed, no other";
+        EXPECT_EQ(list.List(0) + list.List(1) + list.List(2), std::string("abc").erase(static_cast<size_t>(removed), 1))
+            << "the entry removed, no other";
     }
+    list.SetListIndex(1);
+    list.AddItem("first", 0);
+    EXPECT_EQ(list.List(list.ListIndex()), "c") << "an entry put before it";
+    list.SetListIndex(7);
+    EXPECT_EQ(list.ListIndex(), -1);
 }
 
 }  // namespace
