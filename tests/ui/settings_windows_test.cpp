@@ -260,7 +260,8 @@ TEST_F(SettingsWindows, Winapp2EntriesAreListedByGroupBelowApplicationsApartFrom
     ASSERT_EQ(w.plugChkSettings.size(), 1u) << "the grid holds only the configuration file's applications";
     ClickGroup("Internet");
     EXPECT_TRUE(w.w2FraSettings.Visible());
-    EXPECT_TRUE(std::none_of(w.Frames().begin(), w.Frames().end(), [](Frame* f) { return f->Visible(); }));
+    for (Frame* f : w.Frames())
+        EXPECT_FALSE(f->Visible()) << f->Caption();
     EXPECT_EQ(w.lblSettings.Caption(), "Applications: Internet");
     EXPECT_EQ(Rows(), (Lines{"[ ] Alpha ! Removes saved passwords.", "[ ] beta", "[x] zeta"}));
     host.QueueAnswer(MsgAnswer::Yes);
