@@ -343,8 +343,8 @@ TEST_F(ControlModel, AFailingHandlerIsShownInPlainWordsAndTheProgramGoesOn) {
         << "the handler's name is kept for whoever looks into it, not shown";
 }
 
-// What the peers rely on: the entry that changed, by its index, and nothing for no change; and
-// places and visibility through frames.
+// What the peers rely on: the entry that changed, by its index, and nothing for no change; a
+// list's selection as entries go; and places and visibility through frames.
 TEST_F(ControlModel, PeersAreToldWhichEntryChangedAndFramesPlaceAndHideWhatTheyHold) {
     auto& lvw = Make<ListView>("lvw");
     for (const char* key : {"a", "b"})
@@ -363,6 +363,15 @@ TEST_F(ControlModel, PeersAreToldWhichEntryChangedAndFramesPlaceAndHideWhatTheyH
         sbr.AddPanel("", PanelAutoSize::Contents);
     EXPECT_EQ(Told([&] { sbr.SetPanelText(2, "3"), sbr.SetPanelText(2, "3"); }).size(), 1u)
         << "an unchanged text costs the peer nothing";
+
+    auto& lst = Make<ListBox>("lstLog");
+    for (const char* entry : {"a", "b", "c"})
+        lst.AddItem(entry);
+    lst.SetListIndex(2);
+    lst.RemoveItem(0);
+    EXPECT_EQ(lst.List(0) + lst.List(1) + std::to_string(lst.ListIndex()), "bc1") << "the selection stays on its entry";
+    lst.RemoveItem(1);
+    EXPECT_EQ(lst.ListIndex(), -1) << "and goes with it";
 
     auto& outer = Make<Frame>("outer");
     auto& inner = Make<Frame>("inner", &outer);
