@@ -59,29 +59,23 @@ inline Lines PluginLines(const std::string& name, bool selected) {
 }
 
 // A configuration file in a temporary folder, and the set loaded from it.
-class ConfigOnDisk {
-public:
-    explicit ConfigOnDisk(const Lines& lines) : path_(folder_.Path("PrivacyConfig.dat")) {
-        WriteBytes(path_, Enciphered(lines));
-        set.LoadConfig(path_);
+struct ConfigOnDisk {
+    explicit ConfigOnDisk(const Lines& lines) {
+        WriteBytes(path, Enciphered(lines));
+        set.LoadConfig(path);
     }
-    const std::string& Path() const { return path_; }
-    std::string Bytes() const { return ReadBytes(path_); }
-    Lines Plain() const { return PlainLines(path_); }
+    std::string Bytes() const { return ReadBytes(path); }
     // The "Software:" names of the file's records, in file order.
     Lines SoftwareInFile() const {
         Lines names;
-        for (const std::string& line : Plain())
+        for (const std::string& line : PlainLines(path))
             if (line.rfind("Software:", 0) == 0)
                 names.push_back(line.substr(9));
         return names;
     }
-
+    ScratchFolder folder;
+    std::string path = folder.Path("PrivacyConfig.dat");
     PrivacyConfigs set;
-
-private:
-    ScratchFolder folder_;
-    std::string path_;
 };
 
 }  // namespace lumo::testing
