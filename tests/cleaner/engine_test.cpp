@@ -127,6 +127,22 @@ TEST_F(Engine, AFolderThatCannotBeRemovedOrListedEndsUnknown) {
     EXPECT_TRUE(dir.Exists("root/closed/y.txt"));
 }
 
+// A stop requested while a file is reported ends the walk after it: what was reported is gone,
+// the rest stays, and the item's total counts only what was reported.
+TEST_F(Engine, AStopRequestedWhileTheThirdFileIsReportedEndsTheWalk) {
+    for (const char* name : {"a", "b", "c", "d", "e", "sub/inner"})
+        dir.Write(std::string("root/") + name + ".txt", "x");
+    auto item = MakeItem(pitFolder, {dir.Path("root")});
+    int files = 0;
+    Subscription s = item->AppendValue.Subscribe(
+        [&](PrivacyItem&, const PrivacyValuePtr& pv) { stop = pv->ValueType == pitFile && ++files == 3; });
+    Run run = Seek(*item, true);
+    EXPECT_EQ(Describe(*run.values), "Delete root/sub/, Delete root/e.txt, Delete root/d.txt, Delete root/c.txt");
+    EXPECT_EQ(run.finishCount, 4);
+    for (const char* kept : {"root/b.txt", "root/a.txt", "root/sub/inner.txt"})
+        EXPECT_TRUE(dir.Exists(kept)) << kept;
+}
+
 // Only filled entries are found, and a clear empties them; a section of about 12 kB is read with
 // 1000, 5000 then 25000 bytes. A file that refuses every write leaves the entry unknown.
 TEST_F(Engine, IniItemsFindFilledEntriesAndClearThemToEmptyValues) {

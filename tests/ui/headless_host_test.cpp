@@ -1,6 +1,7 @@
 // The answers a message box gives to Enter and Escape, and forms' life and size through the host.
 #include <gtest/gtest.h>
 
+#include "ui/about_window.h"
 #include "ui/headless/headless_host.h"
 
 namespace lumo {
@@ -74,6 +75,30 @@ TEST(FormLife, OuterSizeIsClientSizePlusTheFrameAndIsLeftAloneWhenMinimised) {
         EXPECT_EQ(form.Width(), state == WindowState::Normal ? 150 : 7695) << static_cast<int>(state);
     }
     EXPECT_EQ(form.ClientWidth(), 0);
+}
+
+// A modal window keeps its owner disabled while it is up: About, showing the program's version,
+// until its OK closes it.
+TEST(FormLife, AModalWindowDisablesItsOwnerUntilItsOkClosesIt) {
+    for (auto [version, text] :
+         {std::pair{VersionNumbers{3, 2, 0}, "Version 3.2.0"}, {{10, 0, 105}, "Version 10.0.105"}}) {
+        HeadlessHost host;
+        host.SetProgramVersion(version);
+        Form main(host, "frmPrivacyLumo");
+        main.Show();
+        AboutWindow about(host);
+        std::string seen;
+        host.OnModal = [&](Form& f) {
+            seen = about.lblVersion.Caption();
+            EXPECT_FALSE(main.Enabled());
+            EXPECT_TRUE(f.Modal() && f.Owner() == &main);
+            about.cmdOk.Click();
+        };
+        about.Show(ShowMode::Modal, &main);
+        EXPECT_EQ(seen, text);
+        EXPECT_FALSE(about.Loaded());
+        EXPECT_TRUE(main.Enabled());
+    }
 }
 
 }  // namespace

@@ -9,6 +9,9 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <cstdio>
+#include <memory>
+
 #include "cleaner/browser_profiles.h"
 #include "cleaner/customize_parsers.h"
 #include "cleaner/json_reader.h"
@@ -17,6 +20,8 @@
 #include "platform/portable/portable_system_info.h"
 #include "registry/user_identity.h"
 #ifdef _WIN32
+#include <share.h>
+
 #include "platform/win32/win32_system_info.h"
 #endif
 
@@ -77,7 +82,8 @@ public:
     }
     // What an operation on the profiles folder `profiles` finds, as Describe gives it.
     Lines Call(std::string_view name, bool clear, const std::string& profiles = {}) {
-        return Describe(Run(name, clear, {profiles}));
+        const std::string described = Describe(Run(name, clear, {profiles}));
+        return described.empty() ? Lines{} : Split(described, ", ");
     }
 
     // "name:status" of each AutoComplete store a scan or a clear finds.
@@ -408,6 +414,39 @@ const Obstacle kObstacles[] = {
 
 INSTANTIATE_TEST_SUITE_P(RunningDamagedRefusedOrLinked, Obstacles, ::testing::ValuesIn(kObstacles),
                          [](const auto& info) { return std::string(info.param.name); });
+
+// A stop that comes with a trace ends the clear there: exactly the traces reported before it are
+// gone from the database, with what belonged to them.
+TEST_F(BrowserParsers, AStopRemovesExactlyTheTracesReportedBeforeIt) {
+    int n = 0;
+    Subscription stopAtSecond =
+        parser.AppendValue.Subscribe([&](PrivacyItem&, const PrivacyValuePtr&) { stop = ++n == 2; });
+    PrivacyValues& cleared = Browse("ParseChromiumHistory", true);
+    EXPECT_EQ(cleared.Count(), 2);
+    EXPECT_EQ(Query(kHistory, "SELECT count(*) FROM urls"), 3);
+    EXPECT_EQ(Query(kHistory, "SELECT count(*) FROM visits WHERE url NOT IN (SELECT id FROM urls)"), 0);
+    for (const PrivacyValuePtr& pv : cleared)
+        EXPECT_EQ(Query(kHistory, "SELECT count(*) FROM urls WHERE url = '" + pv->ValueName + "'"), 0) << pv->ValueName;
+}
+
+#ifdef _WIN32
+// Firefox on Windows holds parent.lock open without sharing while it runs; a lock file left by a
+// browser that is gone holds nothing back.
+TEST_F(BrowserParsers, AFirefoxProfileWhoseLockFileIsHeldIsNotChanged) {
+    dir.Write(kFirefox + "/parent.lock", "");
+    const std::string before = Bytes(kPlaces);
+    std::unique_ptr<FILE, int (*)(FILE*)> held(_wfsopen(dir.FsPath(kFirefox + "/parent.lock").c_str(), L"rb",
+                                                        _SH_DENYRW),
+                                               &std::fclose);
+    ASSERT_NE(held, nullptr);
+    PrivacyValues& whileHeld = Browse("ParseFirefoxHistory", true);
+    held.reset();
+    EXPECT_EQ(StatusesOf(whileHeld), Statuses{vsUnknown});
+    EXPECT_THAT(whileHeld.Notices(), ::testing::Contains(::testing::HasSubstr("is running")));
+    EXPECT_EQ(Bytes(kPlaces), before);
+    EXPECT_EQ(StatusesOf(Browse("ParseFirefoxHistory", true)), Statuses{vsDelete});
+}
+#endif
 
 using ProfileLists = testing::EngineTest;
 
