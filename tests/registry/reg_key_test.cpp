@@ -239,6 +239,10 @@ TEST_F(RegKeyTest, ValueDeletionCountsAMissingValueAsDeletedAndRaisesOnFailures)
         EXPECT_TRUE(reg.ValueExists("k", "v"));
         EXPECT_EQ(reg.OpenHandles(), 0);
     }
+    reg.DenyRights("k", 0);
+    EXPECT_TRUE(v.Delete());
+    EXPECT_TRUE(!reg.ValueExists("k", "v") && v.Delete()) << "gone, and deleting again counts as deleted";
+    EXPECT_EQ(v.ValueDataString(), "x") << "the object keeps what was read";
 }
 
 TEST_F(RegKeyTest, SetRegValueWritesTextWithATerminatorAndNumbersAsFourBytes) {
