@@ -214,14 +214,17 @@ TEST_F(SettingsStoreTest, EachValueComesFromTheUserElseTheMachineElseItsDefaultA
     reg.SetString(kMachineKey, "Keep Log Days", "3");
     reg.SetString(kSettingsKey, "Schedule Clock", "9");
     reg.SetString(kSettingsKey, "Keep Log Days", "");
+    reg.SetDword(kSettingsKey, "Display Max Rows", 30);  // shows as "0x0000001e (30)": no number
     reg.DenyRights(kMachineKey, keySetValue | keyCreateSubKey);
     reg.DenyRights("HKLM\\Software", keySetValue | keyCreateSubKey);
     AppSettings s;
+    s.DisplayMaxRows = 77;
     EXPECT_TRUE(NoFailures(Store().LoadSystemSettings(s)));
     EXPECT_EQ(s.ScheduleType, "daily") << "missing in the user's key: the machine's";
     EXPECT_EQ(s.ScheduleClock, 9) << "the user's own value wins";
     EXPECT_EQ(s.KeepLogDays, 1) << "an empty value of the user's is still the user's: its default";
     EXPECT_EQ(s.ScheduleInterval, 6) << "in neither key: the default";
+    EXPECT_EQ(s.DisplayMaxRows, 1000);
 
     // The first save makes every value the user's own and leaves the machine's key as it was.
     s.ScheduleInterval = 30;
@@ -283,17 +286,6 @@ TEST(SettingsReadRules, StoredTextsReadAsDefined) {
     ExpectReads("Run On Startup Windows", {{"TRUE", "true"}, {"True", "true"}});
     ExpectReads("Run On Startup Windows", {{"yes", "false"}, {"1", "false"}, {"true ", "false"}}, true);
     ExpectReads("Start Page", {{"  about:blank ", "  about:blank "}});
-}
-
-TEST(SettingsReadRules, ANumberValueOfAnotherTypeReadsAsItsDisplayText) {
-    // A DWORD shows as "0x0000001e (30)", which is not a number: the default.
-    MemoryRegistry api;
-    RegKey(api).SetRegValue("Schedule Interval", rvtDWord, uint32_t{30}, rkCurrentUser,
-                            "Software\\Tallowin\\Sweepkit Lumo");
-    AppSettings s;
-    s.ScheduleInterval = 60;
-    SettingsStore(api, kProgram).LoadSystemSettings(s);
-    EXPECT_EQ(s.ScheduleInterval, 6);
 }
 
 TEST(StartupCommand, QuotesAPathWithABlankOnly) {
