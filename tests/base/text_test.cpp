@@ -28,7 +28,6 @@ TEST(Text, LetterCaseMapsEachRangeUpToItsBoundaries) {
     EXPECT_FALSE(EqualsIgnoreCase("Cafe", "CAFÉ"));
 }
 
-// Bytes that do not make a whole UTF-8 character go through the case mapping untouched.
 // Bytes that do not make a whole UTF-8 character go through the case mapping untouched; code
 // points at each encoding length's limits round-trip.
 TEST(Text, MalformedBytesKeepTheirPlaceAndCodePointsAtTheLimitsRoundTrip) {
