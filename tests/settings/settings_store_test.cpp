@@ -1,9 +1,8 @@
 // The settings store over the in-memory registry (one round trip on the real one under Windows):
 // first start, the read rules and ranges, save and load, the user's key over the machine's, the
 // start-up entry and the browser switch, the menu take-over, and saving or loading without access
-// (failures passed over, nothing raised; a refused save as the user meets it is the Run Options
-// window's test). Which setting each menu mark takes over is proven by the
-// menu's own tests.
+// (failures passed over, nothing raised). A refused save as the user meets it is the Run Options
+// window's test, and which setting each menu mark takes over the menu's.
 #include <gtest/gtest.h>
 
 #include <algorithm>
