@@ -166,15 +166,13 @@ TEST_P(StandardUser, KeepsSettingsSelectionAndLogsInTheUsersOwnPlaces) {
         items->plugChkSettings[0]->Click();
         items->cmdOk.Click();
         EXPECT_EQ(first.Rows(), std::vector<std::string>{"Windows Recent Documents"});
-        EXPECT_EQ(first.host.Boxes().size(), 3u) << "no box but the run's own three";
-        EXPECT_TRUE(first.host.HandlerFailures().empty()) << first.host.HandlerFailures().front();
+        EXPECT_TRUE(first.host.Boxes().size() == 3u && first.host.HandlerFailures().empty()) << "no other box";
     }
     // A restart reads it all back; everything went to the user's key, the machine's key and the
     // program's folder are as they were.
     Run second(*this);
-    EXPECT_TRUE(second.app.settings.EnableFileLogging);
+    EXPECT_TRUE(second.app.settings.EnableFileLogging && second.host.Boxes().empty());
     EXPECT_EQ(second.Rows(), std::vector<std::string>{"Windows Recent Documents"});
-    EXPECT_TRUE(second.host.Boxes().empty());
     EXPECT_EQ(Value(where.settingsRoot, where.SettingsKey(), "Keep Log Days"), "3");
     EXPECT_EQ(Value(where.machineRoot, where.MachineSettingsKey(), "Enable File Logging"), std::nullopt);
     EXPECT_EQ(testing::ReadBytes(JoinPath(programFolder, kConfigFileName)), shippedBytes);
