@@ -415,6 +415,17 @@ const Obstacle kObstacles[] = {
 INSTANTIATE_TEST_SUITE_P(RunningDamagedRefusedOrLinked, Obstacles, ::testing::ValuesIn(kObstacles),
                          [](const auto& info) { return std::string(info.param.name); });
 
+// A favicons database without links from icons to pages, as older Firefox versions wrote it, is
+// cleared all the same.
+TEST_F(BrowserParsers, AnOlderFirefoxIconDatabaseIsClearedAllTheSame) {
+    const std::string icons = kFirefox + "/favicons.sqlite";
+    SqliteDatabase(dir.Path(icons), 0).Exec("DROP TABLE moz_icons_to_pages");
+    PrivacyValues& cleared = Browse("ParseFirefoxHistory", true);
+    EXPECT_EQ(StatusesOf(cleared), Statuses{vsDelete});
+    EXPECT_EQ(cleared.Notices(), Lines{});
+    EXPECT_EQ(Bytes(icons).find("lumo_field"), std::string::npos);
+}
+
 // A stop that comes with a trace ends the clear there: exactly the traces reported before it are
 // gone from the database, with what belonged to them.
 TEST_F(BrowserParsers, AStopRemovesExactlyTheTracesReportedBeforeIt) {
