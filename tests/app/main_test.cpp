@@ -83,15 +83,5 @@ TEST_F(MainTest, StartsWithFoldersAndAShownWindowThatOpensTheOthers) {
     EXPECT_TRUE(host.Boxes().empty() && host.HandlerFailures().empty());
 }
 
-TEST_F(MainTest, MissingConfigurationShowsOneBoxAndLeavesNoWindow) {
-    EXPECT_FALSE(program.Main());
-    EXPECT_EQ(program.Window(), nullptr);
-    ASSERT_EQ(host.Boxes().size(), 1u);
-    EXPECT_EQ(host.Boxes()[0].text.rfind("Error 53: ", 0), 0u) << host.Boxes()[0].text;
-    EXPECT_NE(host.Boxes()[0].text.find("PrivacyConfig.dat"), std::string::npos);
-    EXPECT_EQ(std::tuple(host.Boxes()[0].caption, host.Ended(), host.ExitCode(), host.TrayIconShown()),
-              std::tuple("Sweepkit Lumo", true, 1, false));
-}
-
 }  // namespace
 }  // namespace lumo

@@ -1,9 +1,6 @@
+// Text handling (letter case, malformed bytes, the ANSI code page) and calendar arithmetic.
 #include <gtest/gtest.h>
 
-#include <array>
-
-#include "base/date_time.h"
-#include "base/event.h"
 #include "base/text.h"
 #include "base/windows1252.h"
 #include "platform/ansi.h"
@@ -42,14 +39,6 @@ TEST(Text, MalformedBytesKeepTheirPlaceAndCodePointsAtTheLimitsRoundTrip) {
     EXPECT_EQ(CharCount(utf8), points.size());
 }
 
-TEST(Text, SplitKeepsEmptyPiecesAndJoinRestoresTheText) {
-    EXPECT_EQ(Split("a<><>b<>", "<>"), (std::vector<std::string>{"a", "", "b", ""}));
-    EXPECT_EQ(Split("", "<>"), (std::vector<std::string>{""}));
-    EXPECT_EQ(Join(Split("x<>y<>", "<>"), "<>"), "x<>y<>");
-    EXPECT_EQ(TrimSpaces("  a b \t "), "a b \t");
-    EXPECT_EQ(TrimBlanks("\t a b \r\n"), "a b");
-}
-
 TEST(Ansi, Windows1252RoundTripsEveryAssignedByteAndTheSystemCodePageKeepsLatinText) {
     for (int b = 1; b < 256; ++b) {
         std::string byte(1, static_cast<char>(b));
@@ -60,36 +49,6 @@ TEST(Ansi, Windows1252RoundTripsEveryAssignedByteAndTheSystemCodePageKeepsLatinT
     // The system code page here (Wine's default and the native stand-in) holds Latin-1 letters.
     EXPECT_EQ(FromAnsi(ToAnsi("Crème brûlée")), "Crème brûlée");
     EXPECT_EQ(ToAnsi("é").size(), 1u);
-}
-
-TEST(DateTime, CalendarPartsAndArithmetic) {
-    auto parts = [](DateTime t) {
-        return std::array<int, 6>{t.Year(), t.Month(), t.Day(), t.Hour(), t.Minute(), t.Second()};
-    };
-    DateTime t = DateTime::FromParts(2004, 2, 29, 23, 59, 30);
-    EXPECT_EQ(parts(t), (std::array<int, 6>{2004, 2, 29, 23, 59, 30}));
-    EXPECT_EQ(parts(t.AddSeconds(30)), (std::array<int, 6>{2004, 3, 1, 0, 0, 0}));
-    EXPECT_EQ(t.AddDays(-1).Day(), 28);
-    EXPECT_EQ(t.Date(), DateTime::FromParts(2004, 2, 29));
-    EXPECT_EQ(DateTime::FromParts(1969, 12, 31, 23, 59, 59).WholeMinutes(), -1);
-}
-
-// A handler ends with its subscription, which may outlive the event.
-TEST(Event, HandlersRunInOrderUntilTheirSubscriptionEnds) {
-    Event<int> e;
-    std::vector<int> seen;
-    auto a = e.Subscribe([&](int v) { seen.push_back(v); });
-    Subscription b = e.Subscribe([&](int v) { seen.push_back(v * 10); });
-    e(1);
-    b.Reset();
-    e(2);
-    EXPECT_EQ(seen, (std::vector<int>{1, 10, 2}));
-    {
-        Event<> gone;
-        b = gone.Subscribe([] {});
-    }
-    b.Reset();  // must not touch the destroyed event
-    EXPECT_FALSE(b.Active());
 }
 
 }  // namespace

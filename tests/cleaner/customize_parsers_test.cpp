@@ -12,7 +12,6 @@
 #include <cstdio>
 #include <memory>
 
-#include "cleaner/browser_profiles.h"
 #include "cleaner/customize_parsers.h"
 #include "cleaner/json_reader.h"
 #include "cleaner/sqlite_database.h"
@@ -182,46 +181,6 @@ TEST_F(Parsers, AddressHistoryEntriesGoFromTheRdfFileOrItStaysAsItWas) {
         EXPECT_EQ(dir.Read(a), goes ? head + tail : rdf);
         EXPECT_FALSE(dir.Exists(z + ".tmp"));
     }
-}
-
-// The user's own bins on the fixed drives: "Recycler" and "$Recycle.Bin" under the user's SID on
-// NTFS only, "Recycled" everywhere; a clear removes them, the folders with them.
-TEST_F(Parsers, RecycleBinsOfTheUserOnFixedDrivesAreListedThenRemoved) {
-    const std::string sid = "S-1-5-21-1-2-3-1000", mine = "C/Recycler/" + sid, newer = "C/$Recycle.Bin/" + sid;
-    system.drives = {{dir.Folder("C"), DriveType::Fixed, "NTFS"},
-                     {dir.Folder("D"), DriveType::Fixed, "FAT32"},
-                     {dir.Folder("E"), DriveType::CdRom, "NTFS"},
-                     {dir.Folder("F"), DriveType::Remote, "NTFS"},
-                     {dir.Folder("G"), DriveType::Removable, "FAT"}};
-    const Lines others = {"C/Recycler/S-1-5-21-9-9-9-500/other.txt", "D/Recycler/" + sid + "/not-ntfs.txt",
-                          "E/Recycled/x.txt", "F/Recycled/x.txt", "G/Recycled/x.txt"};
-    auto layOut = [&] {
-        for (const std::string& f : others + Lines{mine + "/INFO2", mine + "/Dc1/inner.txt", newer + "/$RAB12.txt",
-                                                   "C/Recycled/old.txt", "D/Recycled/d.txt"})
-            dir.Write(f, "x");
-    };
-    layOut();
-    EXPECT_EQ(Call("ParseRecycleBin", false),
-              (Lines{"Find " + mine + "/Dc1/", "Find " + mine + "/INFO2", "Find " + mine + "/Dc1/inner.txt",
-                     "Find " + newer + "/$RAB12.txt", "Find C/Recycled/old.txt", "Find D/Recycled/d.txt"}));
-    // A file that stays is not reported deleted, nor is the folder it stays in.
-    files.failDeletionQuietly.insert(dir.Path(mine + "/Dc1/inner.txt"));
-    files.refuseFolderRemoval.insert(dir.Path("D/Recycled"));
-    EXPECT_EQ(Call("ParseRecycleBin", true),
-              (Lines{"Unknown " + mine + "/Dc1/", "Delete " + mine + "/INFO2", "Unknown " + mine + "/Dc1/inner.txt",
-                     "Delete " + newer + "/$RAB12.txt", "Delete C/Recycled/old.txt", "Delete D/Recycled/d.txt"}));
-    EXPECT_EQ(std::count(log.lines.begin(), log.lines.end(), "Unknown " + dir.Path(mine + "/Dc1/inner.txt")), 1);
-    EXPECT_EQ(log.lines.back(), "12/25/2006 3:04:05 PM--The Recycle Bin folder " + dir.Path("D/Recycled") +
-                                    " could not be removed (access denied or in use)");
-    EXPECT_FALSE(dir.Exists(mine + "/INFO2") || dir.Exists(newer) || dir.Exists("C/Recycled"));
-    EXPECT_TRUE(dir.Exists("C/$Recycle.Bin"));
-    // Without the user's SID the folders named after it are not touched.
-    layOut();
-    system.sid.reset();
-    EXPECT_EQ(Call("ParseRecycleBin", true), (Lines{"Delete C/Recycled/old.txt", "Delete D/Recycled/d.txt"}));
-    EXPECT_TRUE(dir.Exists(mine + "/INFO2") && dir.Exists(newer + "/$RAB12.txt"));
-    for (const std::string& f : others)
-        EXPECT_TRUE(dir.Exists(f)) << f;
 }
 
 TEST_F(Parsers, AutoCompleteStoresThatAreLockedAreListedThenDeletedAndEveryKeyRefusesAgainWhatItRefused) {
@@ -426,20 +385,6 @@ TEST_F(BrowserParsers, AnOlderFirefoxIconDatabaseIsClearedAllTheSame) {
     EXPECT_EQ(Bytes(icons).find("lumo_field"), std::string::npos);
 }
 
-// A stop that comes with a trace ends the clear there: exactly the traces reported before it are
-// gone from the database, with what belonged to them.
-TEST_F(BrowserParsers, AStopRemovesExactlyTheTracesReportedBeforeIt) {
-    int n = 0;
-    Subscription stopAtSecond =
-        parser.AppendValue.Subscribe([&](PrivacyItem&, const PrivacyValuePtr&) { stop = ++n == 2; });
-    PrivacyValues& cleared = Browse("ParseChromiumHistory", true);
-    EXPECT_EQ(cleared.Count(), 2);
-    EXPECT_EQ(Query(kHistory, "SELECT count(*) FROM urls"), 3);
-    EXPECT_EQ(Query(kHistory, "SELECT count(*) FROM visits WHERE url NOT IN (SELECT id FROM urls)"), 0);
-    for (const PrivacyValuePtr& pv : cleared)
-        EXPECT_EQ(Query(kHistory, "SELECT count(*) FROM urls WHERE url = '" + pv->ValueName + "'"), 0) << pv->ValueName;
-}
-
 #ifdef _WIN32
 // Firefox on Windows holds parent.lock open without sharing while it runs; a lock file left by a
 // browser that is gone holds nothing back.
@@ -458,54 +403,6 @@ TEST_F(BrowserParsers, AFirefoxProfileWhoseLockFileIsHeldIsNotChanged) {
     EXPECT_EQ(StatusesOf(Browse("ParseFirefoxHistory", true)), Statuses{vsDelete});
 }
 #endif
-
-using ProfileLists = testing::EngineTest;
-
-TEST_F(ProfileLists, ChromiumProfilesAreTheListedAndTheUsualFolders) {
-    dir.Write("U/Local State", R"({"profile":{"info_cache":{"Work":{},"Profile 7":{},"..":{},"Gone":{}}}})");
-    for (const char* folder : {"U/Default", "U/Profile 2", "U/Work", "U/System Profile", "U/Profile x", "U/Profile 7"})
-        dir.Folder(folder);
-    dir.Write("Opera/Preferences", "{}");  // a browser that keeps one profile in its own folder
-    Lines notes, found, expected{dir.Path("Opera") + "|" + dir.Path("L")};
-    for (const char* name : {"Default", "Profile 2", "Profile 7", "Work"})
-        expected.push_back(dir.Path(std::string("U/") + name) + "|" + dir.Path(std::string("L/") + name));
-    for (const char* user : {"U", "Opera", "not installed"})
-        for (const BrowserProfile& p : ChromiumProfiles(realFiles, dir.Path(user), dir.Path("L"), notes))
-            found.push_back(p.folder + "|" + p.localFolder);
-    std::sort(found.begin(), found.end());
-    EXPECT_EQ(found, expected);
-    EXPECT_EQ(notes, Lines{});
-}
-
-// Folders exist but those named "gone": which paths of profiles.ini are taken is up to the reading.
-struct FoldersExist : testing::InjectingFileSystem {
-    using InjectingFileSystem::InjectingFileSystem;
-    bool FolderExists(std::string_view path) override { return !path.ends_with("gone"); }
-};
-
-TEST_F(ProfileLists, FirefoxProfilesAreWhatProfilesIniListsOnceInsideItsFolderOrAtFullPaths) {
-    // A full path has a drive letter with its separator, or is a share; "." is not relative, yet
-    // the current folder would complete it.
-#ifdef _WIN32
-    const Lines full = {"A:\\p", "z:/p", "\\\\server\\p"}, others = {"Profiles\\p", "C:", "1:\\p", "C:p", "."};
-#else
-    const Lines full = {"/p"}, others = {"Profiles/p", "C:", "."};
-#endif
-    std::string ini =
-        "[General]\r\nStartWithLastProfile=1\r\n\r\n[Profile0]\r\nName=first\r\nIsRelative=1\r\nPath=Profiles/a.b\r\n"
-        "[Profile1]\r\nIsRelative=1\r\nPath=Profiles/gone\r\n[Profile2]\r\nIsRelative=1\r\nPath=Profiles/../escape\r\n"
-        "[Profile3]\r\nIsRelative=1\r\nPath=Profiles/a.b\r\n[Install4F96D1932A9F858E]\r\nDefault=Profiles/a.b\r\n";
-    Lines notes, found, expected{"first|" + dir.Path("F/Profiles/a.b") + "|" + dir.Path("L/Profiles/a.b")};
-    for (const std::string& path : full + others)
-        ini += "[Profile]\r\nName=full\r\nIsRelative=0\r\nPath=" + path + "\r\n";
-    for (const std::string& path : full)
-        expected.push_back("full|" + path + "|" + path);
-    dir.Write("F/profiles.ini", ini);
-    FoldersExist exist(realFiles);
-    for (const BrowserProfile& p : FirefoxProfiles(exist, dir.Path("F"), dir.Path("L"), notes))
-        found.push_back(p.name + "|" + p.folder + "|" + p.localFolder);
-    EXPECT_EQ(found, expected);
-}
 
 TEST(JsonReader, ReadsBrowserFilesAndRefusesWhatIsNotJson) {
     std::optional<JsonValue> v = ParseJson(

@@ -3,8 +3,6 @@
 // expected log lines are written with "~" for the scratch folder and "^" for the registry branch.
 #include <gtest/gtest.h>
 
-#include <filesystem>
-
 #include "cleaner/customize_parse.h"
 #include "cleaner/file_clearing.h"
 #include "engine_test_support.h"
@@ -15,7 +13,6 @@ namespace {
 
 using testing::MakeItem;
 using Lines = std::vector<std::string>;
-namespace fs = std::filesystem;
 
 class Engine : public testing::EngineTest {
 protected:
@@ -83,99 +80,6 @@ TEST_F(Engine, ClearingFilesDeletesOverwritesLockedIndexDatAndNeverCallsAFailure
     files.refuseWriting = files.locked = {dir.Write("refused.dat", "abc")};
     EXPECT_EQ(DeleteFileOrFill(files, dir.Path("refused.dat"), true, 1), -1);
     EXPECT_TRUE(FillFileBlank(files, dir.Path("absent"), 1));
-}
-
-// The wrapper lists every folder in reverse name order; the walk follows the listing, level by
-// level: folders, then files, then each folder's own walk in turn.
-TEST_F(Engine, FolderItemsWalkDepthFirstAndClearAllButHeldFilesTheirFoldersAndTheRoot) {
-    for (const char* file : {"root/top.txt", "root/keep/held.txt", "root/keep/in/gone.txt", "root/empty/deeper/x.txt"})
-        dir.Write(file, "x");
-    fs::permissions(dir.FsPath("root/empty/deeper/x.txt"), fs::perms::owner_write, fs::perm_options::remove);
-    EXPECT_EQ(Traces(pitFolder, "~/root", false, "~/root/keep/held.txt"),
-              "Find root/keep/, Find root/empty/, Find root/top.txt, Find root/keep/in/, Keep root/keep/held.txt, Find "
-              "root/keep/in/gone.txt, Find root/empty/deeper/, Find root/empty/deeper/x.txt");
-    EXPECT_TRUE(dir.Exists("root/empty/deeper/x.txt")) << "a scan removes nothing";
-    log.lines.clear();
-    EXPECT_EQ(
-        Traces(pitFolder, "~/root", true, "~/root/keep/held.txt"),
-        "Keep root/keep/, Delete root/empty/, Delete root/top.txt, Delete root/keep/in/, Keep root/keep/held.txt, "
-        "Delete root/keep/in/gone.txt, Delete root/empty/deeper/, Delete root/empty/deeper/x.txt");
-    EXPECT_TRUE(dir.Exists("root/keep/held.txt"));
-    for (const char* gone : {"root/keep/in", "root/empty", "root/top.txt"})
-        EXPECT_FALSE(dir.Exists(gone)) << gone;
-    // Folders are written with their status when found, files before their deletion; the folder
-    // that stays for its held file ends with a line that says so.
-    EXPECT_EQ(Log(), Here("Delete ~/root/keep, Delete ~/root/empty, Find ~/root/top.txt, Delete ~/root/keep/in, Keep "
-                          "locked ~/root/keep/held.txt, Find ~/root/keep/in/gone.txt, Keep locked ~/root/keep, Delete "
-                          "~/root/empty/deeper, Find ~/root/empty/deeper/x.txt"));
-}
-
-// A folder that cannot be removed or listed is marked unknown, and logged again.
-TEST_F(Engine, AFolderThatCannotBeRemovedOrListedEndsUnknown) {
-    dir.Write("root/stuck/x.txt", "x");
-    dir.Write("root/closed/y.txt", "y");
-    dir.Folder("root/fine");
-    files.refuseFolderRemoval = {Here("~/root/stuck")};
-    files.refuseListing = {Here("~/root/closed")};
-    EXPECT_EQ(Traces(pitFolder, "~/root", true),
-              "Unknown root/stuck/, Delete root/fine/, Unknown root/closed/, Delete root/stuck/x.txt");
-    EXPECT_EQ(Log(), Here("Delete ~/root/stuck, Delete ~/root/fine, Delete ~/root/closed, Find ~/root/stuck/x.txt, "
-                          "Unknown ~/root/stuck, ") +
-                         "12/25/2006 3:04:05 PM--" +
-                         Here("The folder ~/root/closed could not be listed; nothing in it was sought, Unknown "
-                              "~/root/closed"));
-    EXPECT_TRUE(dir.Exists("root/closed/y.txt"));
-}
-
-// A stop requested while a file is reported ends the walk after it: what was reported is gone,
-// the rest stays, and the item's total counts only what was reported.
-TEST_F(Engine, AStopRequestedWhileTheThirdFileIsReportedEndsTheWalk) {
-    for (const char* name : {"a", "b", "c", "d", "e", "sub/inner"})
-        dir.Write(std::string("root/") + name + ".txt", "x");
-    auto item = MakeItem(pitFolder, {dir.Path("root")});
-    int files = 0;
-    Subscription s = item->AppendValue.Subscribe(
-        [&](PrivacyItem&, const PrivacyValuePtr& pv) { stop = pv->ValueType == pitFile && ++files == 3; });
-    Run run = Seek(*item, true);
-    EXPECT_EQ(Describe(*run.values), "Delete root/sub/, Delete root/e.txt, Delete root/d.txt, Delete root/c.txt");
-    EXPECT_EQ(run.finishCount, 4);
-    for (const char* kept : {"root/b.txt", "root/a.txt", "root/sub/inner.txt"})
-        EXPECT_TRUE(dir.Exists(kept)) << kept;
-}
-
-// Only filled entries are found, and a clear empties them; a section of about 12 kB is read with
-// 1000, 5000 then 25000 bytes. A file that refuses every write leaves the entry unknown.
-TEST_F(Engine, IniItemsFindFilledEntriesAndClearThemToEmptyValues) {
-    std::string big = "[Big]\r\n";
-    for (int i = 0; i < 400; ++i)
-        big += "Entry" + std::to_string(i) + "=some value text " + std::to_string(i) + "\r\n";
-    const std::string text = "[Recent]\r\na=1\r\nb=\r\nc=\"\"\r\nnoequals\r\nFile2=C:\\x.txt\r\n[Other]\r\nz=9\r\n";
-    dir.Write("app.ini", text + big);
-    const char* const finds[] = {"~/app.ini|recent|file#", "Find app.ini:File2",
-                                 "~/app.ini|Missing",      "",
-                                 "~/absent.ini|Recent",    "",
-                                 "~/app.ini|Other|?",      "Find app.ini:z",
-                                 "~/app.ini|Big|Entry399", "Find app.ini:Entry399"};
-    for (size_t i = 0; i < std::size(finds); i += 2)
-        EXPECT_EQ(Traces(pitIniFileItem, finds[i], false), finds[i + 1]) << finds[i];
-    EXPECT_EQ(Seek(*MakeItem(pitIniFileItem, {dir.Path("app.ini"), "Big"}), false).values->item(400)->Value,
-              "some value text 399");
-    log.lines.clear();
-    auto item = MakeItem(pitIniFileItem, {dir.Path("app.ini"), "Recent"});
-    Run run = Seek(*item, true);
-    EXPECT_EQ(Describe(*run.values), "Delete app.ini:a, Delete app.ini:File2");
-    EXPECT_EQ(std::make_tuple(run.values->item(2)->Value, run.values->item(2)->Size), std::make_tuple("C:\\x.txt", 16));
-    EXPECT_EQ(dir.Read("app.ini"),
-              "[Recent]\r\na=\r\nb=\r\nc=\"\"\r\nnoequals\r\nFile2=\r\n" + text.substr(text.find("[Other]")) + big);
-    EXPECT_EQ(Seek(*item, false).values->Count(), 0) << "emptied entries are not found again";
-    struct RefusingProfiles : RealProfileApi {
-        bool WriteString(std::string_view, std::string_view, std::string_view, std::string_view) override {
-            return false;
-        }
-    } refusing;
-    ctx.profiles = &refusing;
-    EXPECT_EQ(Traces(pitIniFileItem, "~/app.ini|Other", true), "Unknown app.ini:z");
-    EXPECT_EQ(Log(), "Delete a, Delete File2, Delete z, Unknown z");
 }
 
 // Records the arguments of each call; only "ParseSomething" is a parser, and it finds two entries.

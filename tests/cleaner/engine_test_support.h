@@ -33,7 +33,6 @@ public:
 
     std::set<std::string> locked;  // held open by another process: deletion denied
     std::set<std::string> refuseFolderRemoval;
-    std::set<std::string> refuseListing;
     std::set<std::string> refuseWriting;
     std::set<std::string> failDeletionQuietly;  // deletion fails with "other failure", file stays
     bool reverseListings = true;  // a listing order no sort would give, to see it is followed
@@ -48,8 +47,6 @@ public:
     bool FolderExists(std::string_view path) override { return real_.FolderExists(path); }
     bool IsLink(std::string_view path) override { return real_.IsLink(path); }
     bool ListFolder(std::string_view path, std::vector<FolderEntry>& entries) override {
-        if (In(refuseListing, path))
-            return entries.clear(), false;
         bool ok = real_.ListFolder(path, entries);
         if (reverseListings)
             std::sort(entries.begin(), entries.end(),

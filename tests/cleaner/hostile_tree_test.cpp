@@ -24,7 +24,6 @@
 namespace lumo {
 namespace {
 
-using testing::InjectingFileSystem;
 using testing::MakeItem;
 namespace fs = std::filesystem;
 

@@ -1,6 +1,6 @@
 // The walks of winapp2.ini items on real folders (and, under Wine, the real file system) and on
-// the in-memory registry: every FileKey form, exclusions, REMOVESELF, links, failures and
-// refusals, each checked by the traces it reports and what is left on disk.
+// the in-memory registry: every FileKey form, exclusions, REMOVESELF, links and refused places,
+// each checked by the traces it reports and what is left on disk.
 #include <gtest/gtest.h>
 
 #include <filesystem>
@@ -100,21 +100,6 @@ TEST_F(Winapp2, EachFileKeyFormFindsAndRemovesExactlyItsFiles) {
         EXPECT_EQ(Files(key, true, exclusions), traces);
         EXPECT_EQ(Left(), left);
     }
-}
-
-// One line per trace, its last word true; a stop request after the first trace ends the walk.
-TEST_F(Winapp2, FailuresAndStopsNeverEndAsSuccess) {
-    files.locked = {P("Foo/sub/deep/e.log")};
-    files.refuseFolderRemoval = {P("Foo/sub/keep")};
-    EXPECT_EQ(Files("~/Foo/sub||REMOVESELF", true),
-              "Delete Foo/sub/d.log, Delete Foo/sub/keep/f.log, Unknown Foo/sub/keep/, Unknown Foo/sub/deep/e.log, "
-              "Unknown Foo/sub/deep/, Unknown Foo/sub/");
-    EXPECT_EQ(log.lines.back(), "Unknown " + P("Foo/sub"));
-    EXPECT_TRUE(fs::exists(dir.FsPath("Foo/sub/deep/e.log")));
-    auto again = MakeItem(pitWinapp2Files, {P("Foo"), "", "RECURSE"});
-    Subscription press = again->AppendValue.Subscribe([this](PrivacyItem&, const PrivacyValuePtr&) { stop = true; });
-    EXPECT_EQ(Traces(*again, true), "Delete Foo/noext");
-    EXPECT_TRUE(fs::exists(dir.FsPath("Foo/b.txt")));
 }
 
 TEST_F(Winapp2, ProtectedFoldersAndDriveRootsAreRefusedWhereverAWildcardLeads) {

@@ -4,13 +4,11 @@
 #include <filesystem>
 #include <functional>
 #include <optional>
-#include <set>
 #include <string>
 #include <vector>
 
 #include "base/text.h"
 #include "config/config_error.h"
-#include "config/crypt.h"
 #include "config/privacy_configs.h"
 #include "config_description.h"
 #include "platform/portable/memory_registry.h"
@@ -59,31 +57,6 @@ void ExpectConfigError(const std::function<void()>& call, int32_t number, const 
         EXPECT_TRUE(e.Description.find(file) != e.Description.npos && e.Description.find(says) != e.Description.npos)
             << e.Description;
     }
-}
-
-TEST_F(ConfigFile, LoadReadsRecordsFieldsAndItemsAndKeepsTheirLines) {
-    // The line of two characters in four bytes is too short to count.
-    const Lines lines =
-        L("-- header comment||\xC3\xA9\xC3\xA9|[Config]|Software:Windows|Type:Root|Description:The system|Selected:1|"
-          "Version:2.1|Recent<>1<>0<>RegValue><HKEY_CURRENT_USER<>Software\\Recent<>*|-- inner comment|"
-          "Temp<>0<>1<>Folder><%windowsdir%\\Temp><C:\\keep.txt<>C:\\keep2.txt|"
-          "[Config]|Software:Tool|Type:plugins|Selected:0|Odd<>1<>0<>Weird<>extra field><a<>b><C:\\held|"
-          "Missing<>1<>0<>Folder><%HKEY_CURRENT_USER<>Software\\Nope<>V%\\x|"
-          "Present<>1<>0<>Folder><%HKEY_CURRENT_USER<>Software\\Shell<>Cache%\\x|Empty<>1<>0<>Folder><|");
-    Load(lines);
-    EXPECT_EQ(DescribeConfig(set),
-              "[Windows|1|The system|1|2.1]\n"
-              "  Windows|Recent|1|0|1|0|seek<HKEY_CURRENT_USER><Software\\Recent><*>\n"
-              "  Windows|Temp|0|1|5|0|seek<C:\\WINDOWS\\Temp>|hold<C:\\keep.txt><C:\\keep2.txt>\n"
-              "[Tool|0||0|]\n"  // type words are case-sensitive
-              "  Tool|Odd|1|0|0|0|seek<a><b>\n"
-              "  Tool|Missing|1|0|5|1|seek\n"  // a registry placeholder of a missing key: irregular
-              "  Tool|Present|1|0|5|0|seek<C:\\Cache\\x>\n"
-              "  Tool|Empty|1|0|5|0|seek\n");  // an empty seek string is not irregular
-    EXPECT_TRUE(set.item(2).Items.item(1).HoldSettings.empty()) << "a third part counts only with the hold flag";
-    // The header lines belong to the first record, ahead of its own lines.
-    EXPECT_EQ(set.item(1).FileLines, Lines(lines.begin(), lines.begin() + 12));
-    EXPECT_EQ(set.item(2).FileLines, Lines(lines.begin() + 12, lines.end()));
 }
 
 // Any line break, blanks around the digits, the file of the current folder; plain files are in
@@ -172,41 +145,6 @@ TEST_F(ConfigFile, SaveRewritesSelectionAndHoldOfTheLinesTheFileHad) {
                 "[Config]|Software:Blanks|Selected:1|A<>1<>0<>File><x|-- note|"
                 "I<>0<>0<>File><%HKEY_CURRENT_USER<>Software\\Missing<>V%\\x<>*.tmp|-- added|"
                 "[Config]|Software:NoSelectedLine|"));
-}
-
-// A save that fails leaves every file and folder as it was, the configuration's own included.
-TEST_F(ConfigFile, AFailedSaveNamesTheFileAndLeavesNothingBehind) {
-    struct Case {
-        const char *extraLine, *file;  // a line added to the record's lines; where to save
-        int32_t number;
-        const char* says;
-    };
-    const Case cases[] = {
-        {"B<>1<>0<>File><y", "S.dat", 91, "no item of the record titled \"B\""},
-        {"A<>1<>0<>File><y", "S.dat", 91, "only 1 item(s)"},  // more lines of a title than items
-        {"A<>1<>0<>File", "S.dat", 9, "record 1 (\"S\"), line 4"},
-        {"A<>1><x", "S.dat", 9, "\"S\""},
-        {"", "no such folder/S.dat", 75, "(No such file or directory)"},
-        {"", "folder", 75, "cannot be replaced"},
-    };
-    std::filesystem::create_directory(dir.Path("folder"));
-    auto tree = [this] {
-        std::set<std::string> paths;
-        for (const auto& e : std::filesystem::recursive_directory_iterator(dir.FsPath()))
-            paths.insert(e.path().string() + (e.is_directory() ? "/" : ":" + ReadBytes(e.path().string())));
-        return paths;
-    };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.says);
-        file = dir.Path("S.dat");
-        Load({"[Config]", "Software:S", "A<>1<>0<>File><x"});
-        set.item(1).Selected = true;
-        if (*c.extraLine)
-            set.item(1).FileLines.push_back(c.extraLine);
-        const std::set<std::string> before = tree();
-        ExpectConfigError([&] { set.SaveConfig(dir.Path(c.file)); }, c.number, dir.Path(c.file), c.says);
-        EXPECT_EQ(tree(), before);
-    }
 }
 
 // Expected digits worked out by hand from the key (the UTF-16LE bytes of the key text) and the

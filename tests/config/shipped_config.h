@@ -1,5 +1,5 @@
 // Where the tests find the shipped configuration: the enciphered file the build placed beside the
-// programs, and its plain source.
+// programs.
 #pragma once
 
 #include <string>
@@ -16,6 +16,5 @@ inline std::string HostPath(std::string path) {
 }
 
 inline std::string ShippedConfigPath() { return HostPath(LUMO_SHIPPED_CONFIG); }
-inline std::string ShippedPlainPath() { return HostPath(LUMO_SHIPPED_PLAIN); }
 
 }  // namespace lumo::testing

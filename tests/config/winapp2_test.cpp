@@ -1,6 +1,6 @@
 // winapp2.ini read on a machine made of scratch folders (under Wine through the real file system)
-// and a registry branch: variables, detection, the records and their items, what is skipped and
-// why, dangerous paths, and the user's selection.
+// and a registry branch: variables, detection, what is skipped and why, dangerous paths, and the
+// user's selection.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -14,9 +14,9 @@
 #include "platform/portable/portable_file_system.h"
 #include "platform/portable/portable_shell.h"
 #include "platform/portable/portable_system_info.h"
-#include "support/scratch_folder.h"
 #include "support/locked_folder_files.h"
 #include "support/registry_fixture.h"
+#include "support/scratch_folder.h"
 #ifdef _WIN32
 #include "platform/win32/win32_file_system.h"
 #endif
@@ -93,50 +93,6 @@ TEST_F(Winapp2Machine, VariablesStandForThisMachinesFolders) {
     EXPECT_EQ(ResolveWinapp2Variables("%Desktop%\\x", places).unknown, "%Desktop%");
     places.variables["PUBLIC"].clear();  // a folder this machine does not have
     EXPECT_TRUE(ResolveWinapp2Variables("%Public%\\x", places).texts.empty());
-}
-
-TEST_F(Winapp2Machine, ARecordHoldsAnItemPerFolderAndKeyWithTheEntrysExclusions) {
-    Winapp2Read read = Read(
-        "\xEF\xBB\xBF; a comment\r\n"
-        "[App \xC3\xA9 *]\r\n"
-        "langsecref=3022\r\nWarning=Removes your sessions.\r\n"
-        "FileKey10=%LocalAppData%\\App|*.log|RECURSE\r\n"
-        "FileKey2=%ProgramFiles%\\App\\Cache\r\n"
-        "RegKey1=HKCU\\Software\\App|Recent\r\n"
-        "RegKey2=HKLM\\Software\\App\\MRU\r\n"
-        "ExcludeKey1=FILE|%LocalAppData%\\App\\|keep.log\r\n"
-        "ExcludeKey2=FILE|%LocalAppData%\\App\\one.log\r\n"
-        "ExcludeKey3=PATH|%ProgramFiles%\\App\\\r\n"
-        "ExcludeKey4=REG|HKCU\\Software\\App|Window\r\n"
-        "Default=False\r\nFutureKey=1\r\n"
-        "[Named group]\r\nSection=My tools\r\nRegKey1=HKCU\\Software\\Mine\r\n");
-    ASSERT_EQ(read.records.size(), 2u);
-    const PrivacyConfig& pc = *read.records[0];
-    EXPECT_EQ(pc.Software, "App \xC3\xA9 *");
-    EXPECT_EQ(pc.Origin, RecordOrigin::Winapp2);
-    EXPECT_EQ(pc.SoftwareType, stPlugins);
-    EXPECT_FALSE(pc.Selected) << "nothing is selected until the user selects it";
-    EXPECT_EQ(pc.Group, "Internet");
-    EXPECT_EQ(pc.Warning, "Removes your sessions.");
-    EXPECT_EQ(read.records[1]->Group, "My tools");
-    EXPECT_EQ(read.unknownKeys, 1);
-
-    const std::string local = dir.Path("Users/me/AppData/Local");
-    std::vector<std::string> items;
-    for (const PrivacyItem& pi : pc.Items)
-        items.push_back(pi.Title + " " + std::to_string(pi.ItemType) + " " + Join(pi.SeekSettings, ">"));
-    EXPECT_EQ(items, (std::vector<std::string>{
-                         "FileKey2 9 " + dir.Path("Program Files") + "\\App\\Cache>>",
-                         "FileKey2 9 " + dir.Path("Program Files (x86)") + "\\App\\Cache>>",
-                         "FileKey10 9 " + local + "\\App>*.log>RECURSE",
-                         "RegKey1 10 HKEY_CURRENT_USER>Software\\App>Recent",
-                         "RegKey2 10 HKEY_LOCAL_MACHINE>Software\\App\\MRU",
-                     }));
-    EXPECT_EQ(pc.Items.item(1).HoldSettings,
-              (std::vector<std::string>{"FILE|" + local + "\\App\\|keep.log", "FILE|" + local + "\\App|one.log",
-                                        "PATH|" + dir.Path("Program Files") + "\\App\\",
-                                        "PATH|" + dir.Path("Program Files (x86)") + "\\App\\",
-                                        "REG|HKEY_CURRENT_USER\\Software\\App|Window"}));
 }
 
 // Each entry present, absent or skipped, with the line that says why: by its detections within its

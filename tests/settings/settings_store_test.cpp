@@ -1,8 +1,6 @@
-// The settings store over the in-memory registry (one round trip on the real one under Windows):
-// first start, the read rules and ranges, save and load, the user's key over the machine's, the
-// start-up entry and the browser switch, the menu take-over, and saving or loading without access
-// (failures passed over, nothing raised). A refused save as the user meets it is the Run Options
-// window's test, and which setting each menu mark takes over the menu's.
+// The settings store over the in-memory registry (the same round trip on the real one under
+// Windows): the twelve values saved and loaded back with the start-up entry and the browser
+// switch they write, and how each stored text reads, ranges included.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -11,14 +9,12 @@
 
 #include "registry/reg_key.h"
 #include "settings/settings_store.h"
-#include "settings/windows_integration.h"
 #include "support/registry_fixture.h"
 
 namespace lumo {
 namespace {
 
 constexpr char kSettingsKey[] = "HKCU\\Software\\Tallowin\\Sweepkit Lumo";
-constexpr char kMachineKey[] = "HKLM\\Software\\Tallowin\\Sweepkit Lumo";
 constexpr char kRunKey[] = "HKCU\\Software\\Microsoft\\Windows\\CurrentVersion\\Run";
 constexpr char kBrowserKey[] = "HKCU\\Software\\Microsoft\\Internet Explorer\\Main";
 constexpr char kProgram[] = "C:\\Program Files\\Sweepkit Lumo\\SweepkitLumo.exe";
@@ -53,17 +49,6 @@ std::vector<std::string> Texts(const AppSettings& s) {
         return ::testing::AssertionSuccess();
     return ::testing::AssertionFailure() << DescribeFailures(failures);
 }
-
-// The menu's marks; the monitor and interval marks stay off.
-struct Marks : MenuCheckMarks {
-    bool run = false, forms = false, daily = false, logging = false;
-    bool RunOnStartupChecked() const override { return run; }
-    bool TurnOffFormsAutoCompleteChecked() const override { return forms; }
-    bool MonitorStartPageChecked() const override { return false; }
-    bool ScheduleIntervalChecked() const override { return false; }
-    bool ScheduleDailyChecked() const override { return daily; }
-    bool EnableFileLoggingChecked() const override { return logging; }
-};
 
 template <class Kind = testing::MemoryRegistryKind>
 class SettingsStoreSuite : public testing::RegistryTest<Kind> {
@@ -116,114 +101,12 @@ protected:
 };
 using SettingsStoreTest = SettingsStoreSuite<>;
 
-TEST_F(SettingsStoreTest, FirstStartCreatesTheKeyAndGivesEveryDefaultWhileReadingOnlyWritesNothing) {
-    AppSettings s;
-    s.KeepLogDays = 4;
-    EXPECT_EQ(Store().ReadSystemSettings(s).size(), 12u) << "no key: nothing can be read";
-    EXPECT_FALSE(reg.KeyExists(kSettingsKey));
-    EXPECT_EQ(s.KeepLogDays, 4);
-    s.ScheduleInterval = 30;  // whatever the memory held, an empty key gives the defaults
-    s.StartPage = "x";
-    EXPECT_TRUE(NoFailures(Store().LoadSystemSettings(s)));
-    EXPECT_TRUE(reg.KeyExists(kSettingsKey));
-    EXPECT_EQ(Texts(s), (std::vector<std::string>{"false", "false", "false", "", "", "none", "6", "12", "1", "false",
-                                                  "1", "1000"}));
-    reg.SetString(kSettingsKey, "Keep Log Days", "2");
-    EXPECT_TRUE(NoFailures(Store().ReadSystemSettings(s)));
-    EXPECT_EQ(s.KeepLogDays, 2);
-}
-
 TEST_F(SettingsStoreTest, SaveThenLoadGivesTheSameTwelveValues) { SaveThenLoad(); }
 
 #ifdef _WIN32
 using SettingsStoreRealTest = SettingsStoreSuite<testing::RealRegistryKind>;
 TEST_F(SettingsStoreRealTest, SaveThenLoadGivesTheSameTwelveValues) { SaveThenLoad(); }
 #endif
-
-// Saving the switches off removes the start-up entry (none yet is no failure) and writes the
-// browser values even where there were none; taking a switch over from the menu writes that
-// setting alone. A program path without a blank is written bare.
-TEST_F(SettingsStoreTest, SaveAndApplySetAndRemoveTheStartupEntryAndTheBrowserSwitch) {
-    AppSettings s;
-    Marks marks;
-    EXPECT_TRUE(NoFailures(Store().ApplySettings(s, marks, {.runOnStartup = true})));
-    EXPECT_EQ(Outside(), "(missing)|(missing)(missing)(missing)");
-    EXPECT_EQ(reg.ValueNames(kSettingsKey), std::vector<std::string>{"Run On Startup Windows"});
-    marks.run = marks.forms = true;
-    for (int time = 1; time <= 2; ++time) {
-        SCOPED_TRACE(time);
-        EXPECT_TRUE(NoFailures(Store().ApplySettings(s, marks, {.runOnStartup = true})));
-        EXPECT_EQ(Outside(), kStartup + (time == 1 ? "|(missing)(missing)(missing)" : "|yesyesyes"));
-        EXPECT_TRUE(NoFailures(Store().ApplySettings(s, marks, {.formsAutoComplete = true})));
-        EXPECT_EQ(Outside(), kStartup + "|nonono");
-        EXPECT_EQ(Text(kSettingsKey, "Run On Startup Windows") + Text(kSettingsKey, "Turn Off Forms AutoComplete"),
-                  "truetrue");
-        s.RunOnStartupWindows = s.TurnOffFormsAutoComplete = false;
-        EXPECT_TRUE(NoFailures(Store().SaveSystemSettings(s)));
-        EXPECT_EQ(Outside(), "(missing)|yesyesyes");
-    }
-    s.RunOnStartupWindows = true;
-    EXPECT_TRUE(NoFailures(Store("C:\\Tools\\SweepkitLumo.exe").SaveSystemSettings(s)));
-    EXPECT_EQ(Text(kRunKey, "Sweepkit Lumo"), "C:\\Tools\\SweepkitLumo.exe");
-}
-
-TEST_F(SettingsStoreTest, AKeyThatCannotBeCreatedOrReadLeavesTheSettingsAsTheyWere) {
-    // No right to create anything below the settings' parent: the key never comes to exist.
-    reg.DenyRights("HKCU\\Software", keyCreateSubKey);
-    AppSettings s;
-    s.ScheduleType = "daily";
-    s.StartPage = "kept";
-    s.ScheduleInterval = 900;  // out of range: the range rule still applies
-    s.KeepLogDays = 3;
-    SettingsFailures failures;
-    ASSERT_NO_THROW(failures = Store().LoadSystemSettings(s));
-    EXPECT_FALSE(reg.KeyExists(kSettingsKey));
-    EXPECT_EQ(failures.size(), 2u + 12u) << "two key steps and twelve reads: " << DescribeFailures(failures);
-    EXPECT_EQ(s.ScheduleType + s.StartPage + std::to_string(s.ScheduleInterval) + std::to_string(s.KeepLogDays),
-              "dailykept4803");
-    Marks marks;
-    marks.daily = marks.logging = true;
-    ASSERT_NO_THROW(failures = Store().ApplySettings(s, marks, {.schedule = true, .fileLogging = true}));
-    EXPECT_EQ(s.ScheduleType, "daily") << "taken over although it could not be written";
-    EXPECT_TRUE(s.EnableFileLogging);
-    EXPECT_EQ(failures.size(), 2u + 2u) << DescribeFailures(failures);
-}
-
-// The machine's key is what an older version left for everyone; a standard user may read it but
-// neither make keys nor set values there.
-TEST_F(SettingsStoreTest, EachValueComesFromTheUserElseTheMachineElseItsDefaultAndTheMachineKeyIsOnlyRead) {
-    reg.SetString(kMachineKey, "Schedule Type", "daily");
-    reg.SetString(kMachineKey, "Schedule Clock", "7");
-    reg.SetString(kMachineKey, "Keep Log Days", "3");
-    reg.SetString(kSettingsKey, "Schedule Clock", "9");
-    reg.SetString(kSettingsKey, "Keep Log Days", "");
-    reg.SetDword(kSettingsKey, "Display Max Rows", 30);  // shows as "0x0000001e (30)": no number
-    reg.DenyRights(kMachineKey, keySetValue | keyCreateSubKey);
-    reg.DenyRights("HKLM\\Software", keySetValue | keyCreateSubKey);
-    AppSettings s;
-    s.DisplayMaxRows = 77;
-    EXPECT_TRUE(NoFailures(Store().LoadSystemSettings(s)));
-    EXPECT_EQ(s.ScheduleType, "daily") << "missing in the user's key: the machine's";
-    EXPECT_EQ(s.ScheduleClock, 9) << "the user's own value wins";
-    EXPECT_EQ(s.KeepLogDays, 1) << "an empty value of the user's is still the user's: its default";
-    EXPECT_EQ(s.ScheduleInterval, 6) << "in neither key: the default";
-    EXPECT_EQ(s.DisplayMaxRows, 1000);
-
-    // The first save makes every value the user's own and leaves the machine's key as it was.
-    s.ScheduleInterval = 30;
-    EXPECT_TRUE(NoFailures(Store().SaveSystemSettings(s)));
-    EXPECT_EQ(Text(kSettingsKey, "Schedule Type") + Text(kSettingsKey, "Schedule Interval"), "daily30");
-    EXPECT_EQ(reg.ValueNames(kMachineKey),
-              (std::vector<std::string>{"Schedule Type", "Schedule Clock", "Keep Log Days"}));
-    EXPECT_EQ(Text(kMachineKey, "Schedule Clock"), "7");
-    // A machine default changed afterwards no longer reaches this user.
-    reg.DenyRights(kMachineKey, 0);
-    reg.DenyRights("HKLM\\Software", 0);
-    reg.SetString(kMachineKey, "Schedule Type", "interval");
-    AppSettings again;
-    EXPECT_TRUE(NoFailures(Store().LoadSystemSettings(again)));
-    EXPECT_EQ(Texts(again), Texts(s));
-}
 
 using ReadRows = std::vector<std::pair<const char*, const char*>>;
 
@@ -269,11 +152,6 @@ TEST(SettingsReadRules, StoredTextsReadAsDefined) {
     ExpectReads("Run On Startup Windows", {{"TRUE", "true"}, {"True", "true"}});
     ExpectReads("Run On Startup Windows", {{"yes", "false"}, {"1", "false"}, {"true ", "false"}}, true);
     ExpectReads("Start Page", {{"  about:blank ", "  about:blank "}});
-}
-
-TEST(StartupCommand, QuotesAPathWithABlankOnly) {
-    EXPECT_EQ(StartupCommand("C:\\PROGRA~1\\Sweepkit\\SweepkitLumo.exe"), "C:\\PROGRA~1\\Sweepkit\\SweepkitLumo.exe");
-    EXPECT_EQ(StartupCommand("D:\\Tools\\Lumo\tBeta\\L.exe"), "\"D:\\Tools\\Lumo\tBeta\\L.exe\"");
 }
 
 }  // namespace

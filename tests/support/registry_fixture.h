@@ -30,8 +30,8 @@ namespace lumo::testing {
 
 enum class RegistryKind { Memory, Real };
 
-// Forwards every call and keeps count of the calls and of the handles opened and not closed yet;
-// can make the next call of an operation fail with a given code.
+// Forwards every call and keeps count of the handles opened and not closed yet; can make the
+// next call of an operation fail with a given code.
 class CountingRegistry : public RegistryApi {
 public:
     using Op = MemoryRegistry::Op;
@@ -65,10 +65,7 @@ public:
         return Call(Op::SetValue, [&] { return inner_.SetValue(key, name, type, data, size); });
     }
     int32_t DeleteKey(RegHandle key, std::string_view subKey) override {
-        int32_t rc = Call(Op::DeleteKey, [&] { return inner_.DeleteKey(key, subKey); });
-        if (rc == regOk)
-            deleted_.emplace_back(subKey);
-        return rc;
+        return Call(Op::DeleteKey, [&] { return inner_.DeleteKey(key, subKey); });
     }
     int32_t DeleteValue(RegHandle key, std::string_view name) override {
         return Call(Op::DeleteValue, [&] { return inner_.DeleteValue(key, name); });
@@ -81,17 +78,12 @@ public:
     }
 
     int32_t OpenHandles() const { return open_; }
-    uint64_t Calls(Op op) const { return calls_[static_cast<int>(op)]; }
     void FailNext(Op op, int32_t code) { failure_[static_cast<int>(op)] = code; }
-    void ClearFailures() { failure_.fill(std::nullopt); }
-    // The paths of the keys deleted through this wrapper, in order (as passed to DeleteKey).
-    const std::vector<std::string>& DeletedKeys() const { return deleted_; }
 
 private:
-    // Counts the call, then answers a failure set for it or forwards it.
+    // Answers a failure set for the call or forwards it.
     template <class Forward>
     int32_t Call(Op op, Forward forward) {
-        ++calls_[static_cast<int>(op)];
         auto failure = std::exchange(failure_[static_cast<int>(op)], std::nullopt);
         return failure ? *failure : forward();
     }
@@ -102,8 +94,6 @@ private:
 
     RegistryApi& inner_;
     int32_t open_ = 0;
-    std::vector<std::string> deleted_;
-    std::array<uint64_t, MemoryRegistry::kOpCount> calls_{};
     std::array<std::optional<int32_t>, MemoryRegistry::kOpCount> failure_{};
 };
 

@@ -1,13 +1,11 @@
-// The lumo console front end, driven in-process: its usage rules and exit statuses, and a run of
-// each command over the configuration beside the program and winapp2 entries. The lines of a run
-// are the window's (tests/tools/lumo-command-check runs the program on the shipped file, and the
-// standard-user test its activity log); how a run stops is the window run's to prove, here only
-// that an interrupt sets the flag it stops on.
+// The lumo console front end, driven in-process: its usage rules and exit statuses, nothing
+// changed by a refused run. A run of each command is tests/tools/lumo-command-check's (the program
+// on the shipped file), its activity log the standard-user test's; how a run stops is the window
+// run's to prove, here only that an interrupt sets the flag it stops on.
 #include <gtest/gtest.h>
 
 #include <atomic>
 #include <csignal>
-#include <filesystem>
 #include <sstream>
 
 #include "support/enciphered_lines.h"
@@ -21,7 +19,6 @@
 namespace lumo {
 namespace {
 
-namespace fs = std::filesystem;
 using Args = std::vector<std::string>;
 
 struct Outcome {
@@ -105,40 +102,6 @@ TEST_F(LumoConsoleTest, BadUsageExitsWithTwoAndAnUnreadableConfigurationWithOneC
     EXPECT_NE(Main({"--help"}).out.find("lumo clear [--config FILE] [--winapp2 FILE] [--only NAME ...] [--log] --yes"),
               std::string::npos);
     EXPECT_EQ(Main({"--version"}).out, "lumo 3.2.19\n");
-}
-
-// winapp2.ini beside the program: an entry present by its registry key, one absent, one refused,
-// and a line outside any entry. Listed and run only once chosen, or when named.
-TEST_F(LumoConsoleTest, Winapp2EntriesAreReportedListedWhenChosenAndRunWhenNamed) {
-    WriteConfig("PrivacyConfig.dat");
-    dir.Write("winapp2.ini", "Stray=1\n[Tree *]\nDetect=HKCU\\" + reg.Path("Run") + "\nFileKey1=" + dir.Path("tree/a") +
-                                 "|*.txt\n[Gone *]\nDetect=HKCU\\Software\\nothing here\n" +
-                                 "FileKey1=" + dir.Path("tree/b") + "|*.*|RECURSE\n[Root *]\nFileKey1=/|*.tmp\n");
-    EXPECT_EQ(Main({"winapp2"}).out,
-              "present Tree *\nabsent Gone *\nskipped Root *: dangerous: FileKey1 names a drive root (/) (line 9)\n"
-              "skipped line 1: a key before the first entry\n1 lines outside entries skipped, 0 unknown keys "
-              "ignored\n3 entries: 1 present, 1 absent, 1 skipped\n");
-    EXPECT_EQ(Main({"winapp2", dir.Path("none.ini")}).status, 1);
-    EXPECT_EQ(Main({"list"}).out.find("Tree *"), std::string::npos) << "nothing is chosen until the user does";
-    dir.Write("winapp2 selection.txt", "; chosen\r\ntree *\r\n");
-    EXPECT_EQ(Main({"list", "--config=" + dir.Path("PrivacyConfig.dat")}).out,
-              "Scratch\n    Tree Files: everything below " + dir.Path("tree") +
-                  "\n    Run List: values of HKEY_CURRENT_USER\\" + reg.Path("Run") +
-                  "\nOther Tool\n    Missing Folder: everything below " + dir.Path("tree/missing") +
-                  "\nTree * (winapp2.ini, Other)\n    FileKey1: files matching *.txt in " + dir.Path("tree/a") +
-                  "\n3 records, 4 items\n");
-    for (const char* refused : {"Root *", "Nobody *"}) {
-        Outcome r = Main({"show", "--only", refused});
-        EXPECT_EQ(r.status, 1) << refused;
-        EXPECT_NE(r.err.find(refused), std::string::npos) << r.err;
-    }
-    ASSERT_EQ(Main({"clear", "--yes", "--only", "gone *", "--only", "Tree *"}).status, 0);
-    EXPECT_FALSE(dir.Exists("tree/b/c/y.bin") || dir.Exists("tree/a/x.txt"));
-    EXPECT_TRUE(reg.ValueExists("Run", "first")) << "the configuration's items did not run";
-}
-
-TEST(ConsoleServices, ProgramPathNamesThisTestProgram) {
-    EXPECT_EQ(fs::path(RunningProgramPath()).stem().string(), "test_tools");
 }
 
 #ifndef _WIN32

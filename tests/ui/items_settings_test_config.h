@@ -64,15 +64,6 @@ struct ConfigOnDisk {
         WriteBytes(path, Enciphered(lines));
         set.LoadConfig(path);
     }
-    std::string Bytes() const { return ReadBytes(path); }
-    // The "Software:" names of the file's records, in file order.
-    Lines SoftwareInFile() const {
-        Lines names;
-        for (const std::string& line : PlainLines(path))
-            if (line.rfind("Software:", 0) == 0)
-                names.push_back(line.substr(9));
-        return names;
-    }
     ScratchFolder folder;
     std::string path = folder.Path("PrivacyConfig.dat");
     PrivacyConfigs set;

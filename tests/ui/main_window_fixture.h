@@ -92,7 +92,6 @@ protected:
     std::string Panel(int32_t i) const { return window->sbrStatus.Panels(i).text; }
     std::string Panels() const { return Panel(1) + "|" + Panel(2) + "|" + Panel(3) + "|" + Panel(4); }
     const HeadlessHost::ShownBox& LastBox() const { return host.Boxes().back(); }
-    std::string LogFile() const { return JoinPath(JoinPath(Prog(), "logs"), "L20240517.log"); }
 
     // The settings start-up loads, when a test gives them.
     std::optional<AppSettings> settings;

@@ -1,10 +1,9 @@
 // The menu holder headless: the twin toggles, what each one applies and stores, the busy
-// refusals, the schedule timer around the commands, the wiring of the other commands, and the
-// tray icon.
+// refusals, the schedule timer around the commands, and the tray icon.
 #include <gtest/gtest.h>
 
-#include "main_window_fixture.h"
 #include "base/text.h"
+#include "main_window_fixture.h"
 #include "settings/settings_store.h"
 
 namespace lumo {
@@ -145,63 +144,6 @@ TEST_F(MenuHolderTest, TrayIconOpensTheTrayMenuWithFreshMarksAndDoubleClickHides
     w.Hide();  // as a window started in the tray is
     icon.DoubleClick();
     EXPECT_TRUE(w.GetWindowState() == WindowState::Normal && w.Visible());
-}
-
-TEST_F(MenuHolderTest, ReloadAsksFirstViewTodayLogOpensTodaysFileAndHelpAboutWindowsAndExitAreWired) {
-    MainWindow& w = OpenStandard();
-    MenuHolder& m = w.Menu();
-    w.cmdShow.Click();
-    host.ClearBoxes();
-    for (MsgAnswer answer : {MsgAnswer::Cancel, MsgAnswer::Ok}) {
-        host.QueueAnswer(answer);
-        m.menuReloadConfig.Click();
-        EXPECT_EQ(LastBox().text + "|" + LastBox().caption,
-                  "The configuration will be reloaded, continue?|Reload Config");
-        EXPECT_EQ(LastBox().buttons, MsgButtons::OkCancel);
-        EXPECT_EQ(w.lvwPItem.Item(1).Icon(), answer == MsgAnswer::Ok ? "win" : "winshow") << "Cancel changes nothing";
-    }
-    EXPECT_EQ(w.lvwPItem.Item(1).SubItems(1), "");
-    m.menuViewTodayLog.Click();
-    EXPECT_EQ(LastBox().text, "Today Log File doesn't exist. Check Enable File Logging can turn on the logging.");
-    dir.Write("prog/logs/L20240517.log", "x");
-    m.menuViewTodayLog.Click();
-    EXPECT_EQ(shell.started, Lines{"notepad.exe " + LogFile()});
-    EXPECT_EQ(host.Boxes().size(), 3u);
-
-    Lines opened;
-    w.ShowAbout = [&](MainWindow&) { opened.push_back("about"); };
-    w.ShowItemsSettings = [&](MainWindow&) { opened.push_back("items"); };
-    w.ShowRunOptions = [&](MainWindow&, ShowMode mode) {
-        opened.push_back(mode == ShowMode::Modal ? "modal" : "options");
-    };
-    for (MenuItem* i :
-         {&m.menuAbout, &m.menuSTAbout, &m.menuContents, &m.menuFAQ, &m.menuSTRunOptions, &m.menuSTItemSettings})
-        i->Click();
-    EXPECT_EQ(opened, (Lines{"about", "about", "options", "items"}));
-    EXPECT_EQ(shell.opened, Lines(2, JoinPath(Prog(), "SweepkitHelp.chm")));
-    ASSERT_NE(host.WindowHandle(w), 0u);
-    EXPECT_EQ(shell.openedOver, (std::vector<uintptr_t>(2, host.WindowHandle(w)))) << "over the main window";
-    m.menuSTExit.Click();
-    EXPECT_TRUE(host.Ended() && !w.Loaded());
-}
-
-TEST_F(MenuHolderTest, UnderAModalWindowTheTrayIconOnlyBringsThatWindowForward) {
-    MainWindow& w = OpenStandard();
-    TrayIcon& icon = w.Menu().trayIcon;
-    host.OnPopupMenu = [&](Form&, MenuItem& menu) { menu.Find("menuSTClearNow")->Click(); };
-    Form about(host, "frmAbout");
-    for (int i = 0; i < 4; ++i) {
-        SCOPED_TRACE(i);
-        int fronted = host.ModalFrontings();
-        auto clickIcon = [&] { i % 2 ? icon.DoubleClick() : icon.RightClick(); };
-        host.OnModal = [&](Form&) { clickIcon(); };
-        host.OnMessageBox = [&](const MessageBoxRequest&) { clickIcon(); };
-        i < 2 ? about.Show(ShowMode::Modal, &w) : w.cmdClear.Click();  // a form, or the Clear question (No)
-        EXPECT_EQ(host.ModalFrontings(), fronted + 1);
-        EXPECT_TRUE(host.PopupMenus().empty()) << "no menu opens under a modal window";
-        EXPECT_NE(w.GetWindowState(), WindowState::Minimized);
-    }
-    EXPECT_TRUE(TreeHas("temp/a.tmp")) << "so no Clear Now runs where its Stop cannot be reached";
 }
 
 }  // namespace

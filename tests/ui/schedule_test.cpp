@@ -1,11 +1,10 @@
-// The timer duties: when the schedule starts a clear run, the start-page monitor's question and
+// The timer duties: when a scheduled clear run is due, the start-page monitor's question and
 // both answers, and the removal of old logs by name.
 #include <gtest/gtest.h>
 
 #include <algorithm>
 
 #include "main_window_fixture.h"
-#include "base/text.h"
 #include "registry/reg_key.h"
 #include "settings/settings_store.h"
 #include "ui/schedule.h"
@@ -66,27 +65,6 @@ protected:
     std::string browserKey = "Software\\SweepkitLumoTests\\monitor\\HKCU\\Software\\Microsoft\\Internet Explorer\\Main";
 };
 
-TEST_F(ScheduleTest, TickStartsAClearRunWithoutAskingAndRemembersIt) {
-    MainWindow& w = OpenStandard();
-    app->settings.ScheduleType = "interval";
-    app->settings.ScheduleInterval = 15;
-    // The clock going back an hour (by hand, or daylight saving ends) starts the interval afresh
-    // there rather than waiting for the hour to come round again.
-    const std::pair<DateTime, size_t> steps[] = {
-        {At(9, 31, 0), 1}, {At(9, 45, 59), 1}, {At(9, 46, 0), 2}, {At(8, 46, 0), 2}, {At(9, 1, 0), 3}};
-    for (const auto& [now, boxes] : steps) {
-        const bool ran = host.Boxes().size() < boxes;
-        clock.Set(now);
-        w.tmrSchedule.Tick();
-        ASSERT_EQ(host.Boxes().size(), boxes) << "only the summaries";
-        EXPECT_TRUE(StartsWith(LastBox().text, "Privacy Items:"));
-        EXPECT_NE(TreeHas("temp/a.tmp"), ran);
-        EXPECT_TRUE(w.tmrSchedule.Running());
-        MakeStandardTree();
-    }
-    EXPECT_EQ(app->LastScheduledRun, At(9, 1, 0));
-}
-
 // The monitor asks about values that differ from the approved ones (a title of blanks and no
 // title are the same), once, even while its question holds further ticks: Yes puts the approved
 // values back (a blank title by deleting it), No approves the browser's values and stores them.
@@ -140,34 +118,6 @@ TEST_F(ScheduleTest, MonitorAsksOnceAboutChangedValuesAndYesRestoresWhileNoAppro
         EXPECT_EQ(LastBox().caption, "Monitor Message");
         EXPECT_EQ(LastBox().buttons, MsgButtons::YesNo);
     }
-}
-
-TEST_F(ScheduleTest, AMonitorWriteThatFailsIsToldOnceAndTheOtherDutiesStillRun) {
-    MainWindow& w = OpenWithStore();
-    app->settings.MonitorStartPage = true;
-    app->settings.StartPage = "about:blank";
-    app->settings.ScheduleType = "interval";
-    app->settings.ScheduleInterval = 15;
-    dir.Write("prog/logs/L20240101.log", "x");
-    SetBrowser("http://evil.example/", "");
-    registry.FailNext(MemoryRegistry::Op::SetValue, 5);  // the browser's key refuses the Yes
-    host.QueueAnswer(MsgAnswer::Yes);
-    w.tmrSchedule.Tick();
-    ASSERT_EQ(host.Boxes().size(), 3u) << "question, failure, then the scheduled run's summary";
-    EXPECT_TRUE(StartsWith(host.Boxes()[1].text,
-                           "The browser's start page and window title could not be put back.\r\n"
-                           "\r\nAccess was denied (error 5)."))
-        << host.Boxes()[1].text;
-    EXPECT_TRUE(StartsWith(host.Boxes()[2].text, "Privacy Items:"));
-    EXPECT_FALSE(dir.Exists("prog/logs/L20240101.log")) << "the old-log duty ran too";
-    EXPECT_EQ(Browser(), "http://evil.example/|");
-    w.tmrSchedule.Tick();
-    EXPECT_EQ(host.Boxes().size(), 3u) << "the answered question is not asked again";
-    SetBrowser("http://other.example/", "");
-    host.QueueAnswer(MsgAnswer::Yes);
-    w.tmrSchedule.Tick();
-    EXPECT_EQ(host.Boxes().size(), 4u) << "a new change is asked about";
-    EXPECT_EQ(Browser(), "about:blank|<deleted>");
 }
 
 TEST_F(ScheduleTest, OnlyDailyLogNamesOlderThanTheKeptDaysGo) {
