@@ -183,6 +183,46 @@ TEST_F(Parsers, AddressHistoryEntriesGoFromTheRdfFileOrItStaysAsItWas) {
     }
 }
 
+// The user's own bins on the fixed drives: "Recycler" and "$Recycle.Bin" under the user's SID on
+// NTFS only, "Recycled" everywhere; a clear removes them, the folders with them.
+TEST_F(Parsers, RecycleBinsOfTheUserOnFixedDrivesAreListedThenRemoved) {
+    const std::string sid = "S-1-5-21-1-2-3-1000", mine = "C/Recycler/" + sid, newer = "C/$Recycle.Bin/" + sid;
+    system.drives = {{dir.Folder("C"), DriveType::Fixed, "NTFS"},
+                     {dir.Folder("D"), DriveType::Fixed, "FAT32"},
+                     {dir.Folder("E"), DriveType::CdRom, "NTFS"},
+                     {dir.Folder("F"), DriveType::Remote, "NTFS"},
+                     {dir.Folder("G"), DriveType::Removable, "FAT"}};
+    const Lines others = {"C/Recycler/S-1-5-21-9-9-9-500/other.txt", "D/Recycler/" + sid + "/not-ntfs.txt",
+                          "E/Recycled/x.txt", "F/Recycled/x.txt", "G/Recycled/x.txt"};
+    auto layOut = [&] {
+        for (const std::string& f : others + Lines{mine + "/INFO2", mine + "/Dc1/inner.txt", newer + "/$RAB12.txt",
+                                                   "C/Recycled/old.txt", "D/Recycled/d.txt"})
+            dir.Write(f, "x");
+    };
+    layOut();
+    EXPECT_EQ(Call("ParseRecycleBin", false),
+              (Lines{"Find " + mine + "/Dc1/", "Find " + mine + "/INFO2", "Find " + mine + "/Dc1/inner.txt",
+                     "Find " + newer + "/$RAB12.txt", "Find C/Recycled/old.txt", "Find D/Recycled/d.txt"}));
+    // A file that stays is not reported deleted, nor is the folder it stays in.
+    files.failDeletionQuietly.insert(dir.Path(mine + "/Dc1/inner.txt"));
+    files.refuseFolderRemoval.insert(dir.Path("D/Recycled"));
+    EXPECT_EQ(Call("ParseRecycleBin", true),
+              (Lines{"Unknown " + mine + "/Dc1/", "Delete " + mine + "/INFO2", "Unknown " + mine + "/Dc1/inner.txt",
+                     "Delete " + newer + "/$RAB12.txt", "Delete C/Recycled/old.txt", "Delete D/Recycled/d.txt"}));
+    EXPECT_EQ(std::count(log.lines.begin(), log.lines.end(), "Unknown " + dir.Path(mine + "/Dc1/inner.txt")), 1);
+    EXPECT_EQ(log.lines.back(), "12/25/2006 3:04:05 PM--The Recycle Bin folder " + dir.Path("D/Recycled") +
+                                    " could not be removed (access denied or in use)");
+    EXPECT_FALSE(dir.Exists(mine + "/INFO2") || dir.Exists(newer) || dir.Exists("C/Recycled"));
+    EXPECT_TRUE(dir.Exists("C/$Recycle.Bin"));
+    // Without the user's SID the folders named after it are not touched.
+    layOut();
+    system.sid.reset();
+    EXPECT_EQ(Call("ParseRecycleBin", true), (Lines{"Delete C/Recycled/old.txt", "Delete D/Recycled/d.txt"}));
+    EXPECT_TRUE(dir.Exists(mine + "/INFO2") && dir.Exists(newer + "/$RAB12.txt"));
+    for (const std::string& f : others)
+        EXPECT_TRUE(dir.Exists(f)) << f;
+}
+
 TEST_F(Parsers, AutoCompleteStoresThatAreLockedAreListedThenDeletedAndEveryKeyRefusesAgainWhatItRefused) {
     ScanAndClearLockedStores();
 }
