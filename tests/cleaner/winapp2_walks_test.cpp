@@ -13,7 +13,6 @@
 namespace lumo {
 namespace {
 
-using testing::MakeItem;
 using Lines = std::vector<std::string>;
 namespace fs = std::filesystem;
 
@@ -157,7 +156,7 @@ TEST_F(Winapp2, RegistryKeysWithEverythingBelowThemValuesAndExclusions) {
     EXPECT_EQ(Traces(pitWinapp2Registry, "HKEY_CURRENT_USER|", false), "") << "never a whole root";
 
     reg.SetString("App", "Recent", "1");
-    auto item = MakeItem(pitWinapp2Registry, {"HKEY_CURRENT_USER", reg.Path("App")});
+    auto item = testing::MakeItem(pitWinapp2Registry, {"HKEY_CURRENT_USER", reg.Path("App")});
     Subscription s =
         item->AppendValue.Subscribe([this](PrivacyItem&, const PrivacyValuePtr&) { reg.CreateKey("App\\Late"); });
     EXPECT_EQ(Traces(*item, true), "Delete App/Recent, Unknown App/");

@@ -21,14 +21,12 @@ namespace {
 
 using testing::DescribeConfig;
 using testing::Enciphered;
-using testing::ReadBytes;
-using testing::ScratchFolder;
 using testing::WriteBytes;
 using Lines = std::vector<std::string>;
 
 // A configuration file in a scratch folder, loaded against one Windows folder and one registry value.
 struct ConfigFile : ::testing::Test {
-    ScratchFolder dir;
+    testing::ScratchFolder dir;
     std::string file = dir.Path("PrivacyConfig.dat");
     SpecialFolders folders{"C:\\WINDOWS", "", "", "", "", ""};
     MemoryRegistry registry;
@@ -75,7 +73,7 @@ TEST_F(ConfigFile, LoadAcceptsEveryLineBreakAndPlainFiles) {
     set.RefreshPluginsConfig(file, ".", {&folders, &registry});
     EXPECT_EQ(DescribeConfig(set), "[Caf\xC3\xA9|2||0|]\n  Caf\xC3\xA9|A|1|0|5|0|seek<C:\\WINDOWS\\x>\n");
     set.SaveConfig(file);
-    EXPECT_EQ(ReadBytes(file), "");
+    EXPECT_EQ(testing::ReadBytes(file), "");
 }
 
 // A file that cannot be read: the failure's number, the file and the line it names, and what
@@ -146,6 +144,20 @@ TEST_F(ConfigFile, SaveRewritesSelectionAndHoldOfTheLinesTheFileHad) {
                 "[Config]|Software:Blanks|Selected:1|A<>1<>0<>File><x|-- note|"
                 "I<>0<>0<>File><%HKEY_CURRENT_USER<>Software\\Missing<>V%\\x<>*.tmp|-- added|"
                 "[Config]|Software:NoSelectedLine|"));
+}
+
+// Files people have hold these digits: the key, and its wrap after 30 bytes, never change; text
+// goes through the ANSI code page, and what is no pair of digits fails with Type mismatch.
+TEST(Crypt, EnciphersToTheDigitsExistingFilesHold) {
+    for (const auto& [plain, digits] :
+         {std::pair<std::string, std::string>{"[Config]", "8DB8C8BC7FB768AB"},
+          {"Software:Windows", "85E4BFC290AF73B344B95BCBFECD1303"},
+          {std::string(31, '\xFF'), "3275594E194E014E0A62F15D9A5E9B8FEC5878760CFF505B114EC55B01FF32"}}) {
+        EXPECT_EQ(Crypt::EnCryptBytes(plain), digits);
+        EXPECT_EQ(Crypt::DeCryptBytes(digits), plain);
+    }
+    EXPECT_EQ(Crypt::EnCrypt("caf\xC3\xA9 \xE2\x82\xAC"), Crypt::EnCryptBytes("caf\xE9 \x80"));
+    ExpectConfigError([] { Crypt::DeCrypt("8DG8"); }, 13, "", "G8");
 }
 
 }  // namespace

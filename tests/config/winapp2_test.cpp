@@ -24,7 +24,6 @@
 namespace lumo {
 namespace {
 
-using testing::ScratchFolder;
 using State = Winapp2Outcome::State;
 namespace fs = std::filesystem;
 
@@ -41,7 +40,7 @@ constexpr auto kRegistry = testing::RegistryKind::Memory;
 // A machine of scratch folders: every variable has a folder of its own name, Program Files two.
 class Winapp2Machine : public ::testing::Test {
 protected:
-    ScratchFolder dir;
+    testing::ScratchFolder dir;
     RealFileSystem files;
     testing::TestRegistry reg;
     PortableShell shell;

@@ -37,14 +37,13 @@ protected:
         platform = {.registry = &reg.Api(), .files = &files, .shell = &shell, .clock = &clock};
     }
 
-    // Two Root records: the tree and the two values, and an item whose folder does not exist.
-    std::string WriteConfig(const std::string& name = "mine.dat") {
-        const std::string head = "[Config]\r\nType:Root\r\nSelected:1\r\nSoftware:";
-        return dir.Write(name,
-                         Crypt::EnCryptLines(head + "Scratch\r\nTree Files<>1<>0<>Folder><" + dir.Path("tree") +
-                                             "\r\nRun List<>1<>0<>RegValue><HKEY_CURRENT_USER<>" + reg.Path("Run") +
-                                             "\r\n" + head + "Other Tool\r\nMissing Folder<>1<>0<>Folder><" +
-                                             dir.Path("tree/missing") + "\r\n"));
+    // A Root record of the tree and the two values.
+    std::string WriteConfig() {
+        return dir.Write("mine.dat",
+                         Crypt::EnCryptLines("[Config]\r\nType:Root\r\nSelected:1\r\nSoftware:Scratch\r\n"
+                                             "Tree Files<>1<>0<>Folder><" +
+                                             dir.Path("tree") + "\r\nRun List<>1<>0<>RegValue><HKEY_CURRENT_USER<>" +
+                                             reg.Path("Run") + "\r\n"));
     }
 
     Outcome Main(const Args& args) {
