@@ -1,4 +1,4 @@
-// Text handling (letter case, malformed bytes, the ANSI code page) and calendar arithmetic.
+// Text handling: letter case, malformed bytes, and the ANSI code page.
 #include <gtest/gtest.h>
 
 #include "base/text.h"
