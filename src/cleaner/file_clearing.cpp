@@ -14,13 +14,24 @@ const char kZeros[kFillChunkBytes] = {};
 }  // namespace
 
 int16_t DeleteFileOrFill(FileSystem& files, std::string_view sFilePath, bool bFillBlank, int16_t iFillTimes) {
+    return FillAfterDeletion(files, sFilePath, DeleteFileFirst(files, sFilePath, bFillBlank), iFillTimes);
+}
+
+FileDeletion DeleteFileFirst(FileSystem& files, std::string_view sFilePath, bool bFillBlank) {
     FileResult result = files.RemoveFile(sFilePath);
     if (result == FileResult::Deleted || result == FileResult::NotFound)
-        return 0;
+        return {true, false};
     if (result == FileResult::DeniedOrInUse && bFillBlank)
-        return FillFileBlank(files, sFilePath, iFillTimes) ? -1 : 1;
+        return {false, true};
     // The deletion failed: a file that is still there is not reported as deleted.
-    return files.FileExists(sFilePath) ? -1 : 0;
+    return {!files.FileExists(sFilePath), false};
+}
+
+int16_t FillAfterDeletion(FileSystem& files, std::string_view sFilePath, const FileDeletion& deletion,
+                          int16_t iFillTimes) {
+    if (deletion.toFill)
+        return FillFileBlank(files, sFilePath, iFillTimes) ? -1 : 1;
+    return deletion.done ? 0 : -1;
 }
 
 bool FillFileBlank(FileSystem& files, std::string_view sFilePath, int16_t iFillTimes) {

@@ -70,6 +70,8 @@ enum class WriteMode {
     Create,  // created, or emptied when it exists
 };
 
+// RemoveFile and FileExists may be called from several threads at once, while one other thread
+// makes any of the calls: a clear run's workers delete while its walk lists and removes folders.
 class FileSystem {
 public:
     virtual ~FileSystem() = default;

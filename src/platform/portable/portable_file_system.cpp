@@ -141,6 +141,7 @@ PortableFileSystem::~PortableFileSystem() { ForgetListedFolder(); }
 
 void PortableFileSystem::ForgetListedFolder() {
 #ifndef _WIN32
+    std::lock_guard<std::mutex> lock(listedMutex_);
     listedFd_.reset();
     listedFolder_.clear();
 #endif
@@ -191,8 +192,11 @@ bool PortableFileSystem::ListFolder(std::string_view path, std::vector<FolderEnt
     if (!dir)
         return false;
     static_cast<void>(listing.release());
-    listedFd_ = std::move(keep);
-    listedFolder_ = at.text();
+    {
+        std::lock_guard<std::mutex> lock(listedMutex_);
+        listedFd_ = std::make_shared<const portable::UniqueFd>(std::move(keep));
+        listedFolder_ = at.text();
+    }
     int fd = ::dirfd(dir.get());
     while (struct dirent* de = ::readdir(dir.get())) {
         const char* name = de->d_name;
@@ -269,9 +273,14 @@ FileResult PortableFileSystem::RemoveFile(std::string_view path) {
     Located at(path);
     std::string_view text(at.text());
     size_t slash = text.rfind('/');
-    if (listedFd_ && slash != std::string_view::npos && slash + 1 < text.size() &&
-        text.substr(0, slash) == listedFolder_) {
-        if (::unlinkat(listedFd_.get(), at.text().c_str() + slash + 1, 0) == 0)
+    std::shared_ptr<const portable::UniqueFd> listed;
+    if (slash != std::string_view::npos && slash + 1 < text.size()) {
+        std::lock_guard<std::mutex> lock(listedMutex_);
+        if (listedFd_ && text.substr(0, slash) == listedFolder_)
+            listed = listedFd_;
+    }
+    if (listed) {
+        if (::unlinkat(listed->get(), at.text().c_str() + slash + 1, 0) == 0)
             return FileResult::Deleted;
         // The folder listed may have been replaced since: the full path decides then.
         if (errno != ENOENT)

@@ -3,6 +3,10 @@
 // Windows work.
 #pragma once
 
+#include <memory>
+#include <mutex>
+#include <string>
+
 #include "platform/file_system.h"
 #include "platform/portable/posix_handles.h"
 
@@ -31,10 +35,13 @@ public:
 
 private:
     // Off Windows: the folder listed last stays open, so deleting the files just listed goes
-    // through it (unlinkat) instead of resolving every full path again.
+    // through it (unlinkat) instead of resolving every full path again. Deletions may run on
+    // other threads while the walk lists on: the lock guards the pair, and a deletion keeps the
+    // folder open while it uses it.
     void ForgetListedFolder();
+    std::mutex listedMutex_;
 #ifndef _WIN32
-    portable::UniqueFd listedFd_;
+    std::shared_ptr<const portable::UniqueFd> listedFd_;
 #endif
     std::string listedFolder_;
 };
