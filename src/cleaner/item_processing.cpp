@@ -7,10 +7,16 @@
 // than its first line says (a file not removed or overwritten instead, a subfolder that stays,
 // an entry that keeps its value) gets its final status and one more line. A folder walk never
 // ends silently either: a folder it cannot list and a named folder that is a link get a line.
+//
+// In a clear run the deletion of files goes to a few worker threads (RemovalPool) while the walk
+// goes on listing, matching and checking holds; the walk then takes each step back in its own
+// order (Step), so what is added, reported and written is what a run without workers gives.
 #include "cleaner/item_processing.h"
 
+#include <deque>
 #include <exception>
 #include <functional>
+#include <memory>
 #include <optional>
 #include <string>
 #include <unordered_map>
@@ -22,6 +28,7 @@
 #include "cleaner/customize_parse.h"
 #include "cleaner/file_clearing.h"
 #include "cleaner/privacy_item.h"
+#include "cleaner/removal_pool.h"
 #include "cleaner/wildcard.h"
 #include "cleaner/winapp2_walks.h"
 #include "platform/ansi.h"
@@ -55,6 +62,44 @@ bool IsIndexDat(std::string_view name) {
 enum class Left : uint8_t { Nothing, OnPurpose, Failure, Stopped };
 
 Left Worse(Left a, Left b) { return a > b ? a : b; }
+
+// Runs one step; a failure skips it. Returns false when the step failed.
+template <class Fn>
+bool StepGuard(Fn&& step) {
+    try {
+        step();
+        return true;
+    } catch (const std::exception&) {
+        return false;
+    }
+}
+
+// What is known of one folder of a walk: its trace (none for the folder the walk starts in)
+// and what is left of it so far. The walk goes on ahead; the steps it holds back fill this in.
+struct FolderState {
+    PrivacyValuePtr trace;
+    Left left = Left::Nothing;
+};
+using FolderStatePtr = std::shared_ptr<FolderState>;
+
+// One step of a folder walk as a serial run takes it: the trace of a subfolder, a file with its
+// deletion, a line of the log, or the end of a subfolder (its removal when emptied). The walk
+// makes the steps and settles them strictly in the order it made them; a file's deletion may
+// meanwhile run on a worker, and nothing after it is added, reported or written before it has
+// ended. So a clear run says and reports the same, in the same order, however many workers
+// delete for it.
+struct Step {
+    enum class Kind : uint8_t { Subfolder, File, Note, FolderEnd };
+    Kind kind = Kind::Note;
+    FolderStatePtr in;  // the folder the step is in (FolderEnd: the subfolder's parent)
+    FolderStatePtr sub;  // Subfolder and FolderEnd: the subfolder's own
+    std::string text;  // Subfolder: its path; Note: the line
+    int64_t size = 0;  // File
+    bool held = false;  // File: protected by a hold setting
+    bool removing = false;  // File: to be deleted
+    bool pooled = false;  // File: its deletion is a worker's
+    FileRemoval removal;  // File: its path, and its deletion when a worker runs it
+};
 
 // What one seek needs at every level of its walks.
 class Walk {
@@ -93,10 +138,12 @@ public:
         return false;
     }
 
-    // A free line of the activity log, stamped as the registry walk stamps its failures.
-    void Note(const std::string& text) {
-        if (ctx.log)
-            ctx.log->AppendString(ctx.log->DateTimeText() + "--" + text);
+    // A free line of the activity log, stamped as the registry walk stamps its failures; written
+    // in its turn among the steps of the walk.
+    void Note(std::string text) {
+        Step& step = Make(Step::Kind::Note, nullptr);
+        step.text = std::move(text);
+        Made();
     }
 
     // The folder an item names is never entered when it is itself a link: everything the walk
@@ -116,25 +163,54 @@ public:
         return false;
     }
 
-    // One file: the hold check, the trace, the deletion or overwriting, the report. Says what is
-    // left of it: nothing, the file kept on purpose (held, or overwritten in place), or the file
-    // after a failure.
-    Left HandleFile(std::string path, int64_t size) {
-        bool held = IsHeld(path);
-        PrivacyValuePtr pv = values.AddFile(std::move(path), size, held ? vsKeepLocked : vsFind);
-        Left left = held ? Left::OnPurpose : Left::Nothing;
-        if (clear && !held) {
-            bool fill = fillIndexDat && IsIndexDat(pv->ValueName);
-            int16_t result = DeleteFileOrFill(*ctx.files, pv->Path, fill, ctx.securityFillTimes);
-            if (result == 0) {
-                pv->ValueStatus = vsDelete;
-            } else {
-                values.Settle(*pv, result == 1 ? vsFillBlank : vsUnknown);
-                left = result == 1 ? Left::OnPurpose : Left::Failure;
-            }
+    // The trace of a subfolder of `in`, found; its own state is `sub`.
+    void Subfolder(const FolderStatePtr& in, const FolderStatePtr& sub, std::string path) {
+        Step& step = Make(Step::Kind::Subfolder, in);
+        step.sub = sub;
+        step.text = std::move(path);
+        Made();
+    }
+
+    // One file of `in`: the hold check now, the deletion handed to a worker when there are any,
+    // the trace, the overwriting and the report in its turn.
+    void File(const FolderStatePtr& in, std::string path, int64_t size) {
+        Step& step = Make(Step::Kind::File, in);
+        step.held = IsHeld(path);
+        step.size = size;
+        step.removing = clear && !step.held;
+        step.removal.mayFill = step.removing && fillIndexDat && IsIndexDat(FileNameOf(path));
+        step.removal.path = std::move(path);
+        if (step.removing && Workers() > 1) {
+            step.pooled = true;
+            batch_.push_back(&step.removal);
+            if (batch_.size() >= kBatchFiles)
+                HandIn();
         }
-        Report(pv);
-        return left;
+        Made();
+    }
+
+    // The end of subfolder `sub` of `in`: when clearing, an emptied subfolder is removed.
+    void FolderEnd(const FolderStatePtr& in, const FolderStatePtr& sub) {
+        Step& step = Make(Step::Kind::FolderEnd, in);
+        step.sub = sub;
+        Made();
+    }
+
+    // Hands the deletions of the folder being walked to the workers.
+    void HandIn() {
+        if (batch_.empty())
+            return;
+        if (!pool_)
+            pool_ = std::make_unique<RemovalPool>(*ctx.files, Workers());
+        pool_->Submit(std::move(batch_));
+        batch_.clear();
+    }
+
+    // Settles every step made so far, waiting for the deletions still running.
+    void SettleAll() {
+        HandIn();
+        while (!pending_.empty())
+            SettleFront(true);
     }
 
     // The registry functions return their codes instead of setting the thread's last error, so
@@ -147,123 +223,230 @@ public:
     }
 
 private:
+    // Files handed to a worker at once (a folder's files, or this many of a larger folder's),
+    // and steps held back at most: what a walk holds stays small on a tree of any size.
+    static constexpr size_t kBatchFiles = 256;
+    static constexpr size_t kMostPending = 4096;
+
+    unsigned Workers() const { return ctx.removalWorkers ? ctx.removalWorkers : RemovalPool::DefaultWorkers(); }
+
+    Step& Make(Step::Kind kind, const FolderStatePtr& in) {
+        Step& step = pending_.emplace_back();
+        step.kind = kind;
+        step.in = in;
+        return step;
+    }
+
+    // A step is made: settled at once when everything before it is, or as soon as it is, or,
+    // when too many are held back, after waiting for the oldest.
+    void Made() {
+        if (pending_.size() >= kMostPending) {
+            HandIn();
+            SettleFront(true);
+        }
+        while (!pending_.empty() && (!pending_.front().pooled || pending_.front().removal.Ended()))
+            SettleFront(false);
+    }
+
+    // Settles the oldest step, first waiting for its deletion when `wait` says so.
+    void SettleFront(bool wait) {
+        Step& front = pending_.front();
+        if (wait && front.pooled)
+            pool_->Wait(front.removal);
+        Settle(front);
+        pending_.pop_front();
+        // After a stop request no deletion starts: those not begun are cancelled.
+        if (pool_ && Stop())
+            pool_->Cancel();
+    }
+
+    void Settle(Step& step) {
+        if (Stop()) {
+            SettleStopped(step);
+            return;
+        }
+        switch (step.kind) {
+        case Step::Kind::Subfolder:
+            if (!StepGuard([&] {
+                    step.sub->trace = values.AddFolder(std::move(step.text), clear ? vsDelete : vsFind);
+                    Report(step.sub->trace);
+                }))
+                step.in->left = Worse(step.in->left, Left::Failure);
+            break;
+        case Step::Kind::File: {
+            Left file = Left::Failure;
+            StepGuard([&] { file = SettleFile(step); });
+            step.in->left = Worse(step.in->left, file);
+            break;
+        }
+        case Step::Kind::Note:
+            if (ctx.log)
+                ctx.log->AppendString(ctx.log->DateTimeText() + "--" + step.text);
+            break;
+        case Step::Kind::FolderEnd:
+            SettleFolderEnd(*step.in, *step.sub);
+            break;
+        }
+    }
+
+    // The trace of a file, its deletion's result (or the deletion itself, when no worker ran
+    // it), the overwriting of a locked index.dat, the report. Says what is left of it: nothing,
+    // the file kept on purpose (held, or overwritten in place), or the file after a failure.
+    Left SettleFile(Step& step) {
+        PrivacyValuePtr pv = values.AddFile(std::move(step.removal.path), step.size, step.held ? vsKeepLocked : vsFind);
+        Left left = step.held ? Left::OnPurpose : Left::Nothing;
+        if (step.removing) {
+            FileDeletion deletion =
+                step.pooled ? step.removal.result : DeleteFileFirst(*ctx.files, pv->Path, step.removal.mayFill);
+            int16_t result = FillAfterDeletion(*ctx.files, pv->Path, deletion, ctx.securityFillTimes);
+            if (result == 0) {
+                pv->ValueStatus = vsDelete;
+            } else {
+                values.Settle(*pv, result == 1 ? vsFillBlank : vsUnknown);
+                left = result == 1 ? Left::OnPurpose : Left::Failure;
+            }
+        }
+        Report(pv);
+        return left;
+    }
+
+    // After its walk, an emptied subfolder is removed; one that stays gets a last line saying
+    // why ("Keep locked" for what stays on purpose, "Unknown" otherwise).
+    void SettleFolderEnd(FolderState& parent, FolderState& sub) {
+        Left left = sub.left;
+        if (left == Left::Stopped) {
+            StopFolder(parent, sub);
+            return;
+        }
+        if (!clear)
+            return;
+        if (left == Left::Nothing && sub.trace) {
+            bool removed = false;
+            StepGuard([&] {
+                FileResult r = ctx.files->RemoveFolder(sub.trace->Path);
+                removed = r == FileResult::Deleted || r == FileResult::NotFound;
+            });
+            if (removed)
+                return;
+            left = Left::Failure;
+        }
+        if (!sub.trace) {  // its trace could not be added: nothing to remove, nothing to settle
+            parent.left = Worse(parent.left, Left::Failure);
+            return;
+        }
+        values.Settle(*sub.trace, left == Left::OnPurpose ? vsKeepLocked : vsUnknown);
+        parent.left = Worse(parent.left, left);
+    }
+
+    // Once a stop is requested, only the files whose deletion had begun are settled and
+    // reported; nothing else is added. A subfolder that stays because of the stop, reported as
+    // to be deleted when it was found, gets a last line saying it was not.
+    void SettleStopped(Step& step) {
+        if (step.kind == Step::Kind::File && step.pooled &&
+            step.removal.state.load(std::memory_order_acquire) == FileRemoval::Done) {
+            Left file = Left::Failure;
+            StepGuard([&] { file = SettleFile(step); });
+            step.in->left = Worse(step.in->left, file);
+        } else if (step.kind == Step::Kind::FolderEnd) {
+            StopFolder(*step.in, *step.sub);
+        }
+    }
+
+    void StopFolder(FolderState& parent, FolderState& sub) {
+        parent.left = Left::Stopped;
+        if (clear && sub.trace && sub.trace->ValueStatus == vsDelete)
+            values.Settle(*sub.trace, vsUnknown);
+    }
+
     PrivacyItem* item_ = nullptr;
     const std::function<void(const PrivacyValuePtr&)>* report_ = nullptr;
     std::vector<std::string> holds_;
+    std::deque<Step> pending_;  // made and not yet settled, oldest first
+    std::vector<FileRemoval*> batch_;  // deletions of the folder being walked, not yet handed in
+    std::unique_ptr<RemovalPool> pool_;  // the workers, from a clear run's first deletion on
 };
 
-// Runs one step; a failure skips it. Returns false when the step failed.
-template <class Step>
-bool StepGuard(Step&& step) {
-    try {
-        step();
-        return true;
-    } catch (const std::exception&) {
-        return false;
-    }
-}
-
-// One folder of a walk: its trace (none for the folder the walk starts in), the subfolders its
-// listing gave and how far the walk is through them, and what is left of it so far.
+// One folder of a walk as the walk goes through it: its state, and the subfolders its listing
+// gave and how far the walk is through them.
 struct Level {
     std::string folder;
-    PrivacyValuePtr trace;
+    FolderStatePtr state;
     struct Subfolder {
-        PrivacyValuePtr trace;
+        std::string path;
+        FolderStatePtr state;
         bool isLink;
     };
     std::vector<Subfolder> subfolders;
     size_t next = 0;
-    Left left = Left::Nothing;
 };
 
-// Lists one folder and runs its first two passes: a trace for every subfolder, then every file
-// handled.
-Level Enter(Walk& w, std::string folder, PrivacyValuePtr trace) {
+// Lists one folder and makes its first two passes: a trace for every subfolder, then every file.
+Level Enter(Walk& w, std::string folder, FolderStatePtr state) {
     Level level;
     level.folder = std::move(folder);
-    level.trace = std::move(trace);
+    level.state = std::move(state);
     if (!w.List(level.folder, w.entries)) {
-        level.left = Left::Failure;
+        level.state->left = Worse(level.state->left, Left::Failure);
         return level;
     }
     for (const FolderEntry& e : w.entries) {
         if (!e.isFolder)
             continue;
         if (w.Stop()) {
-            level.left = Left::Stopped;
+            level.state->left = Left::Stopped;
             return level;
         }
-        bool added = StepGuard([&] {
-            PrivacyValuePtr pv = w.values.AddFolder(JoinPath(level.folder, e.name), w.clear ? vsDelete : vsFind);
-            level.subfolders.push_back({pv, e.isLink});
-            w.Report(pv);
-        });
-        if (!added)
-            level.left = Left::Failure;
+        Level::Subfolder& sub = level.subfolders.emplace_back(
+            Level::Subfolder{JoinPath(level.folder, e.name), std::make_shared<FolderState>(), e.isLink});
+        w.Subfolder(level.state, sub.state, sub.path);
     }
     for (const FolderEntry& e : w.entries) {
         if (e.isFolder)
             continue;
         if (w.Stop()) {
-            level.left = Left::Stopped;
-            return level;
+            level.state->left = Left::Stopped;
+            break;
         }
-        Left file = Left::Failure;
-        StepGuard([&] { file = w.HandleFile(JoinPath(level.folder, e.name), e.size); });
-        level.left = Worse(level.left, file);
+        w.File(level.state, JoinPath(level.folder, e.name), e.size);
     }
+    w.HandIn();
     return level;
-}
-
-// After the walk of a subfolder: when clearing, an emptied subfolder is removed; one that stays
-// gets a last line saying why ("Keep locked" for what stays on purpose, "Unknown" otherwise).
-void Finish(Walk& w, Level& parent, const PrivacyValuePtr& trace, Left left) {
-    if (left == Left::Stopped) {
-        parent.left = Left::Stopped;
-        return;
-    }
-    if (!w.clear)
-        return;
-    if (left == Left::Nothing) {
-        bool removed = false;
-        StepGuard([&] {
-            FileResult r = w.ctx.files->RemoveFolder(trace->Path);
-            removed = r == FileResult::Deleted || r == FileResult::NotFound;
-        });
-        if (removed)
-            return;
-        left = Left::Failure;
-    }
-    w.values.Settle(*trace, left == Left::OnPurpose ? vsKeepLocked : vsUnknown);
-    parent.left = Worse(parent.left, left);
 }
 
 // The three passes at every level below `root`, depth first. The levels the walk is in are kept
 // in a list of its own rather than on the call stack: a tree of any depth is walked.
 Left FolderWalk(Walk& w, const std::string& root) {
+    auto rootState = std::make_shared<FolderState>();
     std::vector<Level> path;
-    path.push_back(Enter(w, root, nullptr));
+    path.push_back(Enter(w, root, rootState));
     for (;;) {
         Level& top = path.back();
-        if (top.left != Left::Stopped && top.next < top.subfolders.size()) {
+        if (top.state->left != Left::Stopped && top.next < top.subfolders.size()) {
             if (w.Stop()) {
-                top.left = Left::Stopped;
+                top.state->left = Left::Stopped;
                 continue;
             }
-            Level::Subfolder sub = top.subfolders[top.next++];
+            Level::Subfolder sub = std::move(top.subfolders[top.next++]);
             if (sub.isLink)
-                Finish(w, top, sub.trace, Left::Nothing);  // never entered: removing it removes the link
+                w.FolderEnd(top.state, sub.state);  // never entered: removing it removes the link
             else
-                path.push_back(Enter(w, sub.trace->Path, sub.trace));
+                path.push_back(Enter(w, sub.path, sub.state));
             continue;
         }
+        // The subfolders a stop leaves unwalked still get their last word.
+        if (top.state->left == Left::Stopped)
+            for (size_t i = top.next; i < top.subfolders.size(); ++i)
+                w.FolderEnd(top.state, top.subfolders[i].state);
         Level done = std::move(top);
         path.pop_back();
         if (path.empty())
-            return done.left;
-        Finish(w, path.back(), done.trace, done.left);
+            break;
+        if (done.state->left == Left::Stopped)
+            path.back().state->left = Left::Stopped;
+        w.FolderEnd(path.back().state, done.state);
     }
+    w.SettleAll();
+    return rootState->left;
 }
 
 // The walk of the folder an item names.
@@ -391,6 +574,7 @@ void SeekRegSubKeyValue(Walk& w, const PrivacyItem& item) {
 void SeekFile(Walk& w, const PrivacyItem& item) {
     FileSystem& files = *w.ctx.files;
     const std::string& where = item.SeekSetting(1);
+    auto in = std::make_shared<FolderState>();
     if (files.FolderExists(where)) {
         std::vector<FolderEntry> entries;
         if (w.NamedFolderIsLink(where) || !w.List(where, entries))
@@ -402,14 +586,15 @@ void SeekFile(Walk& w, const PrivacyItem& item) {
             if (e.isFolder || (pattern && !pattern->Matches(e.name)))
                 continue;
             if (w.Stop())
-                return;
-            StepGuard([&] { w.HandleFile(JoinPath(where, e.name), e.size); });
+                break;
+            w.File(in, JoinPath(where, e.name), e.size);
         }
     } else if (files.FileExists(where)) {
         std::optional<int64_t> size = files.FileSize(where);
         if (size)
-            w.HandleFile(where, *size);
+            w.File(in, where, *size);
     }
+    w.SettleAll();
 }
 
 void SeekFolder(Walk& w, const PrivacyItem& item) {

@@ -14,7 +14,9 @@ struct SeekContext;
 
 // Everything below `folder` as traces of `item`: at each level first the subfolders, then the
 // files, then each subfolder's contents; when clearing, files are deleted (or overwritten) as
-// they are found and each emptied subfolder is removed. Links are reported and removed as
+// they are found and each emptied subfolder is removed. The deletions of files may run on the
+// run's worker threads (SeekContext::removalWorkers); the traces, events and log lines come as
+// they would without them. Links are reported and removed as
 // themselves, never entered. `folder` itself is never reported or removed. The walk keeps its
 // own list of the folders it is in, so no tree is too deep for it.
 void GetFolderAllSub(PrivacyItem& item, SeekContext& ctx, const std::string& folder, bool bClearValue);
