@@ -1,4 +1,4 @@
-// The twelve application settings as the program holds them while it runs, with their defaults.
+// The application settings as the program holds them while it runs, with their defaults.
 #pragma once
 
 #include <cstdint>
@@ -19,6 +19,7 @@ struct AppSettings {
     bool EnableFileLogging = false;  // "Enable File Logging"
     int16_t KeepLogDays = 1;  // "Keep Log Days"
     int32_t DisplayMaxRows = 1000;  // "Display Max Rows"
+    int16_t RemovalWorkers = 0;  // "Removal Workers": threads deleting files, 0 as suits the computer, 1 none
 };
 
 }  // namespace lumo

@@ -111,6 +111,7 @@ public:
         ctx.parser = specialParser_;
         ctx.stopRequested = &StopRequested;
         ctx.securityFillTimes = settings.SecurityFillTimes;
+        ctx.removalWorkers = static_cast<unsigned>(settings.RemovalWorkers);
         ctx.protectedFolders = &winapp2Places.protectedFolders;
         return ctx;
     }

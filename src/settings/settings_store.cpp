@@ -1,4 +1,4 @@
-// The settings store over RegKey: the table of the twelve settings, their read rules and ranges,
+// The settings store over RegKey: the table of the thirteen settings, their read rules and ranges,
 // and the three operations that read, write and take them over from the menu.
 #include "settings/settings_store.h"
 
@@ -171,6 +171,13 @@ const std::vector<Row>& Rows() {
                  ReadNumeric(s.DisplayMaxRows, *t, defaults.DisplayMaxRows);
          },
          [](const AppSettings& s) { return std::to_string(s.DisplayMaxRows); }},
+        {"Removal Workers",
+         [](AppSettings& s, const std::optional<std::string>& t) {
+             if (t)
+                 ReadNumeric(s.RemovalWorkers, *t, defaults.RemovalWorkers);
+             Limit(s.RemovalWorkers, 0, 8, 0);
+         },
+         [](const AppSettings& s) { return std::to_string(s.RemovalWorkers); }},
     };
     return rows;
 }

@@ -1,4 +1,4 @@
-// The settings store: the twelve settings as string values of the user's registry key (a value
+// The settings store: the thirteen settings as string values of the user's registry key (a value
 // missing there is read from the machine's key), read once at start-up, written back to the
 // user's key all at once (Run Options) or one at a time (menu toggles). Every step
 // that fails is passed over and the next one runs; the failures come back to the caller, who may
@@ -33,13 +33,13 @@ public:
     // `programPath` is the full path of the running program, for the start-up entry.
     SettingsStore(RegistryApi& api, std::string programPath, SettingsLocations where = SettingsLocations::Standard());
 
-    // Reads the twelve settings into `settings`, each from the user's key, else from the machine's.
+    // Reads the thirteen settings into `settings`, each from the user's key, else from the machine's.
     // A value missing in both reads as the empty text (the setting's default); a value that
     // cannot be read at all leaves the setting as it was.
     SettingsFailures LoadSystemSettings(AppSettings& settings);
     // The same reads without creating the key first: writes nothing to the registry.
     SettingsFailures ReadSystemSettings(AppSettings& settings);
-    // Writes the twelve settings, then the start-up entry and the form AutoComplete switch.
+    // Writes the thirteen settings, then the start-up entry and the form AutoComplete switch.
     SettingsFailures SaveSystemSettings(const AppSettings& settings);
     // For each flag set: takes the setting from the menu's check marks, writes it, and applies its
     // Windows side where it has one. "Schedule Interval" and "Schedule Clock" are never touched.

@@ -1,5 +1,5 @@
 // The settings store over the in-memory registry (the same round trip on the real one under
-// Windows): the twelve values saved and loaded back with the start-up entry and the browser
+// Windows): the thirteen values saved and loaded back with the start-up entry and the browser
 // switch they write, and how each stored text reads, ranges included.
 #include <gtest/gtest.h>
 
@@ -24,9 +24,10 @@ const std::vector<std::string> kNames = {"Run On Startup Windows", "Turn Off For
                                          "Window Title",           "Schedule Type",
                                          "Schedule Interval",      "Schedule Clock",
                                          "Security Fill Times",    "Enable File Logging",
-                                         "Keep Log Days",          "Display Max Rows"};
+                                         "Keep Log Days",          "Display Max Rows",
+                                         "Removal Workers"};
 
-// The twelve settings as texts, in table order, for comparing whole sets.
+// The thirteen settings as texts, in table order, for comparing whole sets.
 std::vector<std::string> Texts(const AppSettings& s) {
     auto b = [](bool v) { return std::string(v ? "true" : "false"); };
     auto n = [](auto v) { return std::to_string(v); };
@@ -41,7 +42,8 @@ std::vector<std::string> Texts(const AppSettings& s) {
             n(s.SecurityFillTimes),
             b(s.EnableFileLogging),
             n(s.KeepLogDays),
-            n(s.DisplayMaxRows)};
+            n(s.DisplayMaxRows),
+            n(s.RemovalWorkers)};
 }
 
 ::testing::AssertionResult NoFailures(const SettingsFailures& failures) {
@@ -86,13 +88,14 @@ protected:
         saved.EnableFileLogging = true;
         saved.KeepLogDays = 5;
         saved.DisplayMaxRows = 2147483647;
+        saved.RemovalWorkers = 1;
         EXPECT_TRUE(NoFailures(Store().SaveSystemSettings(saved)));
         for (size_t i = 0; i < kNames.size(); ++i)
             EXPECT_EQ(Text(kSettingsKey, kNames[i]), Texts(saved)[i]) << kNames[i];
         std::vector<std::string> names = this->reg.ValueNames(kSettingsKey), expected = kNames;  // Wine sorts them
         std::sort(names.begin(), names.end());
         std::sort(expected.begin(), expected.end());
-        EXPECT_EQ(names, expected) << "the twelve values and nothing else";
+        EXPECT_EQ(names, expected) << "the thirteen values and nothing else";
         EXPECT_EQ(Outside(), kStartup + "|nonono");
         AppSettings loaded;
         EXPECT_TRUE(NoFailures(Store().LoadSystemSettings(loaded)));
@@ -101,11 +104,11 @@ protected:
 };
 using SettingsStoreTest = SettingsStoreSuite<>;
 
-TEST_F(SettingsStoreTest, SaveThenLoadGivesTheSameTwelveValues) { SaveThenLoad(); }
+TEST_F(SettingsStoreTest, SaveThenLoadGivesTheSameThirteenValues) { SaveThenLoad(); }
 
 #ifdef _WIN32
 using SettingsStoreRealTest = SettingsStoreSuite<testing::RealRegistryKind>;
-TEST_F(SettingsStoreRealTest, SaveThenLoadGivesTheSameTwelveValues) { SaveThenLoad(); }
+TEST_F(SettingsStoreRealTest, SaveThenLoadGivesTheSameThirteenValues) { SaveThenLoad(); }
 #endif
 
 using ReadRows = std::vector<std::pair<const char*, const char*>>;
@@ -128,6 +131,7 @@ void ExpectReads(const char* name, const ReadRows& rows, bool run = false) {
             s.SecurityFillTimes = 3;
             s.KeepLogDays = 3;
             s.DisplayMaxRows = 77;
+            s.RemovalWorkers = 2;
             EXPECT_TRUE(NoFailures(SettingsStore(api, kProgram).LoadSystemSettings(s)));
             size_t field = std::find(kNames.begin(), kNames.end(), std::string(name)) - kNames.begin();
             EXPECT_EQ(Texts(s)[field], expected)
@@ -149,6 +153,7 @@ TEST(SettingsReadRules, StoredTextsReadAsDefined) {
     ExpectReads("Security Fill Times", {{"11", "1"}, {"10", "10"}, {"0.5", "1"}});
     ExpectReads("Keep Log Days", {{"0", "1"}, {"5", "5"}, {"6", "1"}});
     ExpectReads("Display Max Rows", {{"2147483647", "2147483647"}, {"2147483648", "77"}, {"40000", "40000"}});
+    ExpectReads("Removal Workers", {{"1", "1"}, {"8", "8"}, {"9", "0"}, {"-1", "2"}, {"x", "0"}});
     ExpectReads("Run On Startup Windows", {{"TRUE", "true"}, {"True", "true"}});
     ExpectReads("Run On Startup Windows", {{"yes", "false"}, {"1", "false"}, {"true ", "false"}}, true);
     ExpectReads("Start Page", {{"  about:blank ", "  about:blank "}});

@@ -83,6 +83,10 @@ TEST_F(LumoConsoleTest, BadUsageExitsWithTwoAndAnUnreadableConfigurationWithOneC
                  {{"show", "--config", config, "--config", config}, 2, "twice"},
                  {{"show", "--only"}, 2, "needs an entry name"},
                  {{"list", "--yes"}, 2, "unknown argument"},
+                 {{"clear", "--yes", "--jobs", "0"}, 2, "from 1 to 8"},
+                 {{"clear", "--yes", "--jobs=9"}, 2, "from 1 to 8"},
+                 {{"clear", "--yes", "--jobs"}, 2, "from 1 to 8"},
+                 {{"list", "--jobs", "1"}, 2, "unknown argument"},
                  {{"show", "--config", config, "--only", "X"}, 2, "alone"},
                  {{"winapp2", "a.ini", "b.ini"}, 2, "one file"},
                  {{"show"}, 1, "PrivacyConfig.dat"},
@@ -98,7 +102,8 @@ TEST_F(LumoConsoleTest, BadUsageExitsWithTwoAndAnUnreadableConfigurationWithOneC
     }
     EXPECT_TRUE(TreeIntact());
     EXPECT_FALSE(dir.Exists("logs"));
-    EXPECT_NE(Main({"--help"}).out.find("lumo clear [--config FILE] [--winapp2 FILE] [--only NAME ...] [--log] --yes"),
+    EXPECT_NE(Main({"--help"})
+                  .out.find("lumo clear [--config FILE] [--winapp2 FILE] [--only NAME ...] [--log] [--jobs N] --yes"),
               std::string::npos);
     EXPECT_EQ(Main({"--version"}).out, "lumo 3.2.19\n");
 }

@@ -38,7 +38,7 @@ struct RunTotals {
 
 std::string LumoUsage() {
     return "usage: lumo show [--config FILE] [--winapp2 FILE] [--only NAME ...] [--log]\n"
-           "       lumo clear [--config FILE] [--winapp2 FILE] [--only NAME ...] [--log] --yes\n"
+           "       lumo clear [--config FILE] [--winapp2 FILE] [--only NAME ...] [--log] [--jobs N] --yes\n"
            "       lumo list [--config FILE] [--winapp2 FILE] [--only NAME ...]\n"
            "       lumo winapp2 [FILE]\n"
            "       lumo --version\n"
@@ -52,7 +52,9 @@ std::string LumoUsage() {
            "--winapp2 FILE  the winapp2.ini to read (default: yours in %LOCALAPPDATA%\\Sweepkit Lumo,\n"
            "                else the one beside lumo)\n"
            "--only NAME     runs the winapp2.ini entry NAME alone, present or not (repeatable)\n"
-           "--log           writes the activity log for this run (folder \"logs\" beside lumo)\n";
+           "--log           writes the activity log for this run (folder \"logs\" beside lumo)\n"
+           "--jobs N        deletes with N threads, 1 to 8; 1 deletes each file in turn\n"
+           "                (default: the \"Removal Workers\" setting, else as suits this computer)\n";
 }
 
 std::optional<LumoOptions> ParseLumoArguments(const std::vector<std::string>& args, std::string& error) {
@@ -122,6 +124,17 @@ std::optional<LumoOptions> ParseLumoArguments(const std::vector<std::string>& ar
             if (!value(i, config ? "--config" : "--winapp2", config ? options.configFile : options.winapp2File))
                 return std::nullopt;
             seen = true;
+        } else if (is(a, "--jobs") && options.command == LumoCommand::Run) {
+            std::string n;
+            if (a == "--jobs" && i + 1 < args.size())
+                n = args[++i];
+            else if (a != "--jobs")
+                n = a.substr(7);
+            if (n.size() != 1 || n[0] < '1' || n[0] > '8') {
+                error = "--jobs needs a number of threads from 1 to 8";
+                return std::nullopt;
+            }
+            options.jobs = static_cast<unsigned>(n[0] - '0');
         } else if (is(a, "--only")) {
             std::string name;
             if (!value(i, "--only", name))
@@ -241,6 +254,8 @@ int RunLumo(Application& app, const LumoOptions& options, std::ostream& out, std
     app.StopRequested = false;
     takeInterrupt();
     SeekContext ctx = app.MakeSeekContext();
+    if (options.jobs)
+        ctx.removalWorkers = options.jobs;
     configs.EmptyPrivacyValue();
     PrivacyValuesPtr found = configs.GetPrivacyValue(ctx, true, false, options.clear);
     const bool stopped = app.StopRequested;

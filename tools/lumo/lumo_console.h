@@ -26,6 +26,7 @@ struct LumoOptions {
     bool clear = false;  // "clear" rather than "show"
     bool confirmed = false;  // --yes
     bool log = false;  // --log
+    unsigned jobs = 0;  // --jobs: threads deleting files in a clear run; 0 as the settings say
     std::string configFile;  // --config; empty: the program's own (Application::ConfigFileToLoad)
     std::string winapp2File;  // --winapp2, or the file of "lumo winapp2 FILE"; empty: the program's own
     // --only: these winapp2.ini entries alone, present or not, instead of the selected records.
