@@ -34,6 +34,7 @@
 #include "platform/ansi.h"
 #include "platform/file_system.h"
 #include "platform/profile_api.h"
+#include "platform/system_info.h"
 #include "registry/reg_key.h"
 #include "registry/reg_value.h"
 
@@ -228,7 +229,15 @@ private:
     static constexpr size_t kBatchFiles = 256;
     static constexpr size_t kMostPending = 4096;
 
-    unsigned Workers() const { return ctx.removalWorkers ? ctx.removalWorkers : RemovalPool::DefaultWorkers(); }
+    // As many as asked for; else none where the system deletes one file at a time anyway.
+    // Decided once per walk.
+    unsigned Workers() {
+        if (!workers_)
+            workers_ = ctx.removalWorkers                              ? ctx.removalWorkers
+                       : ctx.system && ctx.system->DeletesOneAtATime() ? 1u
+                                                                       : RemovalPool::DefaultWorkers();
+        return workers_;
+    }
 
     Step& Make(Step::Kind kind, const FolderStatePtr& in) {
         Step& step = pending_.emplace_back();
@@ -363,6 +372,7 @@ private:
     std::vector<std::string> holds_;
     std::deque<Step> pending_;  // made and not yet settled, oldest first
     std::vector<FileRemoval*> batch_;  // deletions of the folder being walked, not yet handed in
+    unsigned workers_ = 0;  // 0 until Workers() decides
     std::unique_ptr<RemovalPool> pool_;  // the workers, from a clear run's first deletion on
 };
 

@@ -24,8 +24,8 @@ struct SeekContext {
     CustomizeParse* parser = nullptr;  // the special parser of Customize items
     const bool* stopRequested = nullptr;
     int16_t securityFillTimes = 1;  // overwrite passes for locked files
-    // Threads that delete the files a clear run finds: 0 as many as suit this computer, 1 none
-    // (the walk deletes each file itself).
+    // Threads that delete the files a clear run finds: 0 as many as suit this computer (none
+    // where the system deletes one file at a time), 1 none (the walk deletes each file itself).
     unsigned removalWorkers = 0;
     // The folders winapp2.ini entries may not clean, for the folders their wildcards reach; null
     // refuses drive roots only.

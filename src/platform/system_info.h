@@ -1,5 +1,6 @@
 // SystemInfo: who and where the program runs — the platform version, the current user's security
-// identifier in raw parts and user name, and the drives with their type and file-system name.
+// identifier in raw parts and user name, the drives with their type and file-system name, and
+// whether deleting on several threads can gain anything.
 #pragma once
 
 #include <array>
@@ -47,6 +48,9 @@ public:
     // The drives in the order the system lists them. The file-system name is read for fixed
     // drives only: asking a removable or network drive can block or prompt for a disc.
     virtual std::vector<DriveInfo> Drives() = 0;
+    // True where the system makes every file deletion itself, one after another in one place
+    // (Wine's server does): deleting on several threads then only adds waiting.
+    virtual bool DeletesOneAtATime() { return false; }
 };
 
 // Greater than zero means the NT family, with its security-aware registry.

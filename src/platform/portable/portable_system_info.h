@@ -14,11 +14,13 @@ public:
     std::optional<SidParts> sid;
     std::optional<std::string> userName;
     std::vector<DriveInfo> drives;
+    bool deletesOneAtATime = false;
 
     int32_t Version() override { return version; }
     std::optional<SidParts> UserSid() override { return sid; }
     std::optional<std::string> UserName() override { return userName; }
     std::vector<DriveInfo> Drives() override { return drives; }
+    bool DeletesOneAtATime() override { return deletesOneAtATime; }
 };
 
 }  // namespace lumo

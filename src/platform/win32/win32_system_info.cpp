@@ -1,4 +1,5 @@
-// The Win32 SystemInfo: GetVersion, the process token's user, GetUserNameW and the drive list.
+// The Win32 SystemInfo: GetVersion, the process token's user, GetUserNameW, the drive list, and
+// whether the program runs under Wine.
 #include "platform/win32/win32_system_info.h"
 
 #include <cstring>
@@ -9,6 +10,14 @@
 namespace lumo {
 
 int32_t Win32SystemInfo::Version() { return static_cast<int32_t>(GetVersion()); }
+
+// Wine's ntdll names itself by this export. Its server opens, closes and unlinks every file of
+// every thread in turn: measured on 100,000 files, two or four deleting threads took 1.0 to 1.6
+// times as long as one.
+bool Win32SystemInfo::DeletesOneAtATime() {
+    HMODULE ntdll = GetModuleHandleW(L"ntdll.dll");
+    return ntdll && GetProcAddress(ntdll, "wine_get_version") != nullptr;
+}
 
 std::optional<SidParts> Win32SystemInfo::UserSid() {
     win32::UniqueKernelHandle token;

@@ -11,6 +11,7 @@ public:
     std::optional<SidParts> UserSid() override;
     std::optional<std::string> UserName() override;
     std::vector<DriveInfo> Drives() override;
+    bool DeletesOneAtATime() override;
 };
 
 }  // namespace lumo
