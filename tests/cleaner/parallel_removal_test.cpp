@@ -92,6 +92,7 @@ TEST_F(ParallelRemoval, WorkersSayReportAndLeaveExactlyWhatTheWalkAloneDoes) {
     const Outcome serial = Clear(1, 60);
     ASSERT_GT(serial.lines.size(), 4096u) << "more steps than the walk holds back at once";
     EXPECT_EQ(serial.left.at(dir.Path("tree/t2/s0/index.dat")), std::string(25000, '\0'));
+    EXPECT_EQ(serial.left.at(dir.Path("tree/t2/s0/busy.log")), "locked") << "only an index.dat is overwritten";
     EXPECT_EQ(serial.status.at(dir.Path("tree/t1/s3")), vsKeepLocked) << "kept for its held file, and says so";
     const Outcome parallel = Clear(4, 60);
     EXPECT_TRUE(parallel.lines == serial.lines) << "the log differs";
