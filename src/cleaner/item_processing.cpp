@@ -29,6 +29,7 @@
 #include "cleaner/file_clearing.h"
 #include "cleaner/privacy_item.h"
 #include "cleaner/removal_pool.h"
+#include "cleaner/step_guard.h"
 #include "cleaner/wildcard.h"
 #include "cleaner/winapp2_walks.h"
 #include "platform/ansi.h"
@@ -63,17 +64,6 @@ bool IsIndexDat(std::string_view name) {
 enum class Left : uint8_t { Nothing, OnPurpose, Failure, Stopped };
 
 Left Worse(Left a, Left b) { return a > b ? a : b; }
-
-// Runs one step; a failure skips it. Returns false when the step failed.
-template <class Fn>
-bool StepGuard(Fn&& step) {
-    try {
-        step();
-        return true;
-    } catch (const std::exception&) {
-        return false;
-    }
-}
 
 // What is known of one folder of a walk: its trace (none for the folder the walk starts in)
 // and what is left of it so far. The walk goes on ahead; the steps it holds back fill this in.

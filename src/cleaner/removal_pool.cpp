@@ -29,19 +29,15 @@ RemovalPool::~RemovalPool() {
 }
 
 void RemovalPool::Submit(std::vector<FileRemoval*> batch) {
-    {
-        std::lock_guard<std::mutex> lock(mutex_);
-        if (!cancelled_) {
-            batches_.push_back(std::move(batch));
-            batch.clear();
-        }
-    }
-    if (batch.empty()) {
-        work_.notify_one();
+    std::unique_lock<std::mutex> lock(mutex_);
+    if (cancelled_) {
+        for (FileRemoval* removal : batch)
+            removal->state.store(FileRemoval::Cancelled, std::memory_order_release);
         return;
     }
-    for (FileRemoval* removal : batch)
-        removal->state.store(FileRemoval::Cancelled, std::memory_order_release);
+    batches_.push_back(std::move(batch));
+    lock.unlock();
+    work_.notify_one();
 }
 
 void RemovalPool::Wait(const FileRemoval& removal) {
@@ -53,7 +49,7 @@ void RemovalPool::Wait(const FileRemoval& removal) {
 
 void RemovalPool::Cancel() {
     std::lock_guard<std::mutex> lock(mutex_);
-    cancelled_ = true;
+    cancelled_.store(true, std::memory_order_release);
     for (const std::vector<FileRemoval*>& batch : batches_)
         for (FileRemoval* removal : batch)
             removal->state.store(FileRemoval::Cancelled, std::memory_order_release);
@@ -73,18 +69,15 @@ void RemovalPool::Work() {
             batches_.pop_front();
         }
         for (size_t i = 0; i < batch.size(); ++i) {
-            FileRemoval& removal = *batch[i];
-            {
+            // A stop after the batch was taken: the rest of it never starts.
+            if (cancelled_.load(std::memory_order_acquire)) {
                 std::lock_guard<std::mutex> lock(mutex_);
-                if (cancelled_) {
-                    // The rest of the batch never starts.
-                    for (size_t j = i; j < batch.size(); ++j)
-                        batch[j]->state.store(FileRemoval::Cancelled, std::memory_order_release);
-                    ended_.notify_all();
-                    break;
-                }
-                removal.state.store(FileRemoval::Running, std::memory_order_relaxed);
+                for (size_t j = i; j < batch.size(); ++j)
+                    batch[j]->state.store(FileRemoval::Cancelled, std::memory_order_release);
+                ended_.notify_all();
+                break;
             }
+            FileRemoval& removal = *batch[i];
             removal.result = DeleteFileFirst(files_, removal.path, removal.mayFill);
             std::lock_guard<std::mutex> lock(mutex_);
             removal.state.store(FileRemoval::Done, std::memory_order_release);

@@ -22,7 +22,7 @@ class FileSystem;
 
 // One file's deletion, owned by whoever hands it in; it must stay in place until it has ended.
 struct FileRemoval {
-    enum State : uint8_t { Waiting, Running, Done, Cancelled };
+    enum State : uint8_t { Waiting, Done, Cancelled };  // waiting: not handed in, queued or running
     std::string path;
     bool mayFill = false;  // a locked file is to be overwritten instead (by the caller, afterwards)
     FileDeletion result;  // set when Done
@@ -62,7 +62,7 @@ private:
     std::condition_variable work_;  // a batch came in, or the pool closes
     std::condition_variable ended_;  // a deletion ended
     std::deque<std::vector<FileRemoval*>> batches_;
-    bool cancelled_ = false;
+    std::atomic<bool> cancelled_{false};  // set under the lock; workers look before each file
     bool closing_ = false;
     bool waiting_ = false;  // the walk waits on `ended_`
     std::vector<std::thread> workers_;

@@ -8,12 +8,12 @@
 // the log.
 #include "cleaner/winapp2_walks.h"
 
-#include <exception>
 #include <optional>
 #include <utility>
 
 #include "base/text.h"
 #include "cleaner/privacy_item.h"
+#include "cleaner/step_guard.h"
 #include "cleaner/winapp2_paths.h"
 #include "platform/file_system.h"
 #include "registry/reg_key.h"
@@ -31,17 +31,6 @@ Left Worse(Left a, Left b) { return a > b ? a : b; }
 void Note(SeekContext& ctx, const std::string& text) {
     if (ctx.log)
         ctx.log->AppendString(ctx.log->DateTimeText() + "--" + text);
-}
-
-// Runs one step; a failure ends it and counts as one.
-template <class Step>
-bool Guarded(Step&& step) {
-    try {
-        step();
-        return true;
-    } catch (const std::exception&) {
-        return false;
-    }
 }
 
 // The item's exclusions, as the walks use them.
@@ -245,7 +234,7 @@ private:
     // One file: kept when excluded, else found, or removed when clearing.
     Left File(std::string path, int64_t size, bool excluded) {
         Left left = Left::Failure;
-        Guarded([&] {
+        StepGuard([&] {
             int32_t status = excluded ? vsKeepLocked : vsFind;
             if (w_.clear && !excluded) {
                 FileResult r = w_.ctx.files->RemoveFile(path);
@@ -267,7 +256,7 @@ private:
             return excluded ? Left::OnPurpose : Left::Nothing;
         }
         Left left = Left::Failure;
-        Guarded([&] {
+        StepGuard([&] {
             int32_t status = excluded ? vsKeepLocked : vsFind;
             if (w_.clear && !excluded) {
                 FileResult r = w_.ctx.files->RemoveFolder(sub);
@@ -287,7 +276,7 @@ private:
         if (w_.Stop())
             return Left::Stopped;
         Left left = level.left;
-        Guarded([&] {
+        StepGuard([&] {
             int32_t status = left == Left::OnPurpose ? vsKeepLocked : vsFind;
             if (w_.clear) {
                 if (left == Left::Nothing) {
@@ -341,7 +330,7 @@ public:
         if (w_.exclusions.KeyExcluded(key.RootKey, key.Path))
             return Add([&] { return w_.Values().AddRegKey(key, vsKeepLocked); }, Left::OnPurpose);
         Left left = Left::Nothing;
-        if (!Guarded([&] {
+        if (!StepGuard([&] {
                 for (RegKey& sub : key.SubKeys()) {
                     if (w_.Stop()) {
                         left = Left::Stopped;
@@ -364,7 +353,7 @@ public:
             return Left::Stopped;
         if (w_.clear && left == Left::Nothing) {
             bool deleted = false;
-            Guarded([&] { deleted = key.DeleteRegKey(false, key.RootKey, key.Path); });
+            StepGuard([&] { deleted = key.DeleteRegKey(false, key.RootKey, key.Path); });
             if (!deleted)
                 left = Left::Failure;
         }
@@ -377,7 +366,7 @@ public:
         Left left = excluded ? Left::OnPurpose : Left::Nothing;
         if (w_.clear && !excluded) {
             bool deleted = false;
-            Guarded([&] { deleted = rv.Delete(); });
+            StepGuard([&] { deleted = rv.Delete(); });
             if (!deleted)
                 left = Left::Failure;
         }
@@ -389,7 +378,7 @@ private:
     // Adds and reports a trace; a trace that cannot be added counts as what is left.
     template <class Adder>
     Left Add(Adder&& add, Left left) {
-        if (!Guarded([&] { w_.Report(add()); }))
+        if (!StepGuard([&] { w_.Report(add()); }))
             return Worse(left, Left::Failure);
         return left;
     }
@@ -495,7 +484,7 @@ void SeekWinapp2Registry(PrivacyItem& item, SeekContext& ctx, bool bClearValue) 
         KeyWalk(w).Run(key);
         return;
     }
-    Guarded([&] {
+    StepGuard([&] {
         for (RegValue& rv : key.SubValues())
             if (EqualsIgnoreCase(rv.ValueName, item.SeekSetting(3))) {
                 if (!w.Stop())
