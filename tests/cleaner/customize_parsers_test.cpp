@@ -12,6 +12,7 @@
 #include <cstdio>
 #include <memory>
 
+#include "cleaner/browser_profiles.h"
 #include "cleaner/customize_parsers.h"
 #include "cleaner/json_reader.h"
 #include "cleaner/sqlite_database.h"
@@ -443,6 +444,18 @@ TEST_F(BrowserParsers, AFirefoxProfileWhoseLockFileIsHeldIsNotChanged) {
     EXPECT_EQ(StatusesOf(Browse("ParseFirefoxHistory", true)), Statuses{vsDelete});
 }
 #endif
+
+// A user data folder is itself a profile (as Opera's is) only when it holds the file
+// Preferences or History, not a folder of that name nor any other file.
+TEST_F(Parsers, AUserDataFolderIsAProfileOnlyWhenItHoldsPreferencesOrHistory) {
+    std::vector<std::string> notes;
+    auto own = [&](const std::string& at) { return ChromiumProfiles(files, dir.Path(at), "", notes).size(); };
+    dir.Write("ud1/Local State.txt", "x");
+    dir.Folder("ud1/Preferences");
+    dir.Write("ud2/History", "x");
+    EXPECT_EQ(own("ud1"), 0u);
+    EXPECT_EQ(own("ud2"), 1u);
+}
 
 TEST(JsonReader, ReadsBrowserFilesAndRefusesWhatIsNotJson) {
     std::optional<JsonValue> v = ParseJson(

@@ -8,6 +8,9 @@
 #include <vector>
 
 #include "config/data_location.h"
+#include "config/system_folders.h"
+#include "registry/reg_key.h"
+#include "support/registry_fixture.h"
 #include "platform/portable/portable_file_system.h"
 #include "support/locked_folder_files.h"
 #include "support/scratch_folder.h"
@@ -63,6 +66,20 @@ TEST(DataLocation, AFolderIsWritableOnlyWhenAProbeFileCanBeMadeWrittenAndRemoved
     EXPECT_FALSE(CanWriteInFolder(none, ""));
     EXPECT_FALSE(CanWriteInFolder(none, testing::ScratchFolder().Path("missing")));
     EXPECT_TRUE(none.seen.empty()) << "no probe is tried where there is no folder";
+}
+
+// Without the shell the folders come from the user's Shell Folders key: the profile is the folder
+// above AppData.
+TEST(SpecialFolders, WithoutTheShellTheProfileIsTheFolderAboveAppData) {
+    MemoryRegistry api;
+    RegHandle software = 0;
+    api.CreateKey(RootHandle(rkCurrentUser), "Software", keyAllAccess, software);
+    api.CloseKey(software);
+    RegKey(api).SetRegValue("AppData", rvtString, std::string("C:\\Users\\u\\AppData\\Roaming"), rkCurrentUser,
+                            "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders");
+    SpecialFolders f;
+    InitSpecialFolders(f, nullptr, &api);
+    EXPECT_EQ(f.UserProfileDir, "C:\\Users\\u\\AppData");
 }
 
 }  // namespace

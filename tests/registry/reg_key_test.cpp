@@ -112,6 +112,8 @@ TEST_F(RegKeyTest, FailuresRaiseTheirTextAndChangeNothing) {
     EXPECT_TRUE(v.Delete());
     EXPECT_TRUE(!reg.ValueExists("k", "v") && v.Delete()) << "gone, and deleting again counts as deleted";
     EXPECT_EQ(v.ValueDataString(), "x") << "the object keeps what was read";
+    k.SetRegValue("lowest", rvtDWord, std::string("-2147483648"));  // the bounds of 32 bits are numbers
+    EXPECT_EQ(k.GetRegValue("lowest")->ValueDataString(), "0x80000000 (2147483648)");
 }
 
 }  // namespace
