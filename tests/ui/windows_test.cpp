@@ -4,6 +4,8 @@
 // Options' Apply to IE leaves in memory and in the registry, a refused browser key included.
 #include <gtest/gtest.h>
 
+#include <filesystem>
+
 #include <functional>
 #include <optional>
 #include <stdexcept>
@@ -213,6 +215,22 @@ protected:
     ScratchFolder folder;
     std::string choiceFile = folder.Path("winapp2 selection.txt");
 };
+
+// A save that fails is told in one box and leaves the file and the window with the choice as
+// they were; once the way is clear, the same window saves.
+TEST_F(SettingsWindows, ItemsSaveFailureIsToldInOneBoxAndTheWindowStays) {
+    auto& w = Items(BuiltInRecords() + PluginLines("App", true));
+    const std::string tmp = config->path + ".tmp", before = ReadBytes(config->path);
+    std::filesystem::create_directories(tmp + "/inside");  // where the temporary file goes
+    w.plugChkSettings[0]->Click();
+    w.cmdOk.Click();
+    ASSERT_EQ(host.Boxes().size(), 1u);
+    EXPECT_EQ(host.Boxes()[0].text.rfind("The items settings could not be saved to " + config->path + ".", 0), 0u);
+    EXPECT_TRUE(w.Loaded() && ReadBytes(config->path) == before) << "the choice stays, the file as it was";
+    std::filesystem::remove_all(tmp);
+    w.cmdOk.Click();
+    EXPECT_FALSE(w.Loaded());
+}
 
 // winapp2.ini's entries are listed by group below "Applications", apart from the configuration
 // file's applications; an entry with a warning is chosen only once the user says yes to it.
