@@ -224,6 +224,9 @@ TEST_F(SettingsWindows, ItemsSaveFailureIsToldInOneBoxAndTheWindowStays) {
     std::filesystem::create_directories(tmp + "/inside");  // where the temporary file goes
     w.plugChkSettings[0]->Click();
     w.cmdOk.Click();
+    EXPECT_EQ(std::vector<int32_t>({w.cmdApply.Left(), w.cmdApply.Top(), w.cmdApply.Width()}),
+              std::vector<int32_t>({7320, 5985, 1140}))
+        << "controls stand where the form's table puts them";
     ASSERT_EQ(host.Boxes().size(), 1u);
     EXPECT_EQ(host.Boxes()[0].text.rfind("The items settings could not be saved to " + config->path + ".", 0), 0u);
     EXPECT_TRUE(w.Loaded() && ReadBytes(config->path) == before) << "the choice stays, the file as it was";
